@@ -1,0 +1,30 @@
+// Watching for the end of play: the emulator exits, the exit key is pressed
+// or the gamepad exit combination is held.
+#pragma once
+
+#include <cstdint>
+
+#include "launch/settings.h"
+#include "platform/platform.h"
+
+namespace tolvimer {
+
+// The gamepad exit combination of [GamePadExit]: wanted[0..31] are buttons 1
+// to 32, wanted[32..35] are Up, Right, Down and Left.
+struct ExitCombo {
+  std::uint8_t enabled;
+  std::uint8_t wanted[36];
+  std::int32_t wantedCount;
+};
+
+// The key polled during the watch; 27 (Escape) until [General] Exit changes it.
+extern std::int8_t exitKey;
+
+// [General] Exit: the exit key becomes the character code of that virtual key.
+void ReadExitKey(Settings& settings);
+// Fills the combination from [GamePadExit].
+ExitCombo ReadExitCombo(Settings& settings);
+// Returns when play has ended; the gamepads are read only inside.
+void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo);
+
+}  // namespace tolvimer

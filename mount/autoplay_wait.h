@@ -1,0 +1,13 @@
+// The wait after the mount, with Windows AutoPlay held off ([General] Delay).
+#pragma once
+
+#include "launch/settings.h"
+#include "platform/platform.h"
+
+namespace tolvimer {
+
+// Reads [General] Delay and, when present, waits that many seconds with
+// AutoPlay suppressed.
+void WaitAfterMount(Settings& settings, Instance instance);
+
+}  // namespace tolvimer

@@ -1,0 +1,184 @@
+// The one interface through which the launcher reaches the operating system.
+//
+// Every Windows service the launch sequence uses is one method here, at the
+// level of a single Win32 call, so that a test can make any one of them fail
+// or answer a chosen value. Only plain values cross it; <windows.h> is
+// included by the Win32 implementation alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tolvimer {
+
+// Opaque Win32 handles, carried as integers. 0 is "no handle".
+using OsHandle = std::uintptr_t;      // HANDLE of a file, process or thread
+using WindowHandle = std::uintptr_t;  // HWND
+using Instance = std::uintptr_t;      // HINSTANCE of the launcher
+using ComObject = std::uintptr_t;     // a DirectInput interface pointer
+using HResult = std::int32_t;         // negative means failure
+
+// Windows constants the portable code passes through unchanged.
+namespace win {
+constexpr std::uint32_t kWmClose = 0x0010;
+constexpr std::uint32_t kWmCommand = 0x0111;
+constexpr int kSwHide = 0;
+constexpr int kGwlStyle = -16;
+constexpr WindowHandle kHwndTopmost = static_cast<WindowHandle>(-1);
+constexpr std::uint32_t kSwpNoZOrder = 0x0004;
+constexpr std::uint32_t kSwpShowWindow = 0x0040;
+constexpr int kSmCxScreen = 0;
+constexpr int kSmCyScreen = 1;
+constexpr std::uint32_t kMbOk = 0x0000;
+constexpr std::uint32_t kMbIconWarning = 0x0030;
+constexpr std::uint32_t kKeyEventKeyUp = 0x0002;
+constexpr std::uint32_t kMapVkToVsc = 0;
+constexpr std::uint32_t kMapVkToChar = 2;
+constexpr std::uint8_t kVkReturn = 0x0D;
+constexpr std::uint8_t kVkEscape = 0x1B;
+constexpr std::uint8_t kVkAdd = 0x6B;
+constexpr std::uint8_t kVkSubtract = 0x6D;
+constexpr std::uint32_t kStillActive = 259;
+constexpr std::uint32_t kMaxPath = 260;
+}  // namespace win
+
+// PROCESS_INFORMATION: the started process's handles and ids.
+struct ProcessRecord {
+  OsHandle process = 0;
+  OsHandle thread = 0;
+  std::uint32_t processId = 0;
+  std::uint32_t threadId = 0;
+};
+
+// A desktop display mode. The Win32 implementation keeps the whole DEVMODEA
+// it read in `native`, so that a change asks for every other field unchanged.
+struct DisplayMode {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t bitsPerPixel = 0;
+  std::uint32_t frequency = 0;
+  alignas(8) unsigned char native[160] = {};
+};
+
+// GUID, laid out as Windows lays it out.
+struct Guid {
+  std::uint32_t data1 = 0;
+  std::uint16_t data2 = 0;
+  std::uint16_t data3 = 0;
+  std::uint8_t data4[8] = {};
+};
+
+// The parts of DIDEVICEINSTANCEA that the gamepad reader records.
+struct DeviceInstance {
+  Guid guidInstance;
+  char productName[260] = {};
+};
+
+// DIJOYSTATE, byte for byte (80 bytes).
+struct JoyState {
+  std::int32_t lX = 0, lY = 0, lZ = 0;
+  std::int32_t lRx = 0, lRy = 0, lRz = 0;
+  std::int32_t rglSlider[2] = {};
+  std::uint32_t rgdwPOV[4] = {};
+  std::uint8_t rgbButtons[32] = {};
+};
+static_assert(sizeof(JoyState) == 80, "JoyState must match DIJOYSTATE");
+
+class Platform;
+
+// Callbacks handed to enumerations; the platform passes itself along so the
+// callback can make further calls through the same interface.
+using WindowEnumCallback = bool (*)(Platform& os, WindowHandle window, std::intptr_t param);
+using DeviceEnumCallback = bool (*)(const DeviceInstance& device, std::intptr_t param);
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Kernel services ---
+  // GetModuleFileNameA(NULL, buffer, capacity): characters stored, terminator
+  // not counted; equal to capacity when the path was cut.
+  virtual std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) = 0;
+  // GetPrivateProfileStringA(section, key, "", out, size, path).
+  virtual std::uint32_t GetProfileString(const char* section, const char* key, char* out,
+                                         std::uint32_t size, const char* path) = 0;
+  // IsDBCSLeadByte: whether the byte opens a double-byte character of the
+  // active code page.
+  virtual bool IsDbcsLeadByte(std::uint8_t byte) = 0;
+  // CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+  // FILE_ATTRIBUTE_NORMAL, NULL); 0 when it fails.
+  virtual OsHandle OpenFileForWrite(const char* path) = 0;
+  // SetFilePointer(file, offset, NULL, FILE_BEGIN); false on
+  // INVALID_SET_FILE_POINTER.
+  virtual bool SetFilePointer(OsHandle file, std::int32_t offset) = 0;
+  // WriteFile of one byte, synchronously.
+  virtual bool WriteFileByte(OsHandle file, std::uint8_t byte) = 0;
+  virtual bool CloseHandle(OsHandle handle) = 0;
+  // CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL,
+  // STARTUPINFOA{cb = 68}, out). The command line must be writable.
+  virtual bool CreateProcess(char* commandLine, ProcessRecord& out) = 0;
+  virtual std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) = 0;
+  virtual std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) = 0;
+  virtual bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) = 0;
+
+  // --- Windows and messages ---
+  virtual bool EnumWindows(WindowEnumCallback callback, std::intptr_t param) = 0;
+  virtual std::uint32_t GetWindowThreadProcessId(WindowHandle window,
+                                                 std::uint32_t& processId) = 0;
+  virtual int MessageBox(WindowHandle owner, const char* text, const char* caption,
+                         std::uint32_t type) = 0;
+  virtual bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) = 0;
+  virtual std::intptr_t SendMessage(WindowHandle window, std::uint32_t message,
+                                    std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  virtual bool ShowWindow(WindowHandle window, int command) = 0;
+  virtual bool BringWindowToTop(WindowHandle window) = 0;
+  virtual bool SetMenu(WindowHandle window, std::uintptr_t menu) = 0;
+  virtual std::int32_t SetWindowLong(WindowHandle window, int index, std::int32_t value) = 0;
+  virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                            int cy, std::uint32_t flags) = 0;
+  virtual bool UpdateWindow(WindowHandle window) = 0;
+
+  // --- Keyboard, cursor and screen ---
+  virtual void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                          std::uintptr_t extraInfo) = 0;
+  virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) = 0;
+  virtual std::int16_t GetAsyncKeyState(int virtualKey) = 0;
+  virtual bool SetCursorPos(int x, int y) = 0;
+  virtual int GetSystemMetrics(int index) = 0;
+
+  // --- Display modes ---
+  // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, mode).
+  virtual bool GetCurrentDisplayMode(DisplayMode& mode) = 0;
+  // ChangeDisplaySettingsA(mode, flags); a null mode returns the desktop to
+  // the mode stored in the registry. Gives DISP_CHANGE_*.
+  virtual std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) = 0;
+
+  // --- AutoPlay suppression ---
+  // Holds the hidden "DisableAutolaunch" window for up to `milliseconds`,
+  // answering the shell's "QueryCancelAutoPlay"; returns when the timer fires
+  // or the first query arrives.
+  virtual void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) = 0;
+
+  // --- DirectInput 5 (gamepads) ---
+  virtual HResult DirectInputCreate(Instance instance, std::uint32_t version,
+                                    ComObject& directInput) = 0;
+  virtual HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
+                                std::intptr_t param) = 0;
+  virtual HResult CreateDevice(ComObject directInput, const Guid& instanceGuid,
+                               ComObject& device) = 0;
+  virtual HResult QueryDevice2(ComObject device, ComObject& device2) = 0;
+  virtual std::uint32_t Release(ComObject object) = 0;
+  virtual WindowHandle GetDesktopWindow() = 0;
+  virtual HResult SetCooperativeLevel(ComObject device2, WindowHandle window,
+                                      std::uint32_t flags) = 0;
+  virtual HResult SetJoystickDataFormat(ComObject device2) = 0;
+  virtual HResult SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
+                               std::int32_t maximum) = 0;
+  virtual HResult Acquire(ComObject device2) = 0;
+  virtual HResult Poll(ComObject device2) = 0;
+  virtual HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) = 0;
+  virtual HResult Unacquire(ComObject device2) = 0;
+};
+
+}  // namespace tolvimer

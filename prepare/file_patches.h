@@ -1,0 +1,23 @@
+// One-byte patches of the emulator's files "dc_flash.bin" and "tolvimer.cfg"
+// beside the launcher.
+#pragma once
+
+#include <cstdint>
+
+#include "launch/settings.h"
+#include "platform/platform.h"
+
+namespace tolvimer {
+
+// Writes the region byte (offset 106498) of "dc_flash.bin".
+void WriteFlashRegion(Platform& os, std::uint8_t region);
+// Writes the drive letter byte (offset 4) of "tolvimer.cfg".
+void WriteCdDrive(Platform& os, std::uint8_t letter);
+// Clears bytes 12 and 13 of "tolvimer.cfg".
+void ResetConfigFlags(Platform& os);
+// [General] Region "jap", "usa" or "euro" writes '0', '1' or '2'.
+void ApplyRegionSetting(Settings& settings);
+// [General] Drive: its first character, A to Z lowered, becomes the drive letter.
+void ApplyDriveSetting(Settings& settings);
+
+}  // namespace tolvimer

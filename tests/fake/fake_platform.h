@@ -1,0 +1,197 @@
+// A recording stand-in for the operating system, for the native unit tests.
+//
+// Every call is written to the trace as one readable line, in the order it
+// was made ("PostMessage(emu, WM_COMMAND, 32785, 0)"). Any single call can be
+// told to fail, and the answers (settings text, files, windows, exit codes,
+// key states, gamepads) are set by the test beforehand.
+//
+// The trace goes into storage reserved up front and the answers are looked
+// up without building new strings, so a run through this fake makes no heap
+// allocation of its own once the test has set it up.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tolvimer::testing {
+
+class FakePlatform : public Platform {
+ public:
+  FakePlatform();
+
+  // --- What the test sets up ---
+  std::string modulePath = "C:\\Emu\\tolvimer_launch.exe";
+  std::string settingsPath = "C:\\Emu\\tolvimer_launch.ini";
+  bool settingsExist = true;
+  std::string settingsText;
+  bool leadBytes[256] = {};  // bytes that open a double-byte character
+
+  // Files that exist, by path, with their bytes.
+  std::map<std::string, std::vector<std::uint8_t>, std::less<>> files;
+
+  // A started process whose command line contains `match` is named `name`
+  // in the trace (handles "<name>.process" and "<name>.thread").
+  void NameProcess(const std::string& match, const std::string& name);
+  // Command lines that CreateProcess fails to start (whole-text match).
+  std::vector<std::string> unstartable;
+  // Top-level windows in z-order, each owned by a started process named
+  // `owner`, or by a foreign process when no started process has that name.
+  void AddWindow(const std::string& name, const std::string& owner);
+
+  // Answers given in turn; the last one repeats when the script runs out.
+  std::vector<std::uint32_t> exitCodes{0};
+  std::vector<std::int16_t> asyncKeyStates{0};
+  // MapVirtualKey answers: by (code, type); unlisted codes give the code
+  // itself for type 2 and (code | 0x100) for type 0.
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> keyMap;
+  int screenWidth = 1024;
+  int screenHeight = 768;
+  DisplayMode currentMode;
+
+  // Gamepads that EnumJoysticks offers, with the states GetDeviceState gives
+  // in turn (the last one repeats).
+  struct Pad {
+    Guid guid;
+    std::string productName;
+    std::vector<JoyState> states{JoyState{}};
+  };
+  std::vector<Pad> pads;
+
+  // Makes the n-th call (1-based) of `call` fail; n = 0 makes every call of
+  // it fail. `call` is the name as it stands in the trace.
+  void Fail(const std::string& call, int n = 0);
+  // An HRESULT to give instead of S_OK for the n-th call of a DirectInput
+  // method (for success codes such as DI_NOEFFECT, or a chosen failure).
+  void Answer(const std::string& call, int n, HResult result);
+
+  // Called after each traced call with its line; tests use it to act in the
+  // middle of a run (for example to edit the settings file).
+  std::function<void(const char* line)> afterCall;
+
+  // --- What the test reads back ---
+  std::vector<std::string> Lines() const;
+  // Only the lines whose call name is one of `calls`.
+  std::vector<std::string> Lines(const std::vector<std::string>& calls) const;
+  std::string Trace() const { return trace_; }
+
+  // --- Platform ---
+  std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
+  std::uint32_t GetProfileString(const char* section, const char* key, char* out,
+                                 std::uint32_t size, const char* path) override;
+  bool IsDbcsLeadByte(std::uint8_t byte) override;
+  OsHandle OpenFileForWrite(const char* path) override;
+  bool SetFilePointer(OsHandle file, std::int32_t offset) override;
+  bool WriteFileByte(OsHandle file, std::uint8_t byte) override;
+  bool CloseHandle(OsHandle handle) override;
+  bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) override;
+  std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) override;
+  bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) override;
+  bool EnumWindows(WindowEnumCallback callback, std::intptr_t param) override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t& processId) override;
+  int MessageBox(WindowHandle owner, const char* text, const char* caption,
+                 std::uint32_t type) override;
+  bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool ShowWindow(WindowHandle window, int command) override;
+  bool BringWindowToTop(WindowHandle window) override;
+  bool SetMenu(WindowHandle window, std::uintptr_t menu) override;
+  std::int32_t SetWindowLong(WindowHandle window, int index, std::int32_t value) override;
+  bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                    std::uint32_t flags) override;
+  bool UpdateWindow(WindowHandle window) override;
+  void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                  std::uintptr_t extraInfo) override;
+  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
+  std::int16_t GetAsyncKeyState(int virtualKey) override;
+  bool SetCursorPos(int x, int y) override;
+  int GetSystemMetrics(int index) override;
+  bool GetCurrentDisplayMode(DisplayMode& mode) override;
+  std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
+  void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  HResult DirectInputCreate(Instance instance, std::uint32_t version,
+                            ComObject& directInput) override;
+  HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
+                        std::intptr_t param) override;
+  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid,
+                       ComObject& device) override;
+  HResult QueryDevice2(ComObject device, ComObject& device2) override;
+  std::uint32_t Release(ComObject object) override;
+  WindowHandle GetDesktopWindow() override;
+  HResult SetCooperativeLevel(ComObject device2, WindowHandle window,
+                              std::uint32_t flags) override;
+  HResult SetJoystickDataFormat(ComObject device2) override;
+  HResult SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
+                       std::int32_t maximum) override;
+  HResult Acquire(ComObject device2) override;
+  HResult Poll(ComObject device2) override;
+  HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) override;
+  HResult Unacquire(ComObject device2) override;
+
+ private:
+  // Runtime bookkeeping lives in fixed arrays so that calls do not allocate.
+  struct Named {
+    std::uintptr_t value;
+    char name[48];
+  };
+  struct OpenFile {
+    OsHandle handle;
+    const std::string* path;
+    std::int64_t position;
+  };
+  struct Started {
+    char name[48];
+    std::uint32_t processId;
+  };
+  struct Window {
+    std::string name;
+    std::string owner;
+  };
+  struct Failure {
+    std::string call;
+    int n;
+  };
+  struct Answered {
+    std::string call;
+    int n;
+    HResult result;
+  };
+
+  // Counts the call and tells whether it is to fail.
+  bool Failing(const char* call);
+  HResult DiResult(const char* call);
+  void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  std::uintptr_t NewHandle(const char* name);
+  const char* NameOf(std::uintptr_t handle) const;
+  std::uint32_t ProcessIdOf(const std::string& owner) const;
+  OpenFile* FindOpenFile(OsHandle handle);
+  int& CallCount(const char* call);
+
+  std::string trace_;
+  std::map<std::string, int, std::less<>> callCounts_;
+  std::vector<Failure> failures_;
+  std::vector<Answered> answers_;
+  std::vector<std::pair<std::string, std::string>> processNames_;
+  std::vector<Window> windows_;
+  Named names_[512] = {};
+  int nameCount_ = 0;
+  std::uintptr_t nextHandle_ = 0x100;
+  Started started_[64] = {};
+  int startedCount_ = 0;
+  std::uint32_t nextProcessId_ = 1001;
+  OpenFile openFiles_[16] = {};
+  int filesOpened_ = 0;
+  std::size_t exitCodeAt_ = 0;
+  std::size_t keyStateAt_ = 0;
+  std::size_t padStateAt_[16] = {};
+  int devicesCreated_ = 0;
+};
+
+}  // namespace tolvimer::testing
