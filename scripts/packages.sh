@@ -1,0 +1,3 @@
+# The Debian packages the builds and tests need; sourced by the scripts.
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest mingw-w64 binutils-mingw-w64-i686)
+WINE_PACKAGES=(wine wine64 xvfb)

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests (plain and
+# under AddressSanitizer and UndefinedBehaviorSanitizer), both Windows builds
+# warning-free, and the check that the shipped launcher imports only Windows'
+# own DLLs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+
+jobs=$(nproc)
+for preset in native native-asan mingw-i686 mingw-x86_64; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+for preset in native native-asan; do
+  echo "== unit tests ($preset)"
+  ctest --preset "$preset" -j "$jobs"
+done
+
+echo "== imports of the shipped launcher"
+bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
