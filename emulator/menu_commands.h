@@ -8,11 +8,18 @@
 
 namespace tolvimer {
 
-// Posts one menu command to the emulator window.
+// Rows of the emulator command table, numbered from 1 in sending order.
+constexpr int kFirstCommandRow = 1;
+constexpr int kLastCommandRow = 14;
+
+// Posts one menu command to the emulator window: WM_COMMAND with the id in
+// the low word (notification code 0) and no control window.
 void SendMenuCommand(Platform& os, std::uint16_t id);
-// Posts the command when the value equals the word.
+// Posts the command when the whole value equals the word, A to Z folded.
 void SendMenuCommandIf(Platform& os, const char* value, const char* word, std::uint16_t id);
-// Walks rows first to last of the command table, reading each row's key now.
+// Walks rows firstRow to lastRow of the command table in order, reading each
+// row's key from the settings file at that moment and posting what it gives.
+// Row 11 is followed by an Enter tap, row 14 by the cursor parking.
 void PostCommandRows(Settings& settings, const char* gameSection, int firstRow, int lastRow);
 
 }  // namespace tolvimer
