@@ -16,6 +16,7 @@
 
 #include <cstring>
 
+#include "mount/autoplay_window_win32.h"
 #include "platform/win32_platform.h"
 
 namespace tolvimer {
@@ -217,7 +218,9 @@ std::int32_t Win32Platform::ChangeDisplaySettings(const DisplayMode* mode, std::
   return ::ChangeDisplaySettingsA(&devMode, flags);
 }
 
-void Win32Platform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t) {}
+void Win32Platform::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) {
+  tolvimer::WaitWithAutoPlaySuppressed(instance, milliseconds);
+}
 
 HResult Win32Platform::DirectInputCreate(Instance instance, std::uint32_t version,
                                          ComObject& directInput) {

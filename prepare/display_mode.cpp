@@ -2,9 +2,42 @@
 
 namespace tolvimer {
 
-// Filled in with the display mode switch.
-void SetDisplayMode(Platform&, std::uint32_t, std::uint32_t) {}
-void SwitchDisplayMode(Settings&) {}
-void RestoreDisplayMode(Settings&) {}
+void SetDisplayMode(Platform& os, std::uint32_t width, std::uint32_t height) {
+  DisplayMode mode;
+  if (!os.GetCurrentDisplayMode(mode)) return;
+  // Only the resolution changes: depth, frequency and flags are asked for as
+  // they were read.
+  mode.width = width;
+  mode.height = height;
+  os.ChangeDisplaySettings(&mode, 0);
+}
+
+void SwitchDisplayMode(Settings& settings) {
+  static constexpr struct {
+    const char* word;
+    std::uint32_t width;
+    std::uint32_t height;
+  } kScreens[] = {{"640x480", 640, 480},
+                  {"800x600", 800, 600},
+                  {"1024x768", 1024, 768},
+                  {"1280x1024", 1280, 1024},
+                  {"1600x1200", 1600, 1200}};
+  if (!settings.ReadIs("General", "ForceFull", "true")) return;
+  // Only [General] Screen picks the desktop mode; the game section's Screen
+  // is for the emulator's own resolution command.
+  if (!settings.Read("General", "Screen")) return;
+  for (const auto& row : kScreens) {
+    if (IsWord(settings.value(), row.word)) {
+      SetDisplayMode(settings.os(), row.width, row.height);
+      return;
+    }
+  }
+}
+
+void RestoreDisplayMode(Settings& settings) {
+  // ForceFull as the file says now, whether or not a switch was made.
+  if (settings.ReadIs("General", "ForceFull", "true"))
+    settings.os().ChangeDisplaySettings(nullptr, 0);
+}
 
 }  // namespace tolvimer

@@ -1,0 +1,16 @@
+// The hidden window that holds off Windows AutoPlay during the wait after the
+// mount. Win32 only; the launch sequence reaches it through the platform.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace tolvimer {
+
+// Holds the hidden, topmost "DisableAutolaunch" window until its timer of
+// `delay` ms fires or the shell's first "QueryCancelAutoPlay" arrives, which
+// it answers so that AutoPlay is cancelled. A delay of 0 returns at once.
+void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay);
+
+}  // namespace tolvimer
