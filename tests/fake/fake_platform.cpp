@@ -473,6 +473,7 @@ std::int32_t FakePlatform::ChangeDisplaySettings(const DisplayMode* mode, std::u
   }
   char text[64];
   FormatMode(*mode, text);
+  lastModeChanged = *mode;
   Record("ChangeDisplaySettings(%s, %u)", text, flags);
   if (result == 0) {
     screenWidth = static_cast<int>(mode->width);

@@ -78,6 +78,8 @@ class FakePlatform : public Platform {
   // Only the lines whose call name is one of `calls`.
   std::vector<std::string> Lines(const std::vector<std::string>& calls) const;
   std::string Trace() const { return trace_; }
+  // The whole record last passed to ChangeDisplaySettings (not a null one).
+  DisplayMode lastModeChanged;
 
   // --- Platform ---
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
