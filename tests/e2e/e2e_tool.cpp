@@ -1,0 +1,231 @@
+// The end-to-end tests' own hands inside Wine: starts the launcher with an
+// exact command line, plays the shell's AutoPlay query and the user who closes
+// a message box or presses a key, keeps a window open across a display test
+// and reads or restores the screen size. One command per run:
+//
+//   run <timeoutMs> <commandLineFile> <log>   start the command line read from
+//                                 the file (byte for byte), wait, exit with its code
+//   autoplay-query <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
+//                                 window, wait afterMs, send "QueryCancelAutoPlay"
+//   close-box <caption> <timeoutMs> <log>   find a message box by caption,
+//                                 record it and press its OK button
+//   press <vk> <afterMs> <holdMs> <log>     press a key from outside the emulator
+//   hold <lifetimeMs> <stopFile>  keep a small window open until the file exists
+//   screen <outFile>              write the screen size as WxH
+//   restore                       return the desktop to its registry mode
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "stand_in_log.h"
+
+namespace {
+
+// A log at an absolute path (the stand-ins' logs lie beside themselves).
+class PathLog {
+ public:
+  explicit PathLog(const char* path) : path_(path) {}
+  void Line(const char* format, ...) {
+    char text[1024];
+    int length = std::snprintf(text, sizeof text, "t=%lu ", GetTickCount());
+    va_list args;
+    va_start(args, format);
+    const int rest = std::vsnprintf(text + length, sizeof text - length - 1, format, args);
+    va_end(args);
+    length += rest < 0 ? 0 : rest;
+    if (length > static_cast<int>(sizeof text) - 2) length = sizeof text - 2;
+    text[length++] = '\n';
+    HANDLE file = CreateFileA(path_, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+    CloseHandle(file);
+  }
+
+ private:
+  const char* path_;
+};
+
+HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FindWindowA(className, title);
+    if (window) return window;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(10);
+  }
+}
+
+int Run(DWORD timeoutMs, const char* commandFile, const char* logPath) {
+  PathLog log(logPath);
+  static char commandLine[4096];
+  HANDLE file = CreateFileA(commandFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 98;
+  DWORD got = 0;
+  ReadFile(file, commandLine, sizeof commandLine - 1, &got, nullptr);
+  CloseHandle(file);
+  commandLine[got] = '\0';
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  log.Line("launch start");
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    log.Line("launch failed error=%lu", GetLastError());
+    return 97;
+  }
+  if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    log.Line("launch timeout");
+    TerminateProcess(info.hProcess, 96);
+    return 96;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(info.hProcess, &code);
+  log.Line("launch end code=%lu", code);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  return static_cast<int>(code);
+}
+
+int AutoPlayQuery(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
+  PathLog log(logPath);
+  HWND window = WaitForWindow("DisableAutolaunch", nullptr, timeoutMs);
+  if (!window) {
+    log.Line("autoplay window not found");
+    return 1;
+  }
+  char title[128] = {};
+  GetWindowTextA(window, title, sizeof title);
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+  log.Line("found title=%s visible=%d topmost=%d popup=%d", title, IsWindowVisible(window) ? 1 : 0,
+           (exStyle & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0);
+  Sleep(afterMs);
+  const UINT query = RegisterWindowMessageA("QueryCancelAutoPlay");
+  log.Line("query");
+  const LRESULT answer = SendMessageA(window, query, 0, 0);
+  log.Line("answer=%ld", static_cast<long>(answer));
+  Sleep(100);
+  log.Line("gone=%d", IsWindow(window) ? 0 : 1);
+  return 0;
+}
+
+struct BoxInfo {
+  char text[256];
+  int warningIcon;
+  int buttons;
+};
+
+BOOL CALLBACK InspectBoxChild(HWND child, LPARAM param) {
+  auto& info = *reinterpret_cast<BoxInfo*>(param);
+  char className[64] = {};
+  GetClassNameA(child, className, sizeof className);
+  if (lstrcmpiA(className, "Button") == 0 && IsWindowVisible(child)) ++info.buttons;
+  if (lstrcmpiA(className, "Static") != 0) return TRUE;
+  if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    const HICON shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    if (shown && shown == LoadIconA(nullptr, IDI_WARNING)) info.warningIcon = 1;
+  } else if (!info.text[0]) {
+    GetWindowTextA(child, info.text, sizeof info.text);
+  }
+  return TRUE;
+}
+
+int CloseBox(const char* caption, DWORD timeoutMs, const char* logPath) {
+  PathLog log(logPath);
+  HWND box = WaitForWindow(nullptr, caption, timeoutMs);
+  if (!box) {
+    log.Line("box not found");
+    return 1;
+  }
+  Sleep(300);  // let the box finish laying itself out
+  BoxInfo info = {};
+  EnumChildWindows(box, InspectBoxChild, reinterpret_cast<LPARAM>(&info));
+  log.Line("box caption=%s text=%s owner=%d warning=%d buttons=%d", caption, info.text,
+           GetWindow(box, GW_OWNER) ? 1 : 0, info.warningIcon, info.buttons);
+  PostMessageA(box, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  log.Line("box ok pressed");
+  return 0;
+}
+
+int Press(int key, DWORD afterMs, DWORD holdMs, const char* logPath) {
+  PathLog log(logPath);
+  Sleep(afterMs);
+  log.Line("press vk=%d", key);
+  standin::PressKey(static_cast<BYTE>(key), holdMs);
+  log.Line("release vk=%d", key);
+  return 0;
+}
+
+const char* gStopFile = nullptr;
+DWORD gHoldEnd = 0;
+
+LRESULT CALLBACK HoldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) {
+    const bool stop = GetFileAttributesA(gStopFile) != INVALID_FILE_ATTRIBUTES;
+    if (stop || static_cast<LONG>(GetTickCount() - gHoldEnd) > 0) PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Hold(DWORD lifetimeMs, const char* stopFile) {
+  gStopFile = stopFile;
+  gHoldEnd = GetTickCount() + lifetimeMs;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = HoldProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "E2eHold";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "E2eHold", "hold", WS_POPUP, 0,
+                                0, 8, 8, nullptr, nullptr, windowClass.hInstance, nullptr);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  SetTimer(window, 1, 200, nullptr);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+int Screen(const char* outFile) {
+  char text[64];
+  const int length =
+      wsprintfA(text, "%dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  HANDLE file = CreateFileA(outFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+  CloseHandle(file);
+  return 0;
+}
+
+DWORD Number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int argc = __argc;
+  char** argv = __argv;
+  if (argc < 2) return 2;
+  const char* command = argv[1];
+  if (!std::strcmp(command, "run") && argc == 5) return Run(Number(argv[2]), argv[3], argv[4]);
+  if (!std::strcmp(command, "autoplay-query") && argc == 5) {
+    return AutoPlayQuery(Number(argv[2]), Number(argv[3]), argv[4]);
+  }
+  if (!std::strcmp(command, "close-box") && argc == 5) {
+    return CloseBox(argv[2], Number(argv[3]), argv[4]);
+  }
+  if (!std::strcmp(command, "press") && argc == 6) {
+    return Press(static_cast<int>(Number(argv[2])), Number(argv[3]), Number(argv[4]), argv[5]);
+  }
+  if (!std::strcmp(command, "hold") && argc == 4) return Hold(Number(argv[2]), argv[3]);
+  if (!std::strcmp(command, "screen") && argc == 3) return Screen(argv[2]);
+  if (!std::strcmp(command, "restore") && argc == 2) {
+    return ChangeDisplaySettingsA(nullptr, 0) == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+  }
+  return 2;
+}
