@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests (plain and
 # under AddressSanitizer and UndefinedBehaviorSanitizer), both Windows builds
-# warning-free, and the check that the shipped launcher imports only Windows'
-# own DLLs.
+# warning-free, the check that the shipped launcher imports only Windows'
+# own DLLs, and the end-to-end scenarios of the real launcher under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -22,3 +22,6 @@ done
 
 echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
+
+echo "== end to end under Wine (the mingw-x86_64 launcher with the stand-ins)"
+bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Builds the launcher, lays out a sample launcher folder (the example settings
+# file, a stand-in emulator under the default name "Tolvimer_alpha_25.exe",
+# the emulator's two files, a stand-in mount tool and a scripted gamepad) and
+# runs the real launcher under Wine on the image "D:\Images\Some Game.cdi".
+# Then shows what it did: patched bytes, mount lines, posted commands, key
+# taps, how play ended and the exit code. Installs what it lacks first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+REPO=$PWD
+source scripts/packages.sh
+bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+
+echo "Building (preset mingw-x86_64)..."
+cmake --preset mingw-x86_64 >/dev/null
+cmake --build --preset mingw-x86_64 -j "$(nproc)" >/dev/null
+
+LAUNCHER_EXE=$REPO/build/mingw-x86_64/tolvimer_launch.exe
+STANDINS=$REPO/build/mingw-x86_64/e2e
+source tests/e2e/lib.sh
+set +e  # from here on every step reports for itself
+trap e2e_teardown EXIT
+echo "Starting Wine (Xvfb, virtual desktop 1024x768)..."
+e2e_setup || { echo "Wine could not be started"; exit 1; }
+
+IMAGE='D:\Images\Some Game.cdi'
+new_folder sample
+add_mount_tool "mount tool.exe"
+# The example settings file with the stand-in mount tool, a 2 s delay and a
+# CPU value that shows the speed taps.
+sed -e "s|^Exe=.*|Exe=$(printf '%s' "${WDIR}mount tool.exe" | sed 's/\\/\\\\/g')|" \
+  -e 's/^Delay=5$/Delay=2/' -e 's/^CPU=100$/CPU=102/' examples/tolvimer_launch.ini | settings
+# One gamepad; the player holds buttons 1 and 2 three seconds into play.
+pads_script <<'EOF'
+[Pads]
+Count=1
+Steps=2
+[Step1]
+AtMs=0
+[Step2]
+AtMs=3000
+Pad1Buttons=1 2
+EOF
+echo "Running: tolvimer_launch.exe $IMAGE"
+launch "$IMAGE" 30000
+mount_lines 2 >"$DIR/mount_lines.txt" || true
+
+# ---- The summary ------------------------------------------------------------
+
+command_meaning() {
+  case $1 in
+    32785) echo "first command, always sent" ;;
+    32803) echo "Screen 640x480" ;;
+    32799) echo "Screen 800x600" ;;
+    32807) echo "Screen 1024x768" ;;
+    32808) echo "Screen 1280x1024" ;;
+    32902) echo "Screen 1600x1200" ;;
+    32782) echo "Priority normal" ;;
+    32783) echo "Priority abovenormal" ;;
+    32792) echo "ZWrite" ;;
+    32793) echo "ZWriteAlpha" ;;
+    32780) echo "CapcomHack" ;;
+    32778) echo "CableType ntsc" ;;
+    32777) echo "CableType other than ntsc" ;;
+    32796) echo "ShowStats off" ;;
+    32981) echo "LimitFPS 30" ;;
+    32982) echo "LimitFPS 60" ;;
+    32570) echo "IkarugaLevel2Fix" ;;
+    32555) echo "SCalbrPlyrSelectHack (then Enter)" ;;
+    32556) echo "SCalbr2DFix" ;;
+    32557) echo "SegaGTLoading" ;;
+    32801) echo "FullScreen" ;;
+    *) echo "unknown command" ;;
+  esac
+}
+
+key_name() {
+  case $1 in
+    13) echo "Enter" ;; 27) echo "Escape" ;; 107) echo "keypad plus" ;; 109) echo "keypad minus" ;;
+    *) echo "key $1" ;;
+  esac
+}
+
+show_patch() {  # show_patch <file> <original>
+  local change offset old new
+  for change in $(differences "$2" "$1"); do
+    IFS=: read -r offset old new <<<"$change"
+    printf '  %-13s byte %6d (0x%X): %s -> %s\n' "$1" "$offset" "$offset" "$old" "$new"
+  done
+}
+
+echo
+echo "== What the launcher did (folder $WDIR)"
+echo "Patched bytes:"
+show_patch dc_flash.bin dc_flash.orig
+show_patch tolvimer.cfg tolvimer.orig
+echo "Mount tool command lines:"
+sed 's/^/  /' "$DIR/mount_lines.txt"
+echo "Emulator started $(ms_between mount_log.txt ' -mount ' emulator_log.txt '^t=[0-9]+ start ') ms after the mount (Delay=2, AutoPlay held off meanwhile)," \
+  "command line: $(sed -n 's/^t=[0-9]* cmdline //p' "$DIR/emulator_log.txt")"
+echo "Commands posted to the emulator window, and key taps, in order:"
+for event in $(emulator_events); do
+  case $event in
+    vk*d) printf '  tap    %s\n' "$(key_name "${event//[!0-9]/}")" ;;
+    vk*u) ;;
+    *) printf '  %-6s %s\n' "$event" "$(command_meaning "$event")" ;;
+  esac
+done
+echo "How play ended:"
+if grep -q 'end reason=self' "$DIR/emulator_log.txt" 2>/dev/null; then
+  echo "  the emulator exited by itself"
+elif grep -q 'GetDeviceState pad=1 size=80 step=2' "$DIR/dinput_log.txt" 2>/dev/null; then
+  echo "  gamepad buttons 1 and 2 held (from $(($(tick dinput_log.txt 'step=2') - $(tick dinput_log.txt DirectInputCreateA))) ms);" \
+    "WM_CLOSE reached the emulator $(ms_between dinput_log.txt 'step=2' emulator_log.txt '^t=[0-9]+ close ') ms later"
+else
+  echo "  the exit watch ended without the gamepad combination"
+fi
+echo "  the emulator window at WM_CLOSE: $(grep -m1 -E '^t=[0-9]+ close ' "$DIR/emulator_log.txt" | cut -d' ' -f3- || echo 'never received WM_CLOSE')"
+echo "Launcher exit code: $LAUNCH_CODE"
