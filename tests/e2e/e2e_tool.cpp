@@ -13,6 +13,8 @@
 //   hold <lifetimeMs> <stopFile>  keep a small window open until the file exists
 //   screen <outFile>              write the screen size as WxH
 //   restore                       return the desktop to its registry mode
+//   cursor <x> <y>                place the mouse cursor
+//   clear-keys                    forget earlier key presses (see below)
 #include <windows.h>
 
 #include <cstdio>
@@ -224,6 +226,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (!std::strcmp(command, "hold") && argc == 4) return Hold(Number(argv[2]), argv[3]);
   if (!std::strcmp(command, "screen") && argc == 3) return Screen(argv[2]);
+  if (!std::strcmp(command, "clear-keys") && argc == 2) {
+    // A press stays "pressed since the last query" (bit 0 of
+    // GetAsyncKeyState) until some process asks for that key; a press left
+    // from an earlier scenario would otherwise end the next watch at once.
+    for (int key = 1; key < 256; ++key) GetAsyncKeyState(key);
+    return 0;
+  }
+  if (!std::strcmp(command, "cursor") && argc == 4) {
+    return SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3]))) ? 0
+                                                                                              : 1;
+  }
   if (!std::strcmp(command, "restore") && argc == 2) {
     return ChangeDisplaySettingsA(nullptr, 0) == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
   }

@@ -120,6 +120,12 @@ desktop_is() { [ "$(screen_size)" = "$1" ]; }
 
 restore_desktop() { tool restore; }
 
+# Puts the cursor mid-screen before a test that looks where the launcher parks
+# it. On Wine's virtual desktop a mode switch moves Wine's cursor into the
+# smaller screen without moving the X pointer, and a later park on that same
+# point is then not passed on to X, which hands its stale position back.
+centre_cursor() { tool cursor 320 240; }
+
 BACKGROUND_PIDS=()
 
 background_tool() {  # starts e2e_tool.exe in the background until the scenario ends
@@ -184,6 +190,7 @@ launch_start() {
   else
     printf '%s' "${WDIR}tolvimer_launch.exe" >"$DIR/command_line.txt"
   fi
+  tool clear-keys
   LAUNCH_START=$SECONDS
   # Started from the work folder: the launcher must find its files by its own
   # path, not by the current directory.
@@ -209,6 +216,13 @@ emulator_log() { cat "$DIR/emulator_log.txt" 2>/dev/null; }
 
 # The tick of the first line of a log matching a pattern (empty if none).
 tick() { grep -m1 -E -e "$2" "$DIR/$1" 2>/dev/null | sed -E 's/^t=([0-9]+) .*/\1/'; }
+
+ms_between() {  # ms_between <log> <pattern> <log> <pattern>: second tick minus first
+  local a b
+  a=$(tick "$1" "$2")
+  b=$(tick "$3" "$4")
+  if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo none; fi
+}
 
 # What reached the emulator, in order: commands as their ids, key taps as
 # vk<code><d|u>, e.g. "32785 32555 vk13d vk13u 32556".

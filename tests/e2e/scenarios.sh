@@ -15,13 +15,6 @@ ESCAPE_SOON='Presses=27@1500'
 
 sed_text() { printf '%s' "${1//\\/\\\\}" | sed 's/[|&]/\\&/g'; }  # literal sed replacement
 
-ms_between() {  # ms_between <log> <pattern> <log> <pattern>: second tick minus first
-  local a b
-  a=$(tick "$1" "$2")
-  b=$(tick "$3" "$4")
-  if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo none; fi
-}
-
 # The byte the pattern file holds at an offset, as two hex digits.
 pattern_byte() { printf '%02x' $(($1 % 251 + 1)); }
 
@@ -233,12 +226,12 @@ EOF
   expect_eq "DirectInput calls" "$(
     cat <<'EOF'
 DirectInputCreateA instance=1 version=0x500 outer=0
-EnumDevices type=4 flags=1 context=0
+EnumDevices type=4 flags=1
 CreateDevice pad=1 outer=0
 QueryInterface pad=1 device2=1
 Release pad=1 references=1
 SetCooperativeLevel pad=1 desktop=1 flags=10
-SetDataFormat pad=1 size=24 objects=44 flags=1 data=80
+SetDataFormat pad=1 sizes=1 objects=44 flags=1 data=80
 SetProperty pad=1 range=1 size=24 header=16 obj=0 how=1 min=-255 max=255
 SetProperty pad=1 range=1 size=24 header=16 obj=4 how=1 min=-255 max=255
 Acquire pad=1
@@ -247,7 +240,7 @@ CreateDevice pad=2 outer=0
 QueryInterface pad=2 device2=1
 Release pad=2 references=1
 SetCooperativeLevel pad=2 desktop=1 flags=10
-SetDataFormat pad=2 size=24 objects=44 flags=1 data=80
+SetDataFormat pad=2 sizes=1 objects=44 flags=1 data=80
 SetProperty pad=2 range=1 size=24 header=16 obj=0 how=1 min=-255 max=255
 SetProperty pad=2 range=1 size=24 header=16 obj=4 how=1 min=-255 max=255
 Acquire pad=2
@@ -339,6 +332,7 @@ SCalbr2DFix=true
 SegaGTLoading=true
 CPU=103
 EOF
+  centre_cursor
   launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
   expect_eq "commands and taps in order" \
@@ -396,6 +390,7 @@ ForceFull=true
 Screen=640x480
 EOF
   expect_true "desktop at 1024x768 before the run" desktop_is 1024x768
+  centre_cursor
   launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
   expect_eq "screen when the emulator started" 640x480 \

@@ -162,8 +162,12 @@ class Device final : public IDirectInputDevice2A {
     return Unexpected("GetDeviceData");
   }
   STDMETHOD(SetDataFormat)(LPCDIDATAFORMAT format) override {
-    gLog.Line("SetDataFormat pad=%d size=%lu objects=%lu flags=%lu data=%lu", pad_ + 1,
-              format->dwSize, format->dwNumObjs, format->dwFlags, format->dwDataSize);
+    // The record sizes differ between 32-bit and 64-bit builds; only whether
+    // they are this build's own sizes is recorded.
+    const bool sizesMatch =
+        format->dwSize == sizeof(DIDATAFORMAT) && format->dwObjSize == sizeof(DIOBJECTDATAFORMAT);
+    gLog.Line("SetDataFormat pad=%d sizes=%d objects=%lu flags=%lu data=%lu", pad_ + 1,
+              sizesMatch ? 1 : 0, format->dwNumObjs, format->dwFlags, format->dwDataSize);
     return Answer("SetDataFormat", DI_OK, DIERR_INVALIDPARAM);
   }
   STDMETHOD(SetEventNotification)(HANDLE) override { return Unexpected("SetEventNotification"); }
@@ -245,7 +249,7 @@ class DirectInput final : public IDirectInputA {
   }
   STDMETHOD(EnumDevices)
   (DWORD type, LPDIENUMDEVICESCALLBACKA callback, LPVOID context, DWORD flags) override {
-    gLog.Line("EnumDevices type=%lu flags=%lu context=%d", type, flags, context ? 1 : 0);
+    gLog.Line("EnumDevices type=%lu flags=%lu", type, flags);
     if (ShouldFail("EnumDevices")) {
       gLog.Line("  -> failed");
       return DIERR_INVALIDPARAM;
