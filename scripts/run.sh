@@ -81,21 +81,35 @@ key_name() {
   esac
 }
 
+patch_meaning() {  # patch_meaning <file> <offset> <new byte>
+  case $1:$2 in
+    dc_flash.bin:106498) echo "console region '$(printf "\\x$3")' (0 jap, 1 usa, 2 euro)" ;;
+    tolvimer.cfg:4) echo "CD drive letter '$(printf "\\x$3")'" ;;
+    tolvimer.cfg:12 | tolvimer.cfg:13) echo "cleared before every start" ;;
+    *) echo "unexpected change" ;;
+  esac
+}
+
 show_patch() {  # show_patch <file> <original>
   local change offset old new
   for change in $(differences "$2" "$1"); do
     IFS=: read -r offset old new <<<"$change"
-    printf '  %-13s byte %6d (0x%X): %s -> %s\n' "$1" "$offset" "$offset" "$old" "$new"
+    printf '  %-13s byte %6d (0x%05X): %s -> %s  %s\n' "$1" "$offset" "$offset" "$old" "$new" \
+      "$(patch_meaning "$1" "$offset" "$new")"
   done
 }
 
 echo
-echo "== What the launcher did (folder $WDIR)"
+# The sample folder outlives the run, for a closer look at the logs.
+SAMPLE_KEPT=$REPO/build/mingw-x86_64/sample-run
+rm -rf "$SAMPLE_KEPT"
+cp -r "$DIR" "$SAMPLE_KEPT"
+echo "== What the launcher did (the folder, with every stand-in's log, is kept in $SAMPLE_KEPT)"
 echo "Patched bytes:"
 show_patch dc_flash.bin dc_flash.orig
 show_patch tolvimer.cfg tolvimer.orig
-echo "Mount tool command lines:"
-sed 's/^/  /' "$DIR/mount_lines.txt"
+echo "Mount tool command lines (the stand-in tool logs exactly what it was given):"
+sed -e '1s/^/  mount:   /' -e '2s/^/  unmount: /' "$DIR/mount_lines.txt"
 echo "Emulator started $(ms_between mount_log.txt ' -mount ' emulator_log.txt '^t=[0-9]+ start ') ms after the mount (Delay=2, AutoPlay held off meanwhile)," \
   "command line: $(sed -n 's/^t=[0-9]* cmdline //p' "$DIR/emulator_log.txt")"
 echo "Commands posted to the emulator window, and key taps, in order:"
