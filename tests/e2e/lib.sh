@@ -87,6 +87,7 @@ e2e_setup() {
 }
 
 e2e_teardown() {
+  set +eu  # runs at exit: every step is tried whatever the one before did
   kill_background
   if [ -n "${HOLD_PID:-}" ]; then
     touch "$E2E_STOP"
@@ -94,7 +95,10 @@ e2e_teardown() {
     wait "$HOLD_PID" 2>/dev/null
   fi
   if [ -n "${WINESERVER_PID:-}" ]; then
-    kill "$WINESERVER_PID" 2>/dev/null
+    # Ends every program of this run's prefix (Wine's own services too, which
+    # would outlive a server that is merely killed), then the server itself.
+    timeout 20 wineserver -k >/dev/null 2>&1
+    wait_for 10 bash -c "! kill -0 $WINESERVER_PID 2>/dev/null" || kill "$WINESERVER_PID" 2>/dev/null
     wait "$WINESERVER_PID" 2>/dev/null
   fi
   if [ -n "${XVFB_PID:-}" ]; then
