@@ -401,6 +401,7 @@ EOF
   expect_eq "window rectangle at close" "0,0,640,480" "$(close_field rect)"
   expect_eq "window visible at close" 1 "$(close_field visible)"
   expect_eq "cursor at close" "639,479" "$(close_field cursor)"
+  expect_eq "topmost at close (the z-order is left alone)" 0 "$(close_field topmost)"
   expect_true "desktop restored to 1024x768 after the run" desktop_is 1024x768
 }
 

@@ -70,11 +70,11 @@ void LogWindowState(const char* what, HWND window) {
   GetCursorPos(&cursor);
   gLog.Line(
       "%s window=%d style=0x%08lx menu=%d rect=%ld,%ld,%ld,%ld visible=%d screen=%dx%d "
-      "cursor=%ld,%ld",
+      "cursor=%ld,%ld topmost=%d",
       what, WindowTag(window), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
       GetMenu(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom,
       IsWindowVisible(window) ? 1 : 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-      cursor.x, cursor.y);
+      cursor.x, cursor.y, (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
 }
 
 // Commands posted before a key tap are already queued when the tap's hook call
