@@ -1,12 +1,87 @@
 #include "exitwatch/exit_watch.h"
 
+#include "exitwatch/gamepads.h"
+
 namespace tolvimer {
+namespace {
+
+constexpr std::uint32_t kCycleMilliseconds = 500;
+// Bit 15: the key is down now; bit 0: it was pressed since the last query.
+constexpr int kKeyPressedBits = 0x8001;
+
+constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35;
+
+// The keys of [GamePadExit] in the order they are read, with the input each
+// switches on.
+struct ComboKey {
+  const char* key;
+  int input;
+};
+constexpr ComboKey kComboKeys[] = {
+    {"Up", kUp},    {"Right", kRight}, {"Down", kDown},  {"Left", kLeft},
+    {"Button1", 0}, {"Button2", 1},    {"Button3", 2},   {"Button4", 3},
+    {"Button5", 4}, {"Button6", 5},    {"Button7", 6},   {"Button8", 7},
+    {"Button9", 8}, {"Button10", 9},   {"Button11", 10}, {"Button12", 11},
+};
+
+}  // namespace
 
 std::int8_t exitKey = 27;
 
-// Filled in with the exit watch.
-void ReadExitKey(Settings&) {}
-ExitCombo ReadExitCombo(Settings&) { return ExitCombo{}; }
-void WatchForExit(Platform&, Instance, OsHandle, ExitCombo&) {}
+void ReadExitKey(Settings& settings) {
+  if (!settings.Read("General", "Exit")) return;
+  const std::int32_t virtualKey = LeadingInteger(settings.value());
+  const std::uint32_t character =
+      settings.os().MapVirtualKey(static_cast<std::uint32_t>(virtualKey), win::kMapVkToChar);
+  exitKey = static_cast<std::int8_t>(static_cast<std::uint8_t>(character & 0xFF));
+}
+
+ExitCombo ReadExitCombo(Settings& settings) {
+  ExitCombo combo{};
+  // Without MapGamePadExit "true" the other keys are not read at all.
+  if (settings.ReadIs("GamePadExit", "MapGamePadExit", "true")) {
+    combo.enabled = 1;
+    for (const ComboKey& key : kComboKeys) {
+      if (settings.ReadIs("GamePadExit", key.key, "true")) combo.wanted[key.input] = 1;
+    }
+  }
+  for (std::uint8_t wanted : combo.wanted) combo.wantedCount += wanted != 0 ? 1 : 0;
+  return combo;
+}
+
+std::int32_t CountComboPresses(const ExitCombo& combo) {
+  std::int32_t count = 0;
+  for (int pad = 0; pad < GetGamePadCount(); ++pad) {
+    const GamePadState& state = gamePads.slots[pad].state;
+    for (int j = 0; j < 32; ++j) {
+      if (state.buttons[j] && combo.wanted[j]) ++count;
+    }
+    if (state.up && combo.wanted[kUp]) ++count;
+    if (state.right && combo.wanted[kRight]) ++count;
+    if (state.down && combo.wanted[kDown]) ++count;
+    if (state.left && combo.wanted[kLeft]) ++count;
+  }
+  return count;
+}
+
+void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo) {
+  // The pads are prepared even when the combination is off; without them only
+  // the exit key and the end of the emulator can end the watch.
+  if (!InitGamePads(os, instance)) combo.enabled = 0;
+  bool stop = false;
+  // Filled by each cycle's query; a query that fails leaves the last value.
+  std::uint32_t exitCode = 0;
+  for (;;) {
+    os.WaitForSingleObject(process, kCycleMilliseconds);
+    os.GetExitCodeProcess(process, exitCode);
+    if (exitCode != win::kStillActive) stop = true;
+    if (os.GetAsyncKeyState(exitKey) & kKeyPressedBits) stop = true;
+    PollGamePads(os);
+    // Exact equality: more held pairs than wanted do not end the watch.
+    if (combo.enabled && CountComboPresses(combo) == combo.wantedCount) break;
+    if (stop) break;
+  }
+  ReleaseGamePads(os);
+}
 
 }  // namespace tolvimer

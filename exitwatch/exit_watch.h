@@ -24,7 +24,9 @@ extern std::int8_t exitKey;
 void ReadExitKey(Settings& settings);
 // Fills the combination from [GamePadExit].
 ExitCombo ReadExitCombo(Settings& settings);
-// Returns when play has ended; the gamepads are read only inside.
+// The held (pad, wanted input) pairs over all pads, as the last poll left them.
+std::int32_t CountComboPresses(const ExitCombo& combo);
+// Returns when play has ended and the gamepads are released.
 void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo);
 
 }  // namespace tolvimer
