@@ -34,17 +34,22 @@ void ReadToolValues(const Settings& settings, MountTool tool, ToolValues& values
   settings.ReadInto(section, daemonTools ? "Device" : "Drive", values.target, sizeof values.target);
 }
 
-// The command-line templates. Like printf, each %s takes the next argument:
-// the tool's Exe, its Device or Drive, and (mount only) the image path.
-constexpr char kDaemonToolsMount[] = "\"%s\" -noicon -mount %s,\"%s\"";
-constexpr char kDaemonToolsUnmount[] = "\"%s\" -unmount %s";
-constexpr char kAlcohol120Mount[] = "\"%s\" %s /M:\"%s\"";
-constexpr char kAlcohol120Unmount[] = "\"%s\" %s /U";
+bool FormatMount(MountTool tool, const ToolValues& values, const char* imagePath,
+                 char (&commandLine)[kPathBufferSize]) {
+  const char* const args[] = {values.exe, values.target, imagePath};
+  return FormatCommandLine(
+      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args, 3);
+}
 
-// Fills `commandLine` from a template that holds only %s conversions, with
-// every argument inserted character for character. False, with the buffer
-// emptied, when the result would not fit whole: a cut command line would run
-// a different command, so it is never run.
+bool FormatUnmount(MountTool tool, const ToolValues& values, char (&commandLine)[kPathBufferSize]) {
+  const char* const args[] = {values.exe, values.target};
+  return FormatCommandLine(
+      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount, args,
+      2);
+}
+
+}  // namespace
+
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
                        const char* const* args, std::size_t argCount) {
   std::size_t length = 0;
@@ -68,22 +73,6 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
   commandLine[length] = '\0';
   return true;
 }
-
-bool FormatMount(MountTool tool, const ToolValues& values, const char* imagePath,
-                 char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target, imagePath};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args, 3);
-}
-
-bool FormatUnmount(MountTool tool, const ToolValues& values, char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount, args,
-      2);
-}
-
-}  // namespace
 
 bool RunCommandLine(Platform& os, char* commandLine) {
   ProcessRecord process;

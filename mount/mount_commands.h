@@ -1,10 +1,26 @@
 // Mounting and unmounting the disc image with the tool of [General] MountTool.
 #pragma once
 
+#include <cstddef>
+
 #include "launch/settings.h"
 #include "platform/platform.h"
 
 namespace tolvimer {
+
+// The command-line templates. Like printf, each %s takes the next argument:
+// the tool's Exe, its Device or Drive, and (mount only) the image path.
+constexpr char kDaemonToolsMount[] = "\"%s\" -noicon -mount %s,\"%s\"";
+constexpr char kDaemonToolsUnmount[] = "\"%s\" -unmount %s";
+constexpr char kAlcohol120Mount[] = "\"%s\" %s /M:\"%s\"";
+constexpr char kAlcohol120Unmount[] = "\"%s\" %s /U";
+
+// Fills `commandLine` from a template that holds only %s conversions, with
+// every argument inserted character for character. False, with the buffer
+// emptied, when the result would not fit whole: a cut command line would run
+// a different command, so it is never run.
+bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
+                       const char* const* args, std::size_t argCount);
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
