@@ -1,3 +1,6 @@
 # The Debian packages the builds and tests need; sourced by the scripts.
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest mingw-w64 binutils-mingw-w64-i686)
 WINE_PACKAGES=(wine wine64 xvfb)
+# The fuzz targets (scripts/fuzz.sh) and the native benchmarks (scripts/bench.sh).
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+BENCH_PACKAGES=(libbenchmark-dev valgrind)

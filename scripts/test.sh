@@ -20,6 +20,9 @@ for preset in native native-asan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
+echo "== fuzz targets (10 s each)"
+bash scripts/fuzz.sh
+
 echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
 
