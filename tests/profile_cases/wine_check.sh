@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Reads every case of the differential table with Wine's
+# GetPrivateProfileStringA, through the launcher's own settings code, and
+# compares the answers with the table.
+#   wine_check.sh PROBE_EXE WORK_DIR [--print]
+# Each case file is laid out as "tolvimer_launch.ini" beside its own copy of
+# the probe, as the launcher finds its settings. The Wine prefix lives in
+# WORK_DIR/prefix (created once); one wineserver is kept up for the run and
+# ended by its pid. --print shows what Wine read instead of comparing.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+probe=$1
+work=$2
+mode=${3:-}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+export WINEPREFIX=$work/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset WINEARCH DISPLAY
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  rm -rf "$WINEPREFIX"
+  timeout 120 wineboot -i >/dev/null 2>&1
+  # wineboot leaves the prefix's services running: end them with the server.
+  timeout 30 wineserver -k
+  timeout 60 wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine_check: no Wine prefix" >&2; exit 1; }
+  touch "$WINEPREFIX/.ready"
+fi
+
+wineserver -f -p >/dev/null 2>&1 &
+server=$!
+# Ends the programs of this prefix (Wine starts its services with the first
+# program) and the server started here.
+finish() {
+  timeout 30 wineserver -k 2>/dev/null
+  kill "$server" 2>/dev/null
+  wait "$server" 2>/dev/null
+}
+trap finish EXIT
+
+table=$(winpath "$here/cases.txt")
+failed=0
+for file in "$here"/files/*.ini; do
+  name=$(basename "$file")
+  dir=$work/run/${name%.ini}
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$probe" "$dir/profile_probe.exe"
+  cp "$file" "$dir/tolvimer_launch.ini"
+  # Through a file, not a pipe: a service Wine starts would hold a pipe open.
+  args=("$table" "$name")
+  [ "$mode" = --print ] && args+=(--print)
+  timeout 30 wine "$dir/profile_probe.exe" "${args[@]}" >"$dir/answers.txt" 2>&1 </dev/null
+  status=$?
+  tr -d '\r' <"$dir/answers.txt"
+  [ "$status" = 0 ] || failed=1
+done
+# A failing probe prints its differences; a status without them (a crash, a
+# time-out) still fails the check.
+if [ "$failed" = 0 ]; then
+  [ "$mode" = --print ] || echo "wine_check: every read matches the table"
+else
+  echo "wine_check: Wine's reads differ from the table (see above)"
+fi
+exit "$failed"
