@@ -1,0 +1,27 @@
+// What a dry run starts from: the image, the settings file and the folder
+// the launcher would run in, and a way to look at the files there.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tolvimer::plan {
+
+struct FileFacts {
+  bool exists = false;  // a regular file
+  std::uint64_t size = 0;
+};
+
+struct PlanInput {
+  std::string imagePath;     // the launcher's whole command line
+  std::string settingsPath;  // the settings file, as shown to the user
+  bool settingsFound = false;
+  std::string settingsText;    // its bytes
+  std::string launcherFolder;  // where the launcher would be, ending in '/' or '\'
+  // Checks absolute native paths like "C:\..." too (only on Windows).
+  bool windowsPaths = false;
+  std::function<FileFacts(const std::string& path)> lookAt;
+};
+
+}  // namespace tolvimer::plan

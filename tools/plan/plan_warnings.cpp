@@ -1,0 +1,223 @@
+#include "tools/plan/plan_warnings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "launch/settings.h"
+#include "platform/profile_reader.h"
+#include "tools/plan/profile_listing.h"
+#include "tools/plan/setting_catalogue.h"
+
+namespace tolvimer::plan {
+namespace {
+
+std::string Line(int line) { return "line " + std::to_string(line) + ": "; }
+
+// The value a read of the key gives, as the launcher would see it.
+std::string ValueOf(const PlanInput& input, const std::string& section, const std::string& key) {
+  char out[kSettingReadSize + 1];
+  ReadProfileString(input.settingsText.data(), input.settingsText.size(), section.c_str(),
+                    key.c_str(), out, kSettingReadSize);
+  return out;
+}
+
+// Why a present value of a known key does not do what it most likely means.
+std::string ValueProblem(const KnownKey& known, SectionKind where, const std::string& value) {
+  if (value.empty() || IsRecognisedValue(known, value.c_str())) return "";
+  const std::string shown = "\"" + value + "\"";
+  switch (known.kind) {
+    case ValueKind::kWords: {
+      std::string text = shown + " matches none of " + WordList(known) + ": it has no effect";
+      if (where == SectionKind::kGame && IsWord(known.key, "Screen")) {
+        text += ", and [General] Screen is not read instead";
+      }
+      if (where == SectionKind::kGame && IsWord(known.key, "LimitFPS")) {
+        text += ", and [TolviEx] LimitFPS is not read instead";
+      }
+      return text;
+    }
+    case ValueKind::kSwitch:
+      return shown + " is not \"true\" or \"false\": only \"true\" switches it on" +
+             (IsWord(known.key, "ShowStats") ? ", and any value but \"true\" posts 32796" : "");
+    case ValueKind::kInteger:
+      return shown + " is not a whole number: it reads as " +
+             std::to_string(LeadingInteger(value.c_str()));
+    default:
+      return "";
+  }
+}
+
+void CheckKeys(const PlanInput& input, std::vector<std::string>& warnings) {
+  const std::vector<ListedSection> sections = ListProfile(input.settingsText);
+  std::vector<std::string> seenSections;
+  for (const ListedSection& section : sections) {
+    const std::string label = "[" + section.name + "]";
+    const bool outside = section.line == 0;
+    const bool duplicate = !outside && std::find(seenSections.begin(), seenSections.end(),
+                                                 LowerAscii(section.name)) != seenSections.end();
+    if (duplicate) {
+      warnings.push_back(Line(section.line) + label +
+                         " appears a second time: only its first appearance is read, so "
+                         "nothing in this one has an effect");
+      continue;
+    }
+    if (!outside) seenSections.push_back(LowerAscii(section.name));
+    const SectionKind kind = SectionKindOf(section.name);
+    std::vector<std::string> seenKeys;
+    for (const ListedKey& key : section.keys) {
+      const std::string where = Line(key.line) + (outside ? "" : label + " ") + key.name;
+      if (outside) {
+        warnings.push_back(where + " stands before any section: it is never read");
+        continue;
+      }
+      if (std::find(seenKeys.begin(), seenKeys.end(), LowerAscii(key.name)) != seenKeys.end()) {
+        warnings.push_back(where + " appears a second time in " + label +
+                           ": only the first is read");
+        continue;
+      }
+      seenKeys.push_back(LowerAscii(key.name));
+      const KnownKey* known = FindKnownKey(kind, key.name);
+      if (known == nullptr) {
+        const std::string readIn = WhereKeyIsRead(key.name);
+        if (!readIn.empty()) {
+          warnings.push_back(where + " is read only in " + readIn + ": here it has no effect");
+        } else {
+          const std::string closest = ClosestKnownKey(key.name);
+          warnings.push_back(where + " is a key the launcher never reads" +
+                             (closest.empty() ? "" : " (did you mean " + closest + "?)"));
+        }
+        continue;
+      }
+      if (!key.hasValue) {
+        warnings.push_back(where + " has no '=': it reads as absent");
+        continue;
+      }
+      const std::string problem =
+          ValueProblem(*known, kind, ValueOf(input, section.name, key.name));
+      if (!problem.empty()) warnings.push_back(where + ": " + problem);
+    }
+  }
+}
+
+void CheckGameSection(const PlanInput& input, const std::string& gameSection,
+                      std::vector<std::string>& warnings) {
+  std::string closest;
+  std::size_t best = static_cast<std::size_t>(-1);
+  for (const ListedSection& section : ListProfile(input.settingsText)) {
+    if (section.line == 0 || SectionKindOf(section.name) != SectionKind::kGame) continue;
+    if (IsWord(section.name.c_str(), gameSection.c_str())) return;
+    const std::size_t distance = EditDistance(LowerAscii(section.name), LowerAscii(gameSection));
+    if (distance < best) {
+      best = distance;
+      closest = section.name;
+    }
+  }
+  warnings.push_back("the settings file has no section [" + gameSection +
+                     "]: every game key is absent" +
+                     (closest.empty() ? " (it has no game section at all)"
+                                      : "; the closest game section is [" + closest + "]"));
+}
+
+// The program of a command line: the first token, quoted or up to a blank.
+std::string ProgramOf(const std::string& commandLine) {
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    return commandLine.substr(1, commandLine.find('"', 1) - 1);
+  }
+  return commandLine.substr(0, commandLine.find_first_of(" \t"));
+}
+
+bool IsAbsolute(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':') ||
+         (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+void CheckEmulator(const PlanInput& input, const RunFacts& facts,
+                   std::vector<std::string>& warnings) {
+  if (facts.emulatorStarted) {
+    std::string program = ProgramOf(facts.emulatorCommandLine);
+    const std::size_t name = program.find_last_of("\\/");
+    if (program.find('.', name == std::string::npos ? 0 : name) == std::string::npos) {
+      program += ".exe";
+    }
+    if (!IsAbsolute(program)) {
+      if (!input.lookAt(input.launcherFolder + program).exists) {
+        warnings.push_back("the emulator program " + program +
+                           " is not in the launcher folder (Windows would still search the "
+                           "current folder, the system folders and PATH)");
+      }
+    } else if (input.windowsPaths && !input.lookAt(program).exists) {
+      warnings.push_back("the emulator program " + program + " does not exist");
+    }
+  }
+  constexpr struct {
+    const char* name;
+    std::uint64_t minimumSize;
+  } kFiles[] = {{"dc_flash.bin", 106499}, {"tolvimer.cfg", 14}};
+  for (const auto& file : kFiles) {
+    const FileFacts found = input.lookAt(input.launcherFolder + file.name);
+    if (!found.exists) {
+      warnings.push_back(std::string("the emulator file ") + file.name +
+                         " is not in the launcher folder: it is never patched");
+    } else if (found.size < file.minimumSize) {
+      warnings.push_back(std::string("the emulator file ") + file.name + " has only " +
+                         std::to_string(found.size) +
+                         " bytes: a patch past its end would lengthen it");
+    }
+  }
+}
+
+void CheckRun(const PlanInput& input, const RunFacts& facts, std::vector<std::string>& warnings) {
+  if (facts.launcherPathTooLong) {
+    warnings.push_back(
+        "the launcher folder's path is too long for the launcher (260 "
+        "characters with its file name): it would read no settings");
+  }
+  if (!input.imagePath.empty() && input.imagePath[0] == '"' && !facts.mountCommandLines.empty()) {
+    warnings.push_back(
+        "the image path is in quotes: the launcher keeps them, so the mount "
+        "command line gets them doubled: " +
+        facts.mountCommandLines[0]);
+  }
+  if (facts.comboEnabled && facts.comboInputs.empty()) {
+    warnings.push_back(
+        "[GamePadExit] MapGamePadExit is true but no input is switched on: the "
+        "combination is met at the first check and play ends after 500 ms");
+  }
+  if (facts.exitKeyRead) {
+    const std::uint32_t code = facts.exitSettingCode;
+    if (facts.exitKeyPolled == 0) {
+      warnings.push_back("[General] Exit names virtual key " + std::to_string(code) + " (" +
+                         VirtualKeyName(code) +
+                         "), which has no character: the exit key becomes 0 and no key press "
+                         "ends play");
+    } else if (facts.exitKeyPolled != code) {
+      warnings.push_back(
+          "[General] Exit names virtual key " + std::to_string(code) + " (" + VirtualKeyName(code) +
+          "), but the launcher polls the key of its "
+          "character, " +
+          std::to_string(facts.exitKeyPolled) + " (" + VirtualKeyName(facts.exitKeyPolled) + ")");
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> FindWarnings(const PlanInput& input, const std::string& gameSection,
+                                      const RunFacts& facts) {
+  std::vector<std::string> warnings;
+  if (input.imagePath.empty()) {
+    warnings.push_back("the image path is empty: the launcher does nothing");
+    return warnings;
+  }
+  if (!input.settingsFound) {
+    warnings.push_back("there is no settings file " + input.settingsPath + ": every key is absent");
+  } else {
+    CheckKeys(input, warnings);
+    CheckGameSection(input, gameSection, warnings);
+  }
+  CheckRun(input, facts, warnings);
+  CheckEmulator(input, facts, warnings);
+  return warnings;
+}
+
+}  // namespace tolvimer::plan
