@@ -236,7 +236,7 @@ bool NarratingPlatform::WriteFileByte(OsHandle, std::uint8_t byte) {
   std::string text = Format("write 0x%02X", byte);
   if (byte >= 0x20 && byte < 0x7F) text += Format(" ('%c')", byte);
   text += Format(" at offset %d", offset_);
-  if (offset_ > 9) text += Format(" (0x%X)", static_cast<unsigned>(offset_));
+  if (offset_ >= 256) text += Format(" (0x%X)", static_cast<unsigned>(offset_));
   text += " of " + openFile_ + ": " + (meaning ? meaning : "a byte the launcher does not name");
   if (offset_ >= 0 && openFileSize_ <= static_cast<std::uint64_t>(offset_)) {
     text += Format(" (the file has only %llu bytes: the write would lengthen it)",

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# tolvimer_plan as a user runs it: the plan for the example settings file in
+# a launcher folder (compared with example_plan.txt), read from its own
+# folder without --settings, the folder left exactly as it was, the exit
+# status with warnings, and bad usage.
+#   plan_cli_test.sh TOLVIMER_PLAN [--update]   (--update rewrites the golden file)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+plan=$1
+golden=$here/example_plan.txt
+image='D:\Images\Some Game.cdi'
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The launcher folder: the example settings file, the emulator and its files.
+cp "$here/../../examples/tolvimer_launch.ini" "$folder/"
+: >"$folder/Tolvimer_alpha_25.exe"
+head -c 106500 /dev/zero >"$folder/dc_flash.bin"
+printf 'emulator config.' >"$folder/tolvimer.cfg"
+before=$(cd "$folder" && ls -l --time-style=full-iso && md5sum ./*)
+
+"$plan" --settings "$folder/tolvimer_launch.ini" "$image" >"$folder.out"
+status=$?
+sed "s|$folder/|<launcher folder>/|g" "$folder.out" >"$folder.plan"
+rm -f "$folder.out"
+if [ "${2:-}" = --update ]; then
+  cp "$folder.plan" "$golden"
+  echo "updated $golden"
+fi
+[ "$status" = 0 ] || fail "the example plan exits with $status, not 0"
+diff -u "$golden" "$folder.plan" || fail "the example plan differs from $golden"
+
+after=$(cd "$folder" && ls -l --time-style=full-iso && md5sum ./*)
+[ "$before" = "$after" ] || fail "the dry run changed the launcher folder"
+
+# Without --settings: the settings file beside the program itself.
+cp "$plan" "$folder/tolvimer_plan"
+"$folder/tolvimer_plan" "$image" | sed "s|$folder/|<launcher folder>/|g" >"$folder.own"
+diff -u "$golden" "$folder.own" >/dev/null || fail "without --settings the plan differs"
+rm -f "$folder.plan" "$folder.own"
+
+# Warnings give status 1.
+printf '[General]\nZWirte=true\n[Some Game]\nCPU=100\n' >"$folder/warn.ini"
+"$plan" --settings "$folder/warn.ini" "$image" >"$folder.warn"
+status=$?
+[ "$status" = 1 ] || fail "a misspelt key exits with $status, not 1"
+grep -q 'ZWirte is a key the launcher never reads (did you mean ZWrite?)' "$folder.warn" ||
+  fail "no warning for the misspelt key"
+rm -f "$folder.warn"
+
+# Bad usage gives status 2.
+for args in "" "--settings" "a.cdi b.cdi" "--settings $folder/warn.ini" "--help"; do
+  # shellcheck disable=SC2086
+  "$plan" $args >/dev/null 2>&1
+  status=$?
+  [ "$status" = 2 ] || fail "tolvimer_plan $args exits with $status, not 2"
+done
+
+[ "$failures" = 0 ] && echo "plan_cli_test: all checks passed"
+exit $((failures > 0))

@@ -1,0 +1,241 @@
+// The dry run over settings files in memory: what the plan tells, and the
+// warnings table.
+#include "tools/plan/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tolvimer::plan {
+namespace {
+
+// A launcher folder /emu/ holding the emulator and both of its files.
+class PlanTest : public ::testing::Test {
+ protected:
+  PlanTest() { PutFilesBack(); }
+
+  void PutFilesBack() {
+    files.clear();
+    files["/emu/Tolvimer_alpha_25.exe"] = 1000;
+    files["/emu/dc_flash.bin"] = 2 * 1024 * 1024;
+    files["/emu/tolvimer.cfg"] = 64;
+  }
+
+  int Plan(const std::string& settings, const std::string& image = "D:\\Images\\Some Game.cdi") {
+    PlanInput input;
+    input.imagePath = image;
+    input.settingsPath = "/emu/tolvimer_launch.ini";
+    input.settingsFound = true;
+    input.settingsText = settings;
+    input.launcherFolder = "/emu/";
+    input.lookAt = [this](const std::string& path) {
+      FileFacts facts;
+      const auto found = files.find(path);
+      if (found != files.end()) {
+        facts.exists = true;
+        facts.size = found->second;
+      }
+      return facts;
+    };
+    output.clear();
+    return RunPlan(input, output);
+  }
+
+  // The lines of the warnings section.
+  std::vector<std::string> Warnings() const {
+    std::vector<std::string> lines;
+    const std::size_t start = output.find("\nWarnings:\n");
+    if (start == std::string::npos) return lines;
+    std::size_t p = start + 11;
+    while (p < output.size()) {
+      const std::size_t end = output.find('\n', p);
+      lines.push_back(output.substr(p + 2, end - p - 2));
+      p = end + 1;
+    }
+    return lines;
+  }
+
+  bool Tells(const std::string& text) const { return output.find(text) != std::string::npos; }
+
+  std::map<std::string, std::uint64_t> files;
+  std::string output;
+};
+
+TEST_F(PlanTest, AFileWithNothingAmissHasNoWarnings) {
+  EXPECT_EQ(Plan("[General]\nRegion=jap\nScreen=640x480\n[Some Game]\nZWrite=true\n"), 0) << output;
+  EXPECT_TRUE(Tells("No warnings.")) << output;
+}
+
+TEST_F(PlanTest, TellsEachActionWithTheSettingThatDecidesIt) {
+  Plan(
+      "[General]\nRegion=euro\nDrive=E:\\\nMountTool=alcohol120\nUnmount=true\n"
+      "ForceFull=TRUE\nScreen=800x600\nExit=65\n[Alcohol120]\nExe=C:\\mt.exe\nDrive=X:\n"
+      "[Some Game]\nCPU=150\nSCalbrPlyrSelectHack=true\n");
+  const char* expected[] = {
+      "[General] Region = \"euro\"\n"
+      "       -> write 0x32 ('2') at offset 106498 (0x1A002) of dc_flash.bin",
+      "-> write 0x65 ('e') at offset 4 of tolvimer.cfg: the CD drive letter",
+      "-> write 0x00 at offset 12 of tolvimer.cfg: a byte cleared before every start",
+      "[General] ForceFull = \"TRUE\"\n     [General] Screen = \"800x600\"\n"
+      "       -> switch the desktop to 800x600",
+      "-> mount the image, starting without waiting for it: \"C:\\mt.exe\" X: "
+      "/M:\"D:\\Images\\Some Game.cdi\"",
+      "-> post command 32555 (0x7F2B) to the emulator window: SCalbrPlyrSelectHack true\n"
+      "        -> tap Enter (virtual key 13, scan code 0x1C) once",
+      "-> the exit key becomes 65 (A), the character of virtual key 65",
+      "-> replace the window's whole style with 8",
+      "-> move the window to (0, 0) and size it to 800x600",
+      "-> tap keypad plus (virtual key 107, scan code 0x4E) 50 times",
+      "the exit key 65 (A) is pressed",
+      "-> unmount the image, starting without waiting for it: \"C:\\mt.exe\" X: /U",
+      "-> restore the desktop mode stored in the registry",
+      "-> the launcher returns 1: a complete run",
+  };
+  for (const char* text : expected) EXPECT_TRUE(Tells(text)) << text << "\n---\n" << output;
+}
+
+TEST_F(PlanTest, TellsTheFallbackSectionAndTheCommandItGives) {
+  Plan("[General]\nScreen=1024x768\n[TolviEx]\nLimitFPS=60\n[Some Game]\nScreen=\n");
+  EXPECT_TRUE(
+      Tells("[Some Game] Screen: absent\n"
+            "      [General] Screen = \"1024x768\" (read because [Some Game] has none)\n"
+            "        -> post command 32807 (0x8027) to the emulator window: "
+            "Screen 1024x768"))
+      << output;
+  EXPECT_TRUE(
+      Tells("[TolviEx] LimitFPS = \"60\" (read because [Some Game] has none)\n"
+            "        -> post command 32982 (0x80D6)"))
+      << output;
+}
+
+TEST_F(PlanTest, AMissingSettingsFileMakesEveryKeyAbsent) {
+  PlanInput input;
+  input.imagePath = "D:\\x.cdi";
+  input.settingsPath = "/emu/tolvimer_launch.ini";
+  input.launcherFolder = "/emu/";
+  input.lookAt = [](const std::string&) { return FileFacts{}; };
+  EXPECT_EQ(RunPlan(input, output), 1);
+  EXPECT_TRUE(Tells("[General] Region: absent")) << output;
+  EXPECT_TRUE(
+      Tells("start the emulator with the command line: Tolvimer_alpha_25.exe (the "
+            "default)"))
+      << output;
+  EXPECT_TRUE(Tells("there is no settings file /emu/tolvimer_launch.ini")) << output;
+}
+
+TEST_F(PlanTest, AnEmptyImagePathDoesNothing) {
+  EXPECT_EQ(Plan("[General]\nRegion=jap\n", ""), 1);
+  EXPECT_FALSE(Tells("dc_flash.bin")) << output;
+  EXPECT_TRUE(Tells("the launcher returns 0")) << output;
+}
+
+TEST_F(PlanTest, PlansTheSameTwiceInOneProcess) {
+  // The launcher's program-wide state (the exit key) starts afresh each time.
+  Plan("[General]\nExit=65\n");
+  Plan("[General]\n");
+  EXPECT_TRUE(Tells("the exit key 27 (Escape) is pressed")) << output;
+}
+
+struct WarningCase {
+  const char* name;
+  std::string settings;
+  std::string image;
+  std::vector<std::string> missingFiles;
+  std::vector<std::string> expected;  // each warning, in order
+};
+
+TEST_F(PlanTest, WarningsTable) {
+  const std::string game = "[Some Game]\nCPU=100\n";
+  const WarningCase cases[] = {
+      {"a value matching none of its key's words",
+       "[General]\nScreen=640 x 480\nMountTool=daemon tools\n" + game +
+           "LimitFPS=30fps\n[TolviEx]\nLimitFPS=60\n",
+       "",
+       {},
+       {"line 2: [General] Screen: \"640 x 480\" matches none of 640x480, 800x600, 1024x768, "
+        "1280x1024, 1600x1200: it has no effect",
+        "line 3: [General] MountTool: \"daemon tools\" matches none of daemontools, alcohol120: "
+        "it has no effect",
+        "line 6: [Some Game] LimitFPS: \"30fps\" matches none of 30, 60: it has no effect, and "
+        "[TolviEx] LimitFPS is not read instead"}},
+      {"switches and numbers",
+       "[General]\nFullScreen=yes\nShowStats=on\nDelay=2.5\n" + game + "ZWrite=1\n",
+       "",
+       {},
+       {"line 2: [General] FullScreen: \"yes\" is not \"true\" or \"false\": only \"true\" "
+        "switches it on",
+        "line 3: [General] ShowStats: \"on\" is not \"true\" or \"false\": only \"true\" "
+        "switches it on, and any value but \"true\" posts 32796",
+        "line 4: [General] Delay: \"2.5\" is not a whole number: it reads as 2",
+        "line 7: [Some Game] ZWrite: \"1\" is not \"true\" or \"false\": only \"true\" switches "
+        "it on"}},
+      {"a game key in [General] and a general key in the game section",
+       "[General]\nZWrite=true\n" + game + "Region=usa\n",
+       "",
+       {},
+       {"line 2: [General] ZWrite is read only in the game section: here it has no effect",
+        "line 5: [Some Game] Region is read only in [General]: here it has no effect"}},
+      {"keys the launcher never reads",
+       "[General]\nRegoin=usa\nVolume=10\n[Alcohol120]\nDevice=0\n" + game,
+       "",
+       {},
+       {"line 2: [General] Regoin is a key the launcher never reads (did you mean Region?)",
+        "line 3: [General] Volume is a key the launcher never reads",
+        "line 5: [Alcohol120] Device is read only in [DaemonTools]: here it has no effect"}},
+      {"duplicates and keys outside any section",
+       "Region=usa\n[General]\nRegion=jap\nregion=euro\n" + game + "[general]\nDrive=E\n",
+       "",
+       {},
+       {"line 1: Region stands before any section: it is never read",
+        "line 4: [General] region appears a second time in [General]: only the first is read",
+        "line 7: [general] appears a second time: only its first appearance is read, so nothing "
+        "in this one has an effect"}},
+      {"a game section that does not exist",
+       "[General]\nRegion=usa\n[Some Gam]\nCPU=100\n[Other Game]\nCPU=100\n",
+       "",
+       {},
+       {"the settings file has no section [Some Game]: every game key is absent; the closest "
+        "game section is [Some Gam]"}},
+      {"a quoted image path reaching the mount command line",
+       "[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\mt.exe\nDevice=0\n"
+       "[Some Game]\nCPU=100\n",
+       "\"D:\\Images\\Some Game.cdi\"",
+       {},
+       {"the image path is in quotes: the launcher keeps them, so the mount command line gets "
+        "them doubled: \"C:\\mt.exe\" -noicon -mount 0,\"\"D:\\Images\\Some Game.cdi\"\""}},
+      {"a missing emulator program and emulator files",
+       "[General]\nTolvimerExe=\"emu 2.exe\" -fast\n" + game,
+       "",
+       {"/emu/dc_flash.bin", "/emu/tolvimer.cfg"},
+       {"the emulator program emu 2.exe is not in the launcher folder (Windows would still "
+        "search the current folder, the system folders and PATH)",
+        "the emulator file dc_flash.bin is not in the launcher folder: it is never patched",
+        "the emulator file tolvimer.cfg is not in the launcher folder: it is never patched"}},
+      {"a gamepad combination with no input, an exit key without a character",
+       "[General]\nExit=112\n[GamePadExit]\nMapGamePadExit=true\nButton1=false\n" + game,
+       "",
+       {},
+       {"[GamePadExit] MapGamePadExit is true but no input is switched on: the combination is "
+        "met at the first check and play ends after 500 ms",
+        "[General] Exit names virtual key 112 (F1), which has no character: the exit key "
+        "becomes 0 and no key press ends play"}},
+      {"an exit key polled as another key",
+       "[General]\nExit=107\n" + game,
+       "",
+       {},
+       {"[General] Exit names virtual key 107 (keypad plus), but the launcher polls the key of "
+        "its character, 43 (virtual key 43)"}},
+  };
+  for (const WarningCase& c : cases) {
+    for (const std::string& missing : c.missingFiles) files.erase(missing);
+    const int status = c.image.empty() ? Plan(c.settings) : Plan(c.settings, c.image);
+    EXPECT_EQ(status, 1) << c.name;
+    EXPECT_EQ(Warnings(), c.expected) << c.name << "\n---\n" << output;
+    PutFilesBack();
+  }
+}
+
+}  // namespace
+}  // namespace tolvimer::plan
