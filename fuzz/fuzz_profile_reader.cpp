@@ -54,14 +54,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(n <= readSize - 1, "answer longer than size - 1");
   Check(out[n] == '\0', "answer not terminated");
-  Check(n == 0 || text.find(std::string(out.get(), n)) != std::string::npos,
+  // A file with a UTF-8 byte-order mark is read converted to the ANSI code
+  // page, so only a file without one answers with pieces of its own bytes.
+  const bool converted = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  Check(n == 0 || converted || text.find(std::string(out.get(), n)) != std::string::npos,
         "answer is not a piece of the text");
 
   char whole[4096];
   const std::uint32_t wholeLength = tolvimer::ReadProfileString(
       file.get(), text.size(), section.get(), key.get(), whole, sizeof whole);
   const std::uint32_t expected = wholeLength < readSize - 1 ? wholeLength : readSize - 1;
-  Check(n == expected, "a smaller read is not cut to its size");
+  // As Windows' reader does, a quoted value whose closing quote falls just
+  // past the read size loses one more character.
+  Check(n == expected || (expected == readSize - 1 && n + 1 == expected),
+        "a smaller read is not cut to its size");
   Check(std::memcmp(out.get(), whole, n) == 0, "a smaller read is not a prefix of a larger one");
 
   char upper[4096];

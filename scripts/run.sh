@@ -41,6 +41,10 @@ AtMs=0
 AtMs=3000
 Pad1Buttons=1 2
 EOF
+echo "The plan (tolvimer_plan, a dry run of the same launch: nothing is done):"
+timeout 30 wine "$REPO/build/mingw-x86_64/tools/plan/tolvimer_plan.exe" \
+  --settings "${WDIR}tolvimer_launch.ini" "$IMAGE" </dev/null || true
+echo
 echo "Running: tolvimer_launch.exe $IMAGE"
 launch "$IMAGE" 30000
 mount_lines 2 >"$DIR/mount_lines.txt" || true

@@ -73,7 +73,9 @@ scenario_no_settings_file() {
   expect_eq "exit code" 1 "$LAUNCH_CODE"
   expect_eq "emulator command line" "Tolvimer_alpha_25.exe" \
     "$(sed -n 's/^t=[0-9]* cmdline //p' "$DIR/emulator_log.txt")"
-  expect_eq "what reached the emulator" "32785 vk27d vk27u" "$(emulator_events)"
+  # The watch may see Escape while it is still held and close the emulator
+  # before the key-up reaches it: the key-up is optional.
+  expect_eq "what reached the emulator" "32785 vk27d" "$(emulator_events | sed -E 's/ vk27u$//')"
   expect_eq "changes to dc_flash.bin" "" "$(differences dc_flash.orig dc_flash.bin)"
   expect_eq "changes to tolvimer.cfg" "12:4d:00 13:4e:00" "$(differences tolvimer.orig tolvimer.cfg)"
   expect_true "no mount tool run" test ! -e "$DIR/mount_log.txt"
