@@ -25,32 +25,6 @@
 
 namespace {
 
-// A log at an absolute path (the stand-ins' logs lie beside themselves).
-class PathLog {
- public:
-  explicit PathLog(const char* path) : path_(path) {}
-  void Line(const char* format, ...) {
-    char text[1024];
-    int length = std::snprintf(text, sizeof text, "t=%lu ", GetTickCount());
-    va_list args;
-    va_start(args, format);
-    const int rest = std::vsnprintf(text + length, sizeof text - length - 1, format, args);
-    va_end(args);
-    length += rest < 0 ? 0 : rest;
-    if (length > static_cast<int>(sizeof text) - 2) length = sizeof text - 2;
-    text[length++] = '\n';
-    HANDLE file = CreateFileA(path_, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
-    CloseHandle(file);
-  }
-
- private:
-  const char* path_;
-};
-
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {
@@ -62,7 +36,7 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
 }
 
 int Run(DWORD timeoutMs, const char* commandFile, const char* logPath) {
-  PathLog log(logPath);
+  standin::Log log(logPath);
   static char commandLine[4096];
   HANDLE file = CreateFileA(commandFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -94,7 +68,7 @@ int Run(DWORD timeoutMs, const char* commandFile, const char* logPath) {
 }
 
 int AutoPlayQuery(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
-  PathLog log(logPath);
+  standin::Log log(logPath);
   HWND window = WaitForWindow("DisableAutolaunch", nullptr, timeoutMs);
   if (!window) {
     log.Line("autoplay window not found");
@@ -138,7 +112,7 @@ BOOL CALLBACK InspectBoxChild(HWND child, LPARAM param) {
 }
 
 int CloseBox(const char* caption, DWORD timeoutMs, const char* logPath) {
-  PathLog log(logPath);
+  standin::Log log(logPath);
   HWND box = WaitForWindow(nullptr, caption, timeoutMs);
   if (!box) {
     log.Line("box not found");
@@ -155,7 +129,7 @@ int CloseBox(const char* caption, DWORD timeoutMs, const char* logPath) {
 }
 
 int Press(int key, DWORD afterMs, DWORD holdMs, const char* logPath) {
-  PathLog log(logPath);
+  standin::Log log(logPath);
   Sleep(afterMs);
   log.Line("press vk=%d", key);
   standin::PressKey(static_cast<BYTE>(key), holdMs);

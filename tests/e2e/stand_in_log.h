@@ -28,6 +28,9 @@ inline void BesideModule(HMODULE module, const char* name, char (&out)[MAX_PATH]
 // sharing a file never interleave within a line.
 class Log {
  public:
+  Log() = default;
+  // A log at an absolute path.
+  explicit Log(const char* path) { std::snprintf(path_, sizeof path_, "%s", path); }
   void Open(HMODULE module, const char* name) { BesideModule(module, name, path_); }
 
   void Line(const char* format, ...) {
