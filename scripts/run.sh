@@ -28,7 +28,7 @@ new_folder sample
 add_mount_tool "mount tool.exe"
 # The example settings file with the stand-in mount tool, a 2 s delay and a
 # CPU value that shows the speed taps.
-sed -e "s|^Exe=.*|Exe=$(printf '%s' "${WDIR}mount tool.exe" | sed 's/\\/\\\\/g')|" \
+sed -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}mount tool.exe")|" \
   -e 's/^Delay=5$/Delay=2/' -e 's/^CPU=100$/CPU=102/' examples/tolvimer_launch.ini | settings
 # One gamepad; the player holds buttons 1 and 2 three seconds into play.
 pads_script <<'EOF'

@@ -10,6 +10,8 @@
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-30}  # seconds for any single wine call
 
+sed_text() { printf '%s' "${1//\\/\\\\}" | sed 's/[|&]/\\&/g'; }  # literal sed replacement
+
 winpath() {  # the Windows form of an absolute Unix path, on Wine's drive Z:
   printf 'Z:%s' "${1//\//\\}"
 }

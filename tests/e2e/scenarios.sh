@@ -13,7 +13,6 @@ SCENARIO_ORDER=(
 IMAGE='D:\Images\Some Game.cdi'
 ESCAPE_SOON='Presses=27@1500'
 
-sed_text() { printf '%s' "${1//\\/\\\\}" | sed 's/[|&]/\\&/g'; }  # literal sed replacement
 
 # The byte the pattern file holds at an offset, as two hex digits.
 pattern_byte() { printf '%02x' $(($1 % 251 + 1)); }
