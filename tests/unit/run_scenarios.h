@@ -1,0 +1,34 @@
+// Whole launcher runs over the fake platform, each set up from one table row:
+// the settings file, the emulator files, the pads and how play ends. Shared by
+// the whole-run trace test and the run log tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/fake/fake_platform.h"
+
+namespace tolvimer::testing {
+
+struct RunScenario {
+  const char* name;
+  const char* imagePath;
+  void (*setUp)(FakePlatform& os);
+};
+
+// The scenarios: the example settings file, no settings file, ForceFull with
+// a mount, an emulator that cannot start, a window that is not found, a run
+// where the side calls fail, and an empty command line.
+const std::vector<RunScenario>& RunScenarios();
+
+// The example settings file as shipped.
+std::string ExampleSettings();
+
+// Program-wide launcher state as a new process has it.
+void ResetLauncherState();
+
+// Sets the scenario up on a fresh fake and runs the launcher; gives the exit
+// code.
+int RunScenarioOn(const RunScenario& scenario, FakePlatform& os);
+
+}  // namespace tolvimer::testing
