@@ -6,7 +6,7 @@
 
 #include "bench/bench_machine.h"
 #include "launch/launch_sequence.h"
-#include "platform/profile_reader.h"
+#include "settings/profile_reader.h"
 
 namespace {
 

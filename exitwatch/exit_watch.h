@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "platform/platform.h"
 
 namespace tolvimer {

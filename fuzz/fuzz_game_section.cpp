@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_fields.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 
 namespace {

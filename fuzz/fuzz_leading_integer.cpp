@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "fuzz_fields.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text = tolvimer::fuzz::Fields(data, size, 1)[0];

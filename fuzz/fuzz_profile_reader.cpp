@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz_fields.h"
-#include "platform/profile_reader.h"
+#include "settings/profile_reader.h"
 
 namespace {
 

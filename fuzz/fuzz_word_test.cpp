@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "fuzz_fields.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "emulator/menu_commands.h"
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "mount/autoplay_wait.h"
 #include "mount/mount_commands.h"
 #include "prepare/display_mode.h"

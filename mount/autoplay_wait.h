@@ -1,7 +1,7 @@
 // The wait after the mount, with Windows AutoPlay held off ([General] Delay).
 #pragma once
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "platform/platform.h"
 
 namespace tolvimer {

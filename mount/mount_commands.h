@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "platform/platform.h"
 
 namespace tolvimer {

@@ -16,7 +16,7 @@
 
 #include <cstring>
 
-#include "mount/autoplay_window_win32.h"
+#include "platform/autoplay_window_win32.h"
 #include "platform/win32_platform.h"
 
 namespace tolvimer {

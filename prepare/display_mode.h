@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "platform/platform.h"
 
 namespace tolvimer {

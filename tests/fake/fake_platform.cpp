@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/profile_reader.h"
+#include "settings/profile_reader.h"
 
 namespace tolvimer::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/profile_reader.h"
+#include "settings/profile_reader.h"
 #include "tests/profile_cases/case_table.h"
 
 namespace tolvimer {

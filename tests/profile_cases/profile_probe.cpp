@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "platform/win32_platform.h"
 #include "tests/profile_cases/case_table.h"
 

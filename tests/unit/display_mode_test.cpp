@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "launch/launch_sequence.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 
 namespace tolvimer::testing {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "exitwatch/gamepads.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/unit/launch_fixture.h"
 

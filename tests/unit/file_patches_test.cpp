@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/unit/launch_fixture.h"
 

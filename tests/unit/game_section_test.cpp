@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 
 namespace tolvimer {

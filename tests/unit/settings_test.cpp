@@ -1,4 +1,4 @@
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

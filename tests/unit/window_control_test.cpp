@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "emulator/emulator_start.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/unit/launch_fixture.h"
 

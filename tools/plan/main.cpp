@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tools/plan/own_directory.h"
 #include "tools/plan/plan.h"
 

@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "launch/settings.h"
-#include "platform/profile_reader.h"
+#include "settings/settings.h"
+#include "settings/profile_reader.h"
 #include "tools/plan/setting_catalogue.h"
 
 namespace tolvimer::plan {

@@ -4,7 +4,7 @@
 #include "exitwatch/exit_watch.h"
 #include "exitwatch/gamepads.h"
 #include "launch/launch_sequence.h"
-#include "launch/settings.h"
+#include "settings/settings.h"
 #include "tools/plan/narrating_platform.h"
 #include "tools/plan/plan_warnings.h"
 

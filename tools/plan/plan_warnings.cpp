@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "launch/settings.h"
-#include "platform/profile_reader.h"
+#include "settings/settings.h"
+#include "settings/profile_reader.h"
 #include "tools/plan/profile_listing.h"
 #include "tools/plan/setting_catalogue.h"
 

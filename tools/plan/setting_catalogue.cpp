@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "launch/settings.h"
+#include "settings/settings.h"
 
 namespace tolvimer::plan {
 namespace {

@@ -1,4 +1,4 @@
-#include "mount/autoplay_window_win32.h"
+#include "platform/autoplay_window_win32.h"
 
 #include <windows.h>
 
