@@ -129,12 +129,38 @@ void SendMenuCommandIf(Platform& os, const char* value, const char* word, std::u
   if (IsWord(value, word)) SendMenuCommand(os, id);
 }
 
+void PostCommandRow(Settings& settings, const char* gameSection, int row) {
+  if (row < kFirstCommandRow || row > kLastCommandRow) return;
+  PostRow(settings, kCommandTable[row - 1], gameSection);
+}
+
 void PostCommandRows(Settings& settings, const char* gameSection, int firstRow, int lastRow) {
-  if (firstRow < kFirstCommandRow) firstRow = kFirstCommandRow;
-  if (lastRow > kLastCommandRow) lastRow = kLastCommandRow;
-  for (int row = firstRow; row <= lastRow; ++row) {
-    PostRow(settings, kCommandTable[row - 1], gameSection);
+  for (int row = firstRow; row <= lastRow; ++row) PostCommandRow(settings, gameSection, row);
+}
+
+bool FindCommand(std::uint16_t id, CommandSource& source) {
+  for (const CommandRow& row : kCommandTable) {
+    if (row.source == Source::kNothing) {
+      if (row.anyOtherValue != id) continue;
+      source = {CommandSource::kAlways, nullptr, nullptr};
+      return true;
+    }
+    for (const WordCommand& command : row.words) {
+      if (command.word == nullptr) break;
+      if (command.id == id) {
+        source = {CommandSource::kWord, row.key, command.word};
+        return true;
+      }
+    }
+    if (row.anyOtherValue != kNoCommand && row.anyOtherValue == id) {
+      // A row whose word posts nothing posts for every value that is not it.
+      const WordCommand& first = row.words[0];
+      source = {first.id == kNoCommand ? CommandSource::kNot : CommandSource::kOtherThan, row.key,
+                first.word};
+      return true;
+    }
   }
+  return false;
 }
 
 }  // namespace tolvimer

@@ -17,9 +17,27 @@ constexpr int kLastCommandRow = 14;
 void SendMenuCommand(Platform& os, std::uint16_t id);
 // Posts the command when the whole value equals the word, A to Z folded.
 void SendMenuCommandIf(Platform& os, const char* value, const char* word, std::uint16_t id);
+// Reads row `row`'s key from the settings file at that moment and posts what
+// it gives. Row 11 is followed by an Enter tap, row 14 by the cursor parking.
+void PostCommandRow(Settings& settings, const char* gameSection, int row);
 // Walks rows firstRow to lastRow of the command table in order, reading each
 // row's key from the settings file at that moment and posting what it gives.
 // Row 11 is followed by an Enter tap, row 14 by the cursor parking.
 void PostCommandRows(Settings& settings, const char* gameSection, int firstRow, int lastRow);
+
+// Where a command id comes from in the table, for telling what it means.
+struct CommandSource {
+  enum How {
+    kAlways,     // the row that reads no key
+    kWord,       // `key` has the value `word`
+    kOtherThan,  // `key` has a value other than `word`
+    kNot,        // `key` has a value that is not `word`
+  };
+  How how;
+  const char* key;
+  const char* word;
+};
+// False for an id that is not in the emulator command table.
+bool FindCommand(std::uint16_t id, CommandSource& source);
 
 }  // namespace tolvimer

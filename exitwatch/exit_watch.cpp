@@ -11,19 +11,6 @@ constexpr int kKeyPressedBits = 0x8001;
 
 constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35;
 
-// The keys of [GamePadExit] in the order they are read, with the input each
-// switches on.
-struct ComboKey {
-  const char* key;
-  int input;
-};
-constexpr ComboKey kComboKeys[] = {
-    {"Up", kUp},    {"Right", kRight}, {"Down", kDown},  {"Left", kLeft},
-    {"Button1", 0}, {"Button2", 1},    {"Button3", 2},   {"Button4", 3},
-    {"Button5", 4}, {"Button6", 5},    {"Button7", 6},   {"Button8", 7},
-    {"Button9", 8}, {"Button10", 9},   {"Button11", 10}, {"Button12", 11},
-};
-
 }  // namespace
 
 std::int8_t exitKey = 27;

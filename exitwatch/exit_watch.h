@@ -17,6 +17,19 @@ struct ExitCombo {
   std::int32_t wantedCount;
 };
 
+// The keys of [GamePadExit] in the order they are read, with the input each
+// switches on (an index of `ExitCombo::wanted`).
+struct ComboKey {
+  const char* key;
+  int input;
+};
+inline constexpr ComboKey kComboKeys[] = {
+    {"Up", 32},     {"Right", 33},    {"Down", 34},     {"Left", 35},
+    {"Button1", 0}, {"Button2", 1},   {"Button3", 2},   {"Button4", 3},
+    {"Button5", 4}, {"Button6", 5},   {"Button7", 6},   {"Button8", 7},
+    {"Button9", 8}, {"Button10", 9},  {"Button11", 10}, {"Button12", 11},
+};
+
 // The key polled during the watch; 27 (Escape) until [General] Exit changes it.
 extern std::int8_t exitKey;
 

@@ -4,11 +4,12 @@
 #include "emulator/menu_commands.h"
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
-#include "settings/settings.h"
+#include "launch/run_log.h"
 #include "mount/autoplay_wait.h"
 #include "mount/mount_commands.h"
 #include "prepare/display_mode.h"
 #include "prepare/file_patches.h"
+#include "settings/settings.h"
 
 namespace tolvimer {
 namespace {
@@ -24,6 +25,83 @@ void UseDefaultEmulator(char (&buffer)[kPathBufferSize]) {
   buffer[i] = '\0';
 }
 
+void PostRows(Settings& settings, const char* gameSection, int firstRow, int lastRow) {
+  for (int row = firstRow; row <= lastRow; ++row) {
+    settings.os().BeginStep(Step::kCommandRow, row);
+    PostCommandRow(settings, gameSection, row);
+  }
+}
+
+// Every step after the settings file has been located, each declared as it
+// begins.
+int RunSteps(Settings& settings, Instance instance, const char* imagePath,
+             const char* gameSection) {
+  Platform& os = settings.os();
+
+  // Preparation.
+  os.BeginStep(Step::kRegion, 0);
+  ApplyRegionSetting(settings);
+  os.BeginStep(Step::kDrive, 0);
+  ApplyDriveSetting(settings);
+  os.BeginStep(Step::kResetConfig, 0);
+  ResetConfigFlags(os);
+  os.BeginStep(Step::kDisplaySwitch, 0);
+  SwitchDisplayMode(settings);
+  os.BeginStep(Step::kMount, 0);
+  MountDiscImage(settings, imagePath);
+  os.BeginStep(Step::kDelay, 0);
+  WaitAfterMount(settings, instance);
+
+  // Start.
+  os.BeginStep(Step::kStartEmulator, 0);
+  if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
+  ProcessRecord process;
+  if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
+  os.BeginStep(Step::kFirstIdleWait, 0);
+  os.WaitForInputIdle(process.process, kInputIdleWait);
+  os.BeginStep(Step::kFindWindow, 0);
+  if (!FindEmulatorWindow(os, process.processId)) {
+    os.MessageBox(0, "Window not found", "Error", win::kMbOk | win::kMbIconWarning);
+    os.CloseHandle(process.process);
+    os.CloseHandle(process.thread);
+    return 0;
+  }
+
+  // Driving the emulator.
+  os.BeginStep(Step::kHide, 0);
+  HideIfFullScreen(settings);
+  os.BeginStep(Step::kBringToTop, 0);
+  BringEmulatorToTop(os);
+  PostRows(settings, gameSection, 1, 8);
+  os.BeginStep(Step::kExitKey, 0);
+  ReadExitKey(settings);
+  os.BeginStep(Step::kExitCombo, 0);
+  ExitCombo combo = ReadExitCombo(settings);
+  PostRows(settings, gameSection, 9, 14);
+  os.BeginStep(Step::kTakeOver, 0);
+  TakeOverWindow(settings);
+  os.BeginStep(Step::kBringToTop, 0);
+  BringEmulatorToTop(os);
+  os.BeginStep(Step::kCpuSpeed, 0);
+  StepCpuSpeed(settings, gameSection);
+  os.BeginStep(Step::kSecondIdleWait, 0);
+  os.WaitForInputIdle(process.process, kInputIdleWait);
+
+  // Watching and shutting down.
+  os.BeginStep(Step::kWatch, 0);
+  WatchForExit(os, instance, process.process, combo);
+  os.BeginStep(Step::kCloseEmulator, 0);
+  os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
+  os.BeginStep(Step::kUnmount, 0);
+  UnmountDiscImage(settings);
+  os.BeginStep(Step::kCloseHandles, 0);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  os.BeginStep(Step::kRestoreDisplay, 0);
+  RestoreDisplayMode(settings);
+  return 1;
+}
+
 }  // namespace
 
 int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) {
@@ -36,46 +114,20 @@ int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) 
   Settings settings(os);
   settings.Locate();
 
-  // Preparation.
-  ApplyRegionSetting(settings);
-  ApplyDriveSetting(settings);
-  ResetConfigFlags(os);
-  SwitchDisplayMode(settings);
-  MountDiscImage(settings, imagePath);
-  WaitAfterMount(settings, instance);
-
-  // Start.
-  if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
-  ProcessRecord process;
-  if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
-  os.WaitForInputIdle(process.process, kInputIdleWait);
-  if (!FindEmulatorWindow(os, process.processId)) {
-    os.MessageBox(0, "Window not found", "Error", win::kMbOk | win::kMbIconWarning);
-    os.CloseHandle(process.process);
-    os.CloseHandle(process.thread);
-    return 0;
+  // With [General] Log "true" the same steps run over the run log's narrator;
+  // a log that cannot be created changes nothing.
+  if (settings.ReadIs("General", "Log", "true")) {
+    RunLog log(os);
+    if (log.Open(settings, gameSection)) {
+      Narrator narrator(os, log, NarrationMode::kRun);
+      Settings told(narrator, settings);
+      const int result = RunSteps(told, instance, imagePath, gameSection);
+      narrator.Finish(result);
+      log.Close(narrator.Summary(), result);
+      return result;
+    }
   }
-
-  // Driving the emulator.
-  HideIfFullScreen(settings);
-  BringEmulatorToTop(os);
-  PostCommandRows(settings, gameSection, 1, 8);
-  ReadExitKey(settings);
-  ExitCombo combo = ReadExitCombo(settings);
-  PostCommandRows(settings, gameSection, 9, 14);
-  TakeOverWindow(settings);
-  BringEmulatorToTop(os);
-  StepCpuSpeed(settings, gameSection);
-  os.WaitForInputIdle(process.process, kInputIdleWait);
-
-  // Watching and shutting down.
-  WatchForExit(os, instance, process.process, combo);
-  os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
-  UnmountDiscImage(settings);
-  os.CloseHandle(process.process);
-  os.CloseHandle(process.thread);
-  RestoreDisplayMode(settings);
-  return 1;
+  return RunSteps(settings, instance, imagePath, gameSection);
 }
 
 }  // namespace tolvimer

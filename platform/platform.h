@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/steps.h"
+
 namespace tolvimer {
 
 // Opaque Win32 handles, carried as integers. 0 is "no handle".
@@ -179,6 +181,34 @@ class Platform {
   virtual HResult Poll(ComObject device2) = 0;
   virtual HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) = 0;
   virtual HResult Unacquire(ComObject device2) = 0;
+
+  // --- Where the launch sequence stands ---
+  // The launch sequence marks the beginning of each step (`row` numbers the
+  // rows of the emulator command table, 0 elsewhere). No Windows call: the
+  // real platform ignores it; the dry run and the run log group by it.
+  virtual void BeginStep(Step step, int row) {
+    (void)step;
+    (void)row;
+  }
+
+  // --- The run log: used only when [General] Log is "true" ---
+  // GetCommandLineA: the whole command line of the process.
+  virtual const char* GetCommandLine() = 0;
+  virtual std::uint32_t GetTickCount() = 0;
+  // GetLastError, asked right after a call that failed.
+  virtual std::uint32_t GetLastError() = 0;
+  // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)
+  // of an error code or HRESULT into `out`: the characters stored, 0 when the
+  // system has no text for it.
+  virtual std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) = 0;
+  // GetFileAttributesA: whether a file (not a folder) is at the path.
+  virtual bool FileExists(const char* path) = 0;
+  // CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+  // FILE_ATTRIBUTE_NORMAL, NULL): others may read it meanwhile. 0 when it fails.
+  virtual OsHandle CreateLogFile(const char* path) = 0;
+  // WriteFile of `size` bytes, synchronously; false unless all were written.
+  virtual bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) = 0;
+  virtual bool FlushFileBuffers(OsHandle file) = 0;
 };
 
 }  // namespace tolvimer

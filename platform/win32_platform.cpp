@@ -13,6 +13,8 @@
 #undef MapVirtualKey
 #undef ChangeDisplaySettings
 #undef DirectInputCreate
+#undef GetCommandLine
+#undef FormatMessage
 
 #include <cstring>
 
@@ -296,6 +298,37 @@ HResult Win32Platform::GetDeviceState(ComObject device2, std::uint32_t size, Joy
 
 HResult Win32Platform::Unacquire(ComObject device2) {
   return As<IDirectInputDevice2A>(device2)->Unacquire();
+}
+
+const char* Win32Platform::GetCommandLine() { return ::GetCommandLineA(); }
+
+std::uint32_t Win32Platform::GetTickCount() { return ::GetTickCount(); }
+
+std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
+
+std::uint32_t Win32Platform::FormatMessage(std::uint32_t code, char* out, std::uint32_t size) {
+  return ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                          0, out, size, nullptr);
+}
+
+bool Win32Platform::FileExists(const char* path) {
+  const DWORD attributes = ::GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+OsHandle Win32Platform::CreateLogFile(const char* path) {
+  HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? 0 : FromPointer(file);
+}
+
+bool Win32Platform::WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) {
+  DWORD written = 0;
+  return ::WriteFile(AsHandle(file), data, size, &written, nullptr) != 0 && written == size;
+}
+
+bool Win32Platform::FlushFileBuffers(OsHandle file) {
+  return ::FlushFileBuffers(AsHandle(file)) != 0;
 }
 
 }  // namespace tolvimer

@@ -61,6 +61,14 @@ class Win32Platform final : public Platform {
   HResult Poll(ComObject device2) override;
   HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) override;
   HResult Unacquire(ComObject device2) override;
+  const char* GetCommandLine() override;
+  std::uint32_t GetTickCount() override;
+  std::uint32_t GetLastError() override;
+  std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
+  bool FileExists(const char* path) override;
+  OsHandle CreateLogFile(const char* path) override;
+  bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
+  bool FlushFileBuffers(OsHandle file) override;
 };
 
 }  // namespace tolvimer

@@ -34,7 +34,29 @@ std::uint8_t LowerAsciiLetter(std::uint8_t byte) {
   return (byte >= 'A' && byte <= 'Z') ? static_cast<std::uint8_t>(byte - 'A' + 'a') : byte;
 }
 
+bool SameName(const char* a, const char* b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
 }  // namespace
+
+const char* PatchMeaning(const char* fileName, std::int32_t offset) {
+  static constexpr struct {
+    const char* file;
+    std::int32_t offset;
+    const char* meaning;
+  } kPatches[] = {
+      {kFlashFileName, kRegionOffset, "the console region ('0' jap, '1' usa, '2' euro)"},
+      {kConfigFileName, kDriveLetterOffset, "the CD drive letter"},
+      {kConfigFileName, kResetOffsets[0], "a byte cleared before every start"},
+      {kConfigFileName, kResetOffsets[1], "a byte cleared before every start"},
+  };
+  for (const auto& patch : kPatches) {
+    if (SameName(fileName, patch.file) && offset == patch.offset) return patch.meaning;
+  }
+  return nullptr;
+}
 
 void WriteFlashRegion(Platform& os, std::uint8_t region) {
   WriteByteAt(os, kFlashFileName, kRegionOffset, region);

@@ -20,4 +20,8 @@ void ApplyRegionSetting(Settings& settings);
 // [General] Drive: its first character, A to Z lowered, becomes the drive letter.
 void ApplyDriveSetting(Settings& settings);
 
+// What the byte at `offset` of one of the emulator's files ("dc_flash.bin",
+// "tolvimer.cfg") means to the launcher; null for a byte it does not write.
+const char* PatchMeaning(const char* fileName, std::int32_t offset);
+
 }  // namespace tolvimer

@@ -101,6 +101,10 @@ void GameSectionFromImagePath(Platform& os, const char* imagePath,
   section[n] = '\0';
 }
 
+Settings::Settings(Platform& os, const Settings& located) : os_(os) {
+  for (std::size_t i = 0; i < sizeof path_; ++i) path_[i] = located.path_[i];
+}
+
 bool Settings::Locate() {
   char directory[kPathBufferSize];
   return GetLauncherDirectory(os_, directory, sizeof directory) &&

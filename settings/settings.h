@@ -47,6 +47,8 @@ void GameSectionFromImagePath(Platform& os, const char* imagePath,
 class Settings {
  public:
   explicit Settings(Platform& os) : os_(os) {}
+  // The settings path of `located`, read through another platform.
+  Settings(Platform& os, const Settings& located);
 
   // Builds the settings path from the launcher's directory. When it cannot be
   // built every key reads as absent.

@@ -23,7 +23,23 @@ const char* const kCallNames[] = {
     "SetCursorPos", "GetSystemMetrics", "EnumDisplaySettings", "ChangeDisplaySettings",
     "WaitWithAutoPlaySuppressed", "DirectInputCreate", "EnumDevices", "CreateDevice",
     "QueryInterface", "Release", "GetDesktopWindow", "SetCooperativeLevel", "SetDataFormat",
-    "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire"};
+    "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire", "GetCommandLine",
+    "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
+    "WriteLogFile", "FlushFileBuffers"};
+
+// What FormatMessageA gives for the codes the tests use.
+constexpr struct {
+  std::uint32_t code;
+  const char* text;
+} kErrorTexts[] = {
+    {2, "The system cannot find the file specified.\r\n"},
+    {3, "The system cannot find the path specified.\r\n"},
+    {5, "Access is denied.\r\n"},
+    {32, "The process cannot access the file because it is being used by another process.\r\n"},
+    {112, "There is not enough space on the disk.\r\n"},
+    {1400, "Invalid window handle.\r\n"},
+    {0x80040154u, "Class not registered\r\n"},
+};
 
 const char* MessageName(std::uint32_t message, char (&buffer)[16]) {
   if (message == win::kWmCommand) return "WM_COMMAND";
@@ -41,6 +57,7 @@ void FormatMode(const DisplayMode& mode, char (&buffer)[64]) {
 
 FakePlatform::FakePlatform() {
   trace_.reserve(std::size_t{1} << 22);
+  logText.reserve(std::size_t{1} << 20);
   for (const char* name : kCallNames) callCounts_.emplace(name, 0);
   currentMode.width = 1024;
   currentMode.height = 768;
@@ -56,7 +73,9 @@ void FakePlatform::AddWindow(const std::string& name, const std::string& owner) 
   windows_.push_back(Window{name, owner});
 }
 
-void FakePlatform::Fail(const std::string& call, int n) { failures_.push_back(Failure{call, n}); }
+void FakePlatform::Fail(const std::string& call, int n, std::uint32_t error) {
+  failures_.push_back(Failure{call, n, error});
+}
 
 void FakePlatform::Answer(const std::string& call, int n, HResult result) {
   answers_.push_back(Answered{call, n, result});
@@ -97,7 +116,10 @@ int& FakePlatform::CallCount(const char* call) {
 bool FakePlatform::Failing(const char* call) {
   const int n = ++CallCount(call);
   for (const Failure& failure : failures_) {
-    if (failure.call == call && (failure.n == 0 || failure.n == n)) return true;
+    if (failure.call == call && (failure.n == 0 || failure.n == n)) {
+      lastError_ = failure.error;
+      return true;
+    }
   }
   return false;
 }
@@ -193,7 +215,9 @@ bool FakePlatform::IsDbcsLeadByte(std::uint8_t byte) { return leadBytes[byte]; }
 
 OsHandle FakePlatform::OpenFileForWrite(const char* path) {
   auto it = files.find(std::string_view(path));
-  if (Failing("CreateFile") || it == files.end()) {
+  const bool failed = Failing("CreateFile");
+  if (!failed && it == files.end()) lastError_ = 2;  // ERROR_FILE_NOT_FOUND
+  if (failed || it == files.end()) {
     Record("CreateFile(\"%s\") = INVALID_HANDLE_VALUE", path);
     return 0;
   }
@@ -245,7 +269,12 @@ bool FakePlatform::CloseHandle(OsHandle handle) {
 
 bool FakePlatform::CreateProcess(char* commandLine, ProcessRecord& out) {
   bool refused = Failing("CreateProcess");
-  for (const std::string& text : unstartable) refused = refused || text == commandLine;
+  for (const std::string& text : unstartable) {
+    if (!refused && text == commandLine) {
+      refused = true;
+      lastError_ = 2;  // ERROR_FILE_NOT_FOUND
+    }
+  }
   if (refused) {
     Record("CreateProcess(\"%s\") = FALSE", commandLine);
     return false;
@@ -617,6 +646,83 @@ HResult FakePlatform::Unacquire(ComObject device2) {
   const HResult result = DiResult("Unacquire");
   Record("Unacquire(%s)", NameOf(device2));
   return result;
+}
+
+}  // namespace tolvimer::testing
+
+namespace tolvimer::testing {
+
+// --- The run log ---
+
+const char* FakePlatform::GetCommandLine() {
+  Failing("GetCommandLine");
+  Record("GetCommandLine()");
+  return commandLine.c_str();
+}
+
+std::uint32_t FakePlatform::GetTickCount() {
+  Failing("GetTickCount");
+  const std::uint32_t now = tickCount;
+  tickCount += tickStep;
+  Record("GetTickCount() = %u", now);
+  return now;
+}
+
+std::uint32_t FakePlatform::GetLastError() {
+  Failing("GetLastError");
+  Record("GetLastError() = %u", lastError_);
+  return lastError_;
+}
+
+std::uint32_t FakePlatform::FormatMessage(std::uint32_t code, char* out, std::uint32_t size) {
+  std::uint32_t n = 0;
+  if (!Failing("FormatMessage") && size > 0) {
+    for (const auto& known : kErrorTexts) {
+      if (known.code != code) continue;
+      for (; known.text[n] && n + 1 < size; ++n) out[n] = known.text[n];
+      out[n] = '\0';
+    }
+  }
+  Record("FormatMessage(%u) = %u", code, n);
+  return n;
+}
+
+bool FakePlatform::FileExists(const char* path) {
+  const bool exists = !Failing("GetFileAttributes") &&
+                      ((settingsExist && settingsPath == path) ||
+                       files.find(std::string_view(path)) != files.end());
+  Record("GetFileAttributes(\"%s\")%s", path, exists ? "" : " = INVALID_FILE_ATTRIBUTES");
+  return exists;
+}
+
+OsHandle FakePlatform::CreateLogFile(const char* path) {
+  const bool failed = Failing("CreateLogFile");
+  if (!failed && logPath != path) lastError_ = 3;  // ERROR_PATH_NOT_FOUND
+  if (failed || logPath != path) {
+    Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = INVALID_HANDLE_VALUE", path);
+    return 0;
+  }
+  logExists = true;
+  logText.clear();
+  if (logHandle_ == 0) logHandle_ = NewHandle("log");
+  Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = log", path);
+  return logHandle_;
+}
+
+bool FakePlatform::WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) {
+  const bool failed = Failing("WriteLogFile") || file != logHandle_ || file == 0;
+  if (!failed) {
+    if (logText.size() + size > logText.capacity()) std::abort();  // no allocation mid-run
+    logText.append(data, size);
+  }
+  Record("WriteFile(%s, %u bytes)%s", NameOf(file), size, failed ? " = FALSE" : "");
+  return !failed;
+}
+
+bool FakePlatform::FlushFileBuffers(OsHandle file) {
+  const bool failed = Failing("FlushFileBuffers");
+  Record("FlushFileBuffers(%s)%s", NameOf(file), failed ? " = FALSE" : "");
+  return !failed;
 }
 
 }  // namespace tolvimer::testing

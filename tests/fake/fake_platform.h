@@ -63,11 +63,24 @@ class FakePlatform : public Platform {
   std::vector<Pad> pads;
 
   // Makes the n-th call (1-based) of `call` fail; n = 0 makes every call of
-  // it fail. `call` is the name as it stands in the trace.
-  void Fail(const std::string& call, int n = 0);
+  // it fail. `call` is the name as it stands in the trace, except for the run
+  // log's own file: "CreateLogFile", "WriteLogFile" and "FlushFileBuffers".
+  // GetLastError then gives `error`.
+  void Fail(const std::string& call, int n = 0, std::uint32_t error = 5);
   // An HRESULT to give instead of S_OK for the n-th call of a DirectInput
   // method (for success codes such as DI_NOEFFECT, or a chosen failure).
   void Answer(const std::string& call, int n, HResult result);
+
+  // The process's whole command line (GetCommandLineA).
+  std::string commandLine = "\"C:\\Emu\\tolvimer_launch.exe\" D:\\Images\\Some Game.cdi";
+  // GetTickCount starts here and moves on by `tickStep` at each call.
+  std::uint32_t tickCount = 100000;
+  std::uint32_t tickStep = 3;
+  // The run log: the one path where it can be created, and what was written
+  // to it (kept in storage reserved up front).
+  std::string logPath = "C:\\Emu\\tolvimer_launch.log";
+  bool logExists = false;
+  std::string logText;
 
   // Called after each traced call with its line; tests use it to act in the
   // middle of a run (for example to edit the settings file).
@@ -136,6 +149,14 @@ class FakePlatform : public Platform {
   HResult Poll(ComObject device2) override;
   HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) override;
   HResult Unacquire(ComObject device2) override;
+  const char* GetCommandLine() override;
+  std::uint32_t GetTickCount() override;
+  std::uint32_t GetLastError() override;
+  std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
+  bool FileExists(const char* path) override;
+  OsHandle CreateLogFile(const char* path) override;
+  bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
+  bool FlushFileBuffers(OsHandle file) override;
 
  private:
   // Runtime bookkeeping lives in fixed arrays so that calls do not allocate.
@@ -159,6 +180,7 @@ class FakePlatform : public Platform {
   struct Failure {
     std::string call;
     int n;
+    std::uint32_t error;
   };
   struct Answered {
     std::string call;
@@ -194,6 +216,8 @@ class FakePlatform : public Platform {
   std::size_t keyStateAt_ = 0;
   std::size_t padStateAt_[16] = {};
   int devicesCreated_ = 0;
+  std::uint32_t lastError_ = 0;
+  OsHandle logHandle_ = 0;
 };
 
 }  // namespace tolvimer::testing

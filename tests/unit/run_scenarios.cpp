@@ -135,9 +135,19 @@ void ResetLauncherState() {
   gamePads = GamePadTable{};
 }
 
-int RunScenarioOn(const RunScenario& scenario, FakePlatform& os) {
+int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
+                  const std::string& generalLines) {
   ResetLauncherState();
   scenario.setUp(os);
+  if (!generalLines.empty()) {
+    const std::size_t general = os.settingsText.find("[General]\n");
+    if (general == std::string::npos) {
+      os.settingsText = "[General]\n" + generalLines + os.settingsText;
+    } else {
+      os.settingsText.insert(general + 10, generalLines);
+    }
+  }
+  os.commandLine = std::string("\"C:\\Emu\\tolvimer_launch.exe\" ") + scenario.imagePath;
   return RunLaunchSequence(os, 0x400000, scenario.imagePath);
 }
 

@@ -27,8 +27,10 @@ std::string ExampleSettings();
 // Program-wide launcher state as a new process has it.
 void ResetLauncherState();
 
-// Sets the scenario up on a fresh fake and runs the launcher; gives the exit
-// code.
-int RunScenarioOn(const RunScenario& scenario, FakePlatform& os);
+// Sets the scenario up on a fresh fake, puts `generalLines` at the head of
+// the settings file's [General] section, and runs the launcher; gives the
+// exit code.
+int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
+                  const std::string& generalLines = "");
 
 }  // namespace tolvimer::testing

@@ -1,6 +1,7 @@
 // Whole-run traces: every platform call of each scenario, compared with the
-// trace recorded before the run log existed. With [General] Log absent the
-// only difference allowed is the one read of Log itself.
+// trace recorded before the run log existed. With [General] Log absent or not
+// "true" the only call added is the one read of Log itself, right after the
+// settings file has been located.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -24,17 +25,46 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-TEST(RunTraceTest, EveryCallOfARunIsTheRecordedOne) {
-  const bool update = std::getenv("TOLVIMER_UPDATE_TRACES") != nullptr;
-  for (const RunScenario& scenario : RunScenarios()) {
-    FakePlatform os;
-    const int result = RunScenarioOn(scenario, os);
-    const std::string trace = "exit code " + std::to_string(result) + "\n" + os.Trace();
-    if (update) {
-      std::ofstream(GoldenPath(scenario), std::ios::binary) << trace;
+constexpr char kLogRead[] = "GetPrivateProfileString(General, Log) = \"";
+
+// The trace without the read of Log, and where that read stood (line index,
+// or -1 when there was none; -2 when there were several).
+std::string WithoutLogRead(const std::string& trace, int& at) {
+  std::istringstream lines(trace);
+  std::string line, kept;
+  at = -1;
+  for (int i = 0; std::getline(lines, line); ++i) {
+    if (line.rfind(kLogRead, 0) == 0) {
+      at = at == -1 ? i : -2;
       continue;
     }
-    EXPECT_EQ(trace, ReadFile(GoldenPath(scenario))) << scenario.name;
+    kept += line + "\n";
+  }
+  return kept;
+}
+
+TEST(RunTraceTest, EveryCallOfARunIsTheRecordedOne) {
+  const bool update = std::getenv("TOLVIMER_UPDATE_TRACES") != nullptr;
+  for (const char* log : {"", "Log=false\n", "Log=yes\n"}) {
+    for (const RunScenario& scenario : RunScenarios()) {
+      FakePlatform os;
+      const int result = RunScenarioOn(scenario, os, log);
+      int at = 0;
+      const std::string trace =
+          "exit code " + std::to_string(result) + "\n" + WithoutLogRead(os.Trace(), at);
+      if (update) {
+        std::ofstream(GoldenPath(scenario), std::ios::binary) << trace;
+        continue;
+      }
+      EXPECT_EQ(trace, ReadFile(GoldenPath(scenario))) << scenario.name << " " << log;
+      EXPECT_FALSE(os.logExists) << scenario.name;
+      if (std::string(scenario.imagePath).empty()) {
+        EXPECT_EQ(at, -1) << "an empty command line reads nothing";
+      } else {
+        // Line 0 is the module path that locates the settings file.
+        EXPECT_EQ(at, 1) << scenario.name << " " << log;
+      }
+    }
   }
 }
 

@@ -4,8 +4,8 @@
 #include "exitwatch/exit_watch.h"
 #include "exitwatch/gamepads.h"
 #include "launch/launch_sequence.h"
+#include "narration/narrator.h"
 #include "settings/settings.h"
-#include "tools/plan/narrating_platform.h"
 #include "tools/plan/plan_warnings.h"
 
 namespace tolvimer::plan {
@@ -21,6 +21,24 @@ void ResetLauncherState() {
   gamePads = GamePadTable{};
 }
 
+// Gathers the narration into steps.
+class PlanSink final : public NarrationSink {
+ public:
+  explicit PlanSink(std::vector<PlanStep>& steps) : steps_(steps) {}
+  void StepBegun(int) override { steps_.emplace_back(); }
+  void Read(const char* line) override { Current().reads.push_back(line); }
+  void Action(const char* text, const char* outcome) override {
+    Current().actions.push_back(PlanAction{text, outcome});
+  }
+
+ private:
+  PlanStep& Current() {
+    if (steps_.empty()) steps_.emplace_back();
+    return steps_.back();
+  }
+  std::vector<PlanStep>& steps_;
+};
+
 void PrintSteps(const std::vector<PlanStep>& steps, std::string& out) {
   int number = 0;
   for (const PlanStep& step : steps) {
@@ -34,33 +52,46 @@ void PrintSteps(const std::vector<PlanStep>& steps, std::string& out) {
       }
     }
     if (step.actions.empty()) out += indent + "  -> nothing\n";
-    for (const std::string& action : step.actions) out += indent + "  -> " + action + "\n";
+    for (const PlanAction& action : step.actions) {
+      out += indent + "  -> " + action.text +
+             (action.outcome.empty() ? "" : " (" + action.outcome + ")") + "\n";
+    }
   }
 }
 
 }  // namespace
 
-int RunPlan(const PlanInput& input, std::string& out) {
+DryRunResult DryRun(const PlanInput& input) {
   ResetLauncherState();
-  NarratingPlatform os(input);
+  DryRunResult run;
+  DryRunPlatform dryRun(input);
+  PlanSink sink(run.steps);
+  Narrator os(dryRun, sink, NarrationMode::kDryRun, &dryRun);
   char gameSection[kGameSectionMax + 1];
   GameSectionFromImagePath(os, input.imagePath.c_str(), gameSection);
+  run.gameSection = gameSection;
+  run.result = RunLaunchSequence(os, kLauncherInstance, input.imagePath.c_str());
+  os.Finish(run.result);
+  run.facts = dryRun.Facts();
+  return run;
+}
 
+int RunPlan(const PlanInput& input, std::string& out) {
+  const DryRunResult run = DryRun(input);
   out += "Plan of tolvimer_launch for the image: " + input.imagePath + "\n";
-  out += "  game section:    [" + std::string(gameSection) + "]\n";
+  out += "  game section:    [" + run.gameSection + "]\n";
   out += "  settings file:   " + input.settingsPath +
          (input.settingsFound ? "" : " (not found: every key is absent)") + "\n";
   out += "  launcher folder: " + input.launcherFolder +
          " (the emulator and its files are looked for here)\n";
+  out += std::string("  run log:         ") +
+         (run.facts.logOn ? "tolvimer_launch.log in the launcher folder ([General] Log is true)"
+                          : "none ([General] Log is not true)") +
+         "\n";
   out += "Nothing is done: no file is written, no program started, no window touched.\n\n";
+  PrintSteps(run.steps, out);
 
-  const int result = RunLaunchSequence(os, kLauncherInstance, input.imagePath.c_str());
-  os.Note(result == 1 ? "the launcher returns 1: a complete run"
-                      : "the launcher returns 0 and does nothing more");
-  os.Finish();
-  PrintSteps(os.Steps(), out);
-
-  const std::vector<std::string> warnings = FindWarnings(input, gameSection, os.Facts());
+  const std::vector<std::string> warnings = FindWarnings(input, run.gameSection, run.facts);
   out += "\n";
   if (warnings.empty()) {
     out += "No warnings.\n";

@@ -6,7 +6,8 @@
 #include "settings/settings.h"
 #include "settings/profile_reader.h"
 #include "tools/plan/profile_listing.h"
-#include "tools/plan/setting_catalogue.h"
+#include "settings/setting_catalogue.h"
+#include "tools/plan/catalogue_search.h"
 
 namespace tolvimer::plan {
 namespace {
@@ -62,7 +63,7 @@ void CheckKeys(const PlanInput& input, std::vector<std::string>& warnings) {
       continue;
     }
     if (!outside) seenSections.push_back(LowerAscii(section.name));
-    const SectionKind kind = SectionKindOf(section.name);
+    const SectionKind kind = SectionKindOf(section.name.c_str());
     std::vector<std::string> seenKeys;
     for (const ListedKey& key : section.keys) {
       const std::string where = Line(key.line) + (outside ? "" : label + " ") + key.name;
@@ -76,7 +77,7 @@ void CheckKeys(const PlanInput& input, std::vector<std::string>& warnings) {
         continue;
       }
       seenKeys.push_back(LowerAscii(key.name));
-      const KnownKey* known = FindKnownKey(kind, key.name);
+      const KnownKey* known = FindKnownKey(kind, key.name.c_str());
       if (known == nullptr) {
         const std::string readIn = WhereKeyIsRead(key.name);
         if (!readIn.empty()) {
@@ -104,7 +105,7 @@ void CheckGameSection(const PlanInput& input, const std::string& gameSection,
   std::string closest;
   std::size_t best = static_cast<std::size_t>(-1);
   for (const ListedSection& section : ListProfile(input.settingsText)) {
-    if (section.line == 0 || SectionKindOf(section.name) != SectionKind::kGame) continue;
+    if (section.line == 0 || SectionKindOf(section.name.c_str()) != SectionKind::kGame) continue;
     if (IsWord(section.name.c_str(), gameSection.c_str())) return;
     const std::size_t distance = EditDistance(LowerAscii(section.name), LowerAscii(gameSection));
     if (distance < best) {

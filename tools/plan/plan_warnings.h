@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/plan/narrating_platform.h"
+#include "tools/plan/dry_run_platform.h"
 #include "tools/plan/plan_input.h"
 
 namespace tolvimer::plan {

@@ -1,0 +1,126 @@
+#include "launch/run_log.h"
+
+namespace tolvimer {
+namespace {
+
+// The launcher's version as the log's first line gives it.
+constexpr char kLauncherVersion[] = "1.0.0";
+
+int Digits(int number) {
+  int digits = 1;
+  while (number >= 10) {
+    number /= 10;
+    ++digits;
+  }
+  return digits;
+}
+
+}  // namespace
+
+bool RunLog::Open(const Settings& settings, const char* gameSection) {
+  char directory[kPathBufferSize];
+  char path[kPathBufferSize];
+  if (!GetLauncherDirectory(os_, directory, sizeof directory) ||
+      !JoinPath(directory, kLogFileName, path, sizeof path)) {
+    return false;
+  }
+  file_ = os_.CreateLogFile(path);
+  if (file_ == 0) return false;
+  start_ = os_.GetTickCount();
+  Text line;
+  Write(line.Add("tolvimer_launch ").Add(kLauncherVersion).Add(": run log").c_str());
+  line.Clear();
+  Write(line.Add("command line: ").Shown(os_.GetCommandLine()).c_str());
+  line.Clear();
+  Write(line.Add("launcher folder: ").Add(directory).c_str());
+  line.Clear();
+  line.Add("settings file: ").Add(settings.path());
+  line.Add(os_.FileExists(settings.path()) ? " (found)" : " (not found: every key is absent)");
+  Write(line.c_str());
+  line.Clear();
+  Write(line.Add("game section: [").Add(gameSection).Add("]").c_str());
+  return file_ != 0;
+}
+
+void RunLog::Close(const RunSummary& summary, int result) {
+  Text line;
+  line.Add("how play ended: ");
+  line.Add(summary.playEnd[0] ? summary.playEnd : "play never began: the run ended early");
+  Write(line.c_str());
+  line.Clear();
+  line.Add("put back:");
+  const std::size_t bare = line.size();
+  if (summary.closeSent) line.Add(" the emulator was sent WM_CLOSE;");
+  if (summary.unmountStarted) line.Add(" the unmount command was started;");
+  if (summary.unmountFailed) line.Add(" the unmount command could not be started;");
+  if (summary.displayRestored) line.Add(" the desktop mode was restored;");
+  if (summary.displayRestoreRefused) line.Add(" the desktop mode could not be restored;");
+  if (result == 0) line.Add(" nothing: what was done before stays as it is");
+  if (line.size() == bare) line.Add(" nothing else");
+  Write(line.c_str());
+  line.Clear();
+  Write(line.Add("exit code: ").Number(result).c_str());
+  if (file_ != 0) {
+    os_.FlushFileBuffers(file_);
+    os_.CloseHandle(file_);
+    file_ = 0;
+  }
+}
+
+void RunLog::StepBegun(int number) {
+  if (file_ != 0) os_.FlushFileBuffers(file_);
+  step_ = number;
+  stepHeadWritten_ = false;
+}
+
+void RunLog::AddHead(Text& text) const { text.Add("  ").Number(step_).Add(". "); }
+
+void RunLog::AddIndent(Text& text) const {
+  for (int i = 0; i < Digits(step_) + 4; ++i) text.Add(' ');
+}
+
+void RunLog::Read(const char* line) {
+  Text body;
+  if (stepHeadWritten_) {
+    AddIndent(body);
+  } else {
+    AddHead(body);
+    stepHeadWritten_ = true;
+  }
+  Write(body.Add(line).c_str());
+}
+
+void RunLog::Action(const char* text, const char* outcome) {
+  Text body;
+  if (!stepHeadWritten_) {
+    AddHead(body);
+    Write(body.Add("always").c_str());
+    body.Clear();
+    stepHeadWritten_ = true;
+  }
+  AddIndent(body);
+  body.Add("  -> ").Add(text);
+  if (outcome[0] != '\0') body.Add(" -- ").Add(outcome);
+  Write(body.c_str());
+}
+
+void RunLog::Write(const char* body) {
+  if (file_ == 0) return;
+  Text line;
+  const std::uint32_t elapsed = os_.GetTickCount() - start_;
+  // The milliseconds right-aligned in seven places.
+  for (int pad = Digits(static_cast<int>(elapsed % 1000000000u)); pad < 7; ++pad) line.Add(' ');
+  line.Number(elapsed).Add(" ms  ").Add(body);
+  char bytes[Text::kCapacity + 2];
+  std::uint32_t n = 0;
+  for (; n < line.size(); ++n) bytes[n] = line.c_str()[n];
+  bytes[n++] = '\r';
+  bytes[n++] = '\n';
+  // A log that cannot be written is given up; the run goes on.
+  if (!os_.WriteFileBytes(file_, bytes, n)) {
+    os_.CloseHandle(file_);
+    file_ = 0;
+  }
+}
+
+}  // namespace tolvimer

@@ -1,0 +1,205 @@
+// The one narration of a launch, shared by the dry run and the run log.
+//
+// A Narrator is a Platform that passes every call on to the platform under
+// it and tells, step by step as the launch sequence declares them, the
+// settings each step read and what was done, each in the same words whether
+// the platform under it is the dry run's or Windows. Only the outcome differs:
+// the dry run's assumptions, or how each Windows call went. No heap: every
+// line is built in a fixed buffer and handed to the sink at once.
+#pragma once
+
+#include <cstdint>
+
+#include "narration/text.h"
+#include "platform/platform.h"
+
+namespace tolvimer {
+
+// Where the narration goes: the dry run's plan or the run log.
+class NarrationSink {
+ public:
+  // A step begins; steps are numbered from 1 in the order they begin.
+  virtual void StepBegun(int number) = 0;
+  // A settings read of the step, as "[General] Region = \"usa\"".
+  virtual void Read(const char* line) = 0;
+  // Something done; `outcome` is empty, or tells how it went.
+  virtual void Action(const char* text, const char* outcome) = 0;
+
+ protected:
+  ~NarrationSink() = default;
+};
+
+enum class NarrationMode {
+  kDryRun,  // nothing is done: outcomes are the dry run's assumptions
+  kRun,     // the real run: outcomes are how the Windows calls went
+};
+
+// What only the dry run knows, for its outcomes.
+class DryRunKnowledge {
+ public:
+  // The size of the emulator file the dry run last opened.
+  virtual std::uint64_t OpenFileSize() = 0;
+  // Whether a size is the screen size the dry run assumes (no mode named).
+  virtual bool IsAssumedScreen(int width, int height) = 0;
+
+ protected:
+  ~DryRunKnowledge() = default;
+};
+
+// How the run went, for the run log's last lines.
+struct RunSummary {
+  const char* playEnd;  // how play ended; empty when it never began
+  bool closeSent;       // WM_CLOSE reached the emulator window's queue
+  bool unmountStarted;
+  bool unmountFailed;
+  bool displayRestored;
+  bool displayRestoreRefused;
+};
+
+class Narrator final : public Platform {
+ public:
+  // `knowledge` is the dry run's, with NarrationMode::kDryRun only.
+  Narrator(Platform& inner, NarrationSink& sink, NarrationMode mode,
+           DryRunKnowledge* knowledge = nullptr);
+
+  // Ends the story: what is pending, then the launcher's result as a step of
+  // its own.
+  void Finish(int result);
+  RunSummary Summary() const;
+
+  void BeginStep(Step step, int row) override;
+
+  std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
+  std::uint32_t GetProfileString(const char* section, const char* key, char* out,
+                                 std::uint32_t size, const char* path) override;
+  bool IsDbcsLeadByte(std::uint8_t byte) override;
+  OsHandle OpenFileForWrite(const char* path) override;
+  bool SetFilePointer(OsHandle file, std::int32_t offset) override;
+  bool WriteFileByte(OsHandle file, std::uint8_t byte) override;
+  bool CloseHandle(OsHandle handle) override;
+  bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) override;
+  std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) override;
+  bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) override;
+  bool EnumWindows(WindowEnumCallback callback, std::intptr_t param) override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t& processId) override;
+  int MessageBox(WindowHandle owner, const char* text, const char* caption,
+                 std::uint32_t type) override;
+  bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  std::intptr_t SendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool ShowWindow(WindowHandle window, int command) override;
+  bool BringWindowToTop(WindowHandle window) override;
+  bool SetMenu(WindowHandle window, std::uintptr_t menu) override;
+  std::int32_t SetWindowLong(WindowHandle window, int index, std::int32_t value) override;
+  bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                    std::uint32_t flags) override;
+  bool UpdateWindow(WindowHandle window) override;
+  void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                  std::uintptr_t extraInfo) override;
+  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
+  std::int16_t GetAsyncKeyState(int virtualKey) override;
+  bool SetCursorPos(int x, int y) override;
+  int GetSystemMetrics(int index) override;
+  bool GetCurrentDisplayMode(DisplayMode& mode) override;
+  std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
+  void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  HResult DirectInputCreate(Instance instance, std::uint32_t version,
+                            ComObject& directInput) override;
+  HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
+                        std::intptr_t param) override;
+  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid, ComObject& device) override;
+  HResult QueryDevice2(ComObject device, ComObject& device2) override;
+  std::uint32_t Release(ComObject object) override;
+  WindowHandle GetDesktopWindow() override;
+  HResult SetCooperativeLevel(ComObject device2, WindowHandle window, std::uint32_t flags) override;
+  HResult SetJoystickDataFormat(ComObject device2) override;
+  HResult SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
+                       std::int32_t maximum) override;
+  HResult Acquire(ComObject device2) override;
+  HResult Poll(ComObject device2) override;
+  HResult GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) override;
+  HResult Unacquire(ComObject device2) override;
+  const char* GetCommandLine() override;
+  std::uint32_t GetTickCount() override;
+  std::uint32_t GetLastError() override;
+  std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
+  bool FileExists(const char* path) override;
+  OsHandle CreateLogFile(const char* path) override;
+  bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
+  bool FlushFileBuffers(OsHandle file) override;
+
+ private:
+  // --- The story (narrator.cpp) ---
+  void Read(const char* section, const char* key, const char* value, bool present);
+  // Tells `line_` with `outcome_` as one action, then clears both.
+  void Act();
+  void FlushTaps();
+  void EndStep();
+  void TellComboResult();
+  void TellGamepadsAndWatch();
+  void TellPlayEnd();
+  bool Running() const { return mode_ == NarrationMode::kRun; }
+  // The outcome of a Windows call that failed: its error code and the
+  // system's text for it (kRun only; the dry run's calls do not fail).
+  void Failed();
+  void FailedWith(HResult result);
+  void AddErrorText(std::uint32_t code);
+
+  // --- The watch (narrator_watch.cpp) ---
+  void AddExitKey(Text& text) const;
+  void AddComboInputs(Text& text) const;
+  void AddHeldInputs(Text& text) const;
+  void NoteComboRead(const char* key, const char* value, bool present);
+  void NoteGamepadFailure(const char* call, HResult result);
+
+  Platform& inner_;
+  NarrationSink& sink_;
+  const NarrationMode mode_;
+  DryRunKnowledge* const knowledge_;
+
+  Text line_;
+  Text outcome_;
+  int stepNumber_ = 0;
+  Step step_ = Step::kRegion;
+
+  // The read before, for a fallback read; ids of every read so far, for
+  // reads made again.
+  char lastSection_[256] = {};
+  char lastKey_[64] = {};
+  bool lastPresent_ = false;
+  int lastReadStep_ = 0;
+  std::uint32_t readIds_[128] = {};
+  int readCount_ = 0;
+
+  // Key taps are told as one line per run of equal taps.
+  std::uint8_t tapKey_ = 0;
+  std::uint8_t tapScan_ = 0;
+  std::uint32_t tapCount_ = 0;
+
+  char openFile_[32] = {};
+  std::int32_t offset_ = 0;
+  OsHandle emulatorProcess_ = 0;
+  OsHandle emulatorThread_ = 0;
+
+  // [GamePadExit] as read, and the watch as it went.
+  bool comboEnabled_ = false;
+  std::uint64_t comboWanted_ = 0;  // bit n: ExitCombo::wanted[n]
+  bool watchTold_ = false;
+  bool watchEnded_ = false;
+  const char* gamepadFailedCall_ = nullptr;
+  HResult gamepadFailure_ = 0;
+  std::uint32_t checks_ = 0;
+  std::uint32_t exitCode_ = 0;
+  std::int16_t keyState_ = 0;
+  Text playEnd_;
+
+  bool closeSent_ = false;
+  bool unmountStarted_ = false;
+  bool unmountFailed_ = false;
+  bool displayRestored_ = false;
+  bool displayRestoreRefused_ = false;
+};
+
+}  // namespace tolvimer

@@ -1,0 +1,251 @@
+// The narration of the exit watch: the gamepad combination as read, the
+// gamepads prepared, the watch itself and how play ended.
+#include "exitwatch/exit_watch.h"
+#include "exitwatch/gamepads.h"
+#include "narration/narrator.h"
+#include "narration/words.h"
+#include "settings/settings.h"
+
+namespace tolvimer {
+namespace {
+
+constexpr int kInputs = 36;
+constexpr std::uint32_t kKeyPressedBits = 0x8001;
+
+void AddInputName(Text& text, int input) {
+  static constexpr const char* kDirections[] = {"Up", "Right", "Down", "Left"};
+  if (input < 32) {
+    text.Add("Button").Number(input + 1);
+  } else {
+    text.Add(kDirections[input - 32]);
+  }
+}
+
+bool IsHeld(const GamePadState& state, int input) {
+  if (input < 32) return state.buttons[input] != 0;
+  const std::uint8_t directions[] = {state.up, state.right, state.down, state.left};
+  return directions[input - 32] != 0;
+}
+
+}  // namespace
+
+void Narrator::NoteComboRead(const char* key, const char* value, bool present) {
+  const bool on = present && IsWord(value, "true");
+  if (IsWord(key, "MapGamePadExit")) {
+    comboEnabled_ = on;
+    return;
+  }
+  for (const ComboKey& combo : kComboKeys) {
+    if (on && comboEnabled_ && IsWord(key, combo.key)) comboWanted_ |= std::uint64_t{1} << combo.input;
+  }
+}
+
+void Narrator::AddComboInputs(Text& text) const {
+  bool first = true;
+  // In the order the keys are read.
+  for (const ComboKey& combo : kComboKeys) {
+    if ((comboWanted_ >> combo.input & 1) == 0) continue;
+    if (!first) text.Add(" + ");
+    AddInputName(text, combo.input);
+    first = false;
+  }
+  if (first) text.Add("no input switched on");
+}
+
+void Narrator::TellComboResult() {
+  if (comboEnabled_) {
+    line_.Add("the gamepad exit combination: ");
+    AddComboInputs(line_);
+  } else {
+    line_.Add("no gamepad exit combination");
+  }
+  Act();
+}
+
+void Narrator::AddExitKey(Text& text) const {
+  const std::uint32_t key = static_cast<std::uint8_t>(exitKey);
+  text.Number(key).Add(" (");
+  AddVirtualKeyName(text, key);
+  text.Add(")");
+}
+
+void Narrator::NoteGamepadFailure(const char* call, HResult result) {
+  if (step_ != Step::kWatch || watchTold_ || gamepadFailedCall_ != nullptr) return;
+  gamepadFailedCall_ = call;
+  gamepadFailure_ = result;
+}
+
+void Narrator::TellGamepadsAndWatch() {
+  watchTold_ = true;
+  line_.Add("prepare the gamepads through DirectInput 5");
+  if (!Running()) {
+    outcome_.Add("a dry run finds none attached");
+  } else if (gamepadFailedCall_ != nullptr) {
+    outcome_.Add(gamepadFailedCall_).Add(' ');
+    FailedWith(gamepadFailure_);
+    outcome_.Add(": the gamepad exit is off");
+  } else if (gamePads.padCount == 0) {
+    outcome_.Add("no gamepad attached");
+  } else {
+    for (int i = 0; i < gamePads.padCount; ++i) {
+      outcome_.Add(i == 0 ? "pad " : ", pad ").Number(i + 1).Add(" \"");
+      outcome_.Shown(gamePads.slots[i].productName).Add("\"");
+    }
+  }
+  Act();
+
+  const bool combo = comboEnabled_ && gamepadFailedCall_ == nullptr;
+  line_.Add("watch every 500 ms until the emulator exits, the exit key ");
+  AddExitKey(line_);
+  line_.Add(" is pressed");
+  if (combo && comboWanted_ == 0) {
+    line_.Add("; the gamepad combination has no input, so it is met at the first check");
+  } else if (combo) {
+    line_.Add(", or the gamepad combination ");
+    AddComboInputs(line_);
+    line_.Add(" is held (each held input counted over all pads, exactly that many)");
+  }
+  Act();
+}
+
+void Narrator::AddHeldInputs(Text& text) const {
+  bool anyPad = false;
+  for (int i = 0; i < gamePads.padCount; ++i) {
+    const GamePadState& state = gamePads.slots[i].state;
+    bool first = true;
+    for (int input = 0; input < kInputs; ++input) {
+      if ((comboWanted_ >> input & 1) == 0 || !IsHeld(state, input)) continue;
+      if (first) {
+        text.Add(anyPad ? "; pad " : "pad ").Number(i + 1).Add(" \"");
+        text.Shown(gamePads.slots[i].productName).Add("\": ");
+      } else {
+        text.Add(" + ");
+      }
+      AddInputName(text, input);
+      first = false;
+      anyPad = true;
+    }
+  }
+  if (!anyPad) text.Add("no wanted input held");
+}
+
+void Narrator::TellPlayEnd() {
+  if (watchEnded_) return;
+  if (!watchTold_) TellGamepadsAndWatch();
+  watchEnded_ = true;
+  if (!Running()) {
+    line_.Add("a dry run takes the exit key as pressed at the first check: play ends");
+    playEnd_.Add("the exit key");
+    Act();
+    return;
+  }
+  if (exitCode_ != win::kStillActive) {
+    playEnd_.Add("the emulator exited with exit code ").Number(exitCode_);
+  }
+  if (static_cast<std::uint16_t>(keyState_) & kKeyPressedBits) {
+    playEnd_.Add(playEnd_.empty() ? "" : "; ").Add("the exit key ");
+    AddExitKey(playEnd_);
+    playEnd_.Add(" was pressed");
+  }
+  if (playEnd_.empty()) {
+    playEnd_.Add("the gamepad combination was held (");
+    AddHeldInputs(playEnd_);
+    playEnd_.Add(")");
+  }
+  line_.Add("play ends after ").Number(checks_).Add(checks_ == 1 ? " check: " : " checks: ");
+  line_.Add(playEnd_.c_str());
+  Act();
+}
+
+std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
+  if (step_ == Step::kWatch && !watchTold_) TellGamepadsAndWatch();
+  ++checks_;
+  return inner_.WaitForSingleObject(handle, milliseconds);
+}
+
+bool Narrator::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
+  const bool ok = inner_.GetExitCodeProcess(process, exitCode);
+  if (ok) exitCode_ = exitCode;
+  return ok;
+}
+
+std::int16_t Narrator::GetAsyncKeyState(int virtualKey) {
+  keyState_ = inner_.GetAsyncKeyState(virtualKey);
+  return keyState_;
+}
+
+HResult Narrator::DirectInputCreate(Instance instance, std::uint32_t version,
+                                    ComObject& directInput) {
+  const HResult result = inner_.DirectInputCreate(instance, version, directInput);
+  if (result < 0) NoteGamepadFailure("DirectInputCreateA", result);
+  return result;
+}
+
+HResult Narrator::EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
+                                std::intptr_t param) {
+  const HResult result = inner_.EnumJoysticks(directInput, callback, param);
+  if (result < 0) NoteGamepadFailure("EnumDevices", result);
+  return result;
+}
+
+HResult Narrator::CreateDevice(ComObject directInput, const Guid& instanceGuid,
+                               ComObject& device) {
+  const HResult result = inner_.CreateDevice(directInput, instanceGuid, device);
+  if (result < 0) NoteGamepadFailure("CreateDevice", result);
+  return result;
+}
+
+HResult Narrator::QueryDevice2(ComObject device, ComObject& device2) {
+  const HResult result = inner_.QueryDevice2(device, device2);
+  if (result < 0) NoteGamepadFailure("QueryInterface", result);
+  return result;
+}
+
+std::uint32_t Narrator::Release(ComObject object) { return inner_.Release(object); }
+
+WindowHandle Narrator::GetDesktopWindow() { return inner_.GetDesktopWindow(); }
+
+HResult Narrator::SetCooperativeLevel(ComObject device2, WindowHandle window,
+                                      std::uint32_t flags) {
+  const HResult result = inner_.SetCooperativeLevel(device2, window, flags);
+  if (result < 0) NoteGamepadFailure("SetCooperativeLevel", result);
+  return result;
+}
+
+HResult Narrator::SetJoystickDataFormat(ComObject device2) {
+  const HResult result = inner_.SetJoystickDataFormat(device2);
+  if (result < 0) NoteGamepadFailure("SetDataFormat", result);
+  return result;
+}
+
+HResult Narrator::SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
+                               std::int32_t maximum) {
+  return inner_.SetAxisRange(device2, offset, minimum, maximum);
+}
+
+HResult Narrator::Acquire(ComObject device2) {
+  const HResult result = inner_.Acquire(device2);
+  if (result < 0) NoteGamepadFailure("Acquire", result);
+  return result;
+}
+
+HResult Narrator::Poll(ComObject device2) {
+  const HResult result = inner_.Poll(device2);
+  if (result < 0) NoteGamepadFailure("Poll", result);
+  return result;
+}
+
+HResult Narrator::GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) {
+  const HResult result = inner_.GetDeviceState(device2, size, state);
+  if (result >= 0) return result;
+  int pad = 0;
+  while (pad < gamePads.padCount && gamePads.slots[pad].device != device2) ++pad;
+  line_.Add("pad ").Number(pad + 1).Add(" could not be read: it counts no more");
+  FailedWith(result);
+  Act();
+  return result;
+}
+
+HResult Narrator::Unacquire(ComObject device2) { return inner_.Unacquire(device2); }
+
+}  // namespace tolvimer

@@ -1,0 +1,66 @@
+#include "narration/text.h"
+
+namespace tolvimer {
+
+Text& Text::Add(const char* text) {
+  while (*text && size_ + 1 < kCapacity) text_[size_++] = *text++;
+  text_[size_] = '\0';
+  return *this;
+}
+
+Text& Text::Add(const char* text, std::size_t length) {
+  for (std::size_t i = 0; i < length && size_ + 1 < kCapacity; ++i) text_[size_++] = text[i];
+  text_[size_] = '\0';
+  return *this;
+}
+
+Text& Text::Add(char c) {
+  if (size_ + 1 < kCapacity) text_[size_++] = c;
+  text_[size_] = '\0';
+  return *this;
+}
+
+Text& Text::Number(std::int64_t value) {
+  char digits[24];
+  int n = 0;
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) Add('-');
+  while (n > 0) Add(digits[--n]);
+  return *this;
+}
+
+Text& Text::Hex(std::uint32_t value, int digits) {
+  char out[8];
+  int n = 0;
+  do {
+    out[n++] = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  } while (value != 0 && n < 8);
+  for (int pad = n; pad < digits; ++pad) Add('0');
+  while (n > 0) Add(out[--n]);
+  return *this;
+}
+
+Text& Text::Shown(const char* value) {
+  for (; *value; ++value) {
+    const unsigned char b = static_cast<unsigned char>(*value);
+    if (b < 0x20 || b == 0x7F) {
+      Add("\\x").Hex(b, 2);
+    } else {
+      Add(*value);
+    }
+  }
+  return *this;
+}
+
+void Text::Clear() {
+  size_ = 0;
+  text_[0] = '\0';
+}
+
+}  // namespace tolvimer

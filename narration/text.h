@@ -1,0 +1,35 @@
+// A line of narration in a fixed buffer: appended piece by piece, cut (never
+// overrun) at its capacity. No heap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tolvimer {
+
+class Text {
+ public:
+  static constexpr std::size_t kCapacity = 1024;
+
+  Text() { text_[0] = '\0'; }
+
+  Text& Add(const char* text);
+  Text& Add(const char* text, std::size_t length);
+  Text& Add(char c);
+  Text& Number(std::int64_t value);
+  // Upper-case hexadecimal, at least `digits` digits.
+  Text& Hex(std::uint32_t value, int digits);
+  // A value as it may be shown: control characters as \xHH.
+  Text& Shown(const char* value);
+  void Clear();
+
+  const char* c_str() const { return text_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  char text_[kCapacity];
+  std::size_t size_ = 0;
+};
+
+}  // namespace tolvimer

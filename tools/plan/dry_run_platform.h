@@ -1,0 +1,111 @@
+// The platform of a dry run: it does nothing and answers with the normal
+// course of a run. Settings reads are answered from the settings file, the
+// emulator's files exist as they do in the launcher folder, every program
+// starts, the emulator's window is found, no gamepad is attached, play ends
+// by the exit key, and no run log is written. It notes what the warnings
+// need to know about the run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "narration/narrator.h"
+#include "platform/platform.h"
+#include "tools/plan/plan_input.h"
+
+namespace tolvimer::plan {
+
+// What the run met that the warnings and the plan's head need.
+struct RunFacts {
+  std::vector<std::string> mountCommandLines;  // mount first, then unmount
+  std::string emulatorCommandLine;
+  bool emulatorStarted = false;
+  bool exitKeyRead = false;
+  std::uint32_t exitSettingCode = 0;  // the virtual key [General] Exit names
+  std::uint32_t exitKeyPolled = 27;
+  bool comboEnabled = false;
+  std::vector<std::string> comboInputs;
+  bool launcherPathTooLong = false;
+  bool logOn = false;  // [General] Log is "true"
+};
+
+class DryRunPlatform final : public Platform, public DryRunKnowledge {
+ public:
+  explicit DryRunPlatform(const PlanInput& input);
+  const RunFacts& Facts() const { return facts_; }
+
+  std::uint64_t OpenFileSize() override { return openFileSize_; }
+  bool IsAssumedScreen(int width, int height) override;
+
+  void BeginStep(Step step, int row) override;
+  std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
+  std::uint32_t GetProfileString(const char* section, const char* key, char* out,
+                                 std::uint32_t size, const char* path) override;
+  bool IsDbcsLeadByte(std::uint8_t) override { return false; }
+  OsHandle OpenFileForWrite(const char* path) override;
+  bool SetFilePointer(OsHandle, std::int32_t) override { return true; }
+  bool WriteFileByte(OsHandle, std::uint8_t) override { return true; }
+  bool CloseHandle(OsHandle) override { return true; }
+  bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  std::uint32_t WaitForInputIdle(OsHandle, std::uint32_t) override { return 0; }
+  std::uint32_t WaitForSingleObject(OsHandle, std::uint32_t) override { return 0x102; }
+  bool GetExitCodeProcess(OsHandle, std::uint32_t& exitCode) override;
+  bool EnumWindows(WindowEnumCallback callback, std::intptr_t param) override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t& processId) override;
+  int MessageBox(WindowHandle, const char*, const char*, std::uint32_t) override { return 1; }
+  bool PostMessage(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
+    return true;
+  }
+  std::intptr_t SendMessage(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
+    return 0;
+  }
+  bool ShowWindow(WindowHandle, int) override { return true; }
+  bool BringWindowToTop(WindowHandle) override { return true; }
+  bool SetMenu(WindowHandle, std::uintptr_t) override { return true; }
+  std::int32_t SetWindowLong(WindowHandle, int, std::int32_t) override { return 0; }
+  bool SetWindowPos(WindowHandle, WindowHandle, int, int, int, int, std::uint32_t) override {
+    return true;
+  }
+  bool UpdateWindow(WindowHandle) override { return true; }
+  void KeybdEvent(std::uint8_t, std::uint8_t, std::uint32_t, std::uintptr_t) override {}
+  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
+  std::int16_t GetAsyncKeyState(int virtualKey) override;
+  bool SetCursorPos(int, int) override { return true; }
+  int GetSystemMetrics(int index) override;
+  bool GetCurrentDisplayMode(DisplayMode& mode) override;
+  std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
+  void WaitWithAutoPlaySuppressed(Instance, std::uint32_t) override {}
+  HResult DirectInputCreate(Instance, std::uint32_t, ComObject& directInput) override;
+  HResult EnumJoysticks(ComObject, DeviceEnumCallback, std::intptr_t) override { return 0; }
+  HResult CreateDevice(ComObject, const Guid&, ComObject& device) override;
+  HResult QueryDevice2(ComObject, ComObject& device2) override;
+  std::uint32_t Release(ComObject) override { return 0; }
+  WindowHandle GetDesktopWindow() override { return 0xD0; }
+  HResult SetCooperativeLevel(ComObject, WindowHandle, std::uint32_t) override { return 0; }
+  HResult SetJoystickDataFormat(ComObject) override { return 0; }
+  HResult SetAxisRange(ComObject, std::uint32_t, std::int32_t, std::int32_t) override { return 0; }
+  HResult Acquire(ComObject) override { return 0; }
+  HResult Poll(ComObject) override { return 0; }
+  HResult GetDeviceState(ComObject, std::uint32_t, JoyState& state) override;
+  HResult Unacquire(ComObject) override { return 0; }
+  // A dry run writes no log.
+  const char* GetCommandLine() override { return ""; }
+  std::uint32_t GetTickCount() override { return 0; }
+  std::uint32_t GetLastError() override { return 0; }
+  std::uint32_t FormatMessage(std::uint32_t, char*, std::uint32_t) override { return 0; }
+  bool FileExists(const char*) override { return false; }
+  OsHandle CreateLogFile(const char*) override { return 0; }
+  bool WriteFileBytes(OsHandle, const char*, std::uint32_t) override { return false; }
+  bool FlushFileBuffers(OsHandle) override { return false; }
+
+ private:
+  const PlanInput& input_;
+  std::string folder_;  // the launcher folder as the launcher names it, with '\'
+  RunFacts facts_;
+  Step step_ = Step::kRegion;
+  bool inSteps_ = false;
+  std::uint64_t openFileSize_ = 0;
+  int switchedWidth_ = 0, switchedHeight_ = 0;
+};
+
+}  // namespace tolvimer::plan
