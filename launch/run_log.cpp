@@ -18,12 +18,18 @@ int Digits(int number) {
 }  // namespace
 
 bool RunLog::Open(const Settings& settings, const char* gameSection) {
+  // The launcher folder is the settings path without its file name: the
+  // log asks Windows for nothing the run has not asked already.
   char directory[kPathBufferSize];
   char path[kPathBufferSize];
-  if (!GetLauncherDirectory(os_, directory, sizeof directory) ||
-      !JoinPath(directory, kLogFileName, path, sizeof path)) {
-    return false;
-  }
+  const char* settingsPath = settings.path();
+  std::size_t length = 0;
+  while (settingsPath[length]) ++length;
+  constexpr std::size_t kNameLength = sizeof kSettingsFileName - 1;
+  if (length <= kNameLength) return false;
+  for (std::size_t i = 0; i < length - kNameLength; ++i) directory[i] = settingsPath[i];
+  directory[length - kNameLength] = '\0';
+  if (!JoinPath(directory, kLogFileName, path, sizeof path)) return false;
   file_ = os_.CreateLogFile(path);
   if (file_ == 0) return false;
   start_ = os_.GetTickCount();
@@ -43,20 +49,26 @@ bool RunLog::Open(const Settings& settings, const char* gameSection) {
 }
 
 void RunLog::Close(const RunSummary& summary, int result) {
+  EndStep();
   Text line;
   line.Add("how play ended: ");
   line.Add(summary.playEnd[0] ? summary.playEnd : "play never began: the run ended early");
   Write(line.c_str());
   line.Clear();
-  line.Add("put back:");
+  line.Add("put back: ");
   const std::size_t bare = line.size();
-  if (summary.closeSent) line.Add(" the emulator was sent WM_CLOSE;");
-  if (summary.unmountStarted) line.Add(" the unmount command was started;");
-  if (summary.unmountFailed) line.Add(" the unmount command could not be started;");
-  if (summary.displayRestored) line.Add(" the desktop mode was restored;");
-  if (summary.displayRestoreRefused) line.Add(" the desktop mode could not be restored;");
-  if (result == 0) line.Add(" nothing: what was done before stays as it is");
-  if (line.size() == bare) line.Add(" nothing else");
+  const auto put = [&line, bare](bool happened, const char* what) {
+    if (!happened) return;
+    if (line.size() > bare) line.Add("; ");
+    line.Add(what);
+  };
+  put(summary.closeSent, "the emulator was sent WM_CLOSE");
+  put(summary.unmountStarted, "the unmount command was started");
+  put(summary.unmountFailed, "the unmount command could not be started");
+  put(summary.displayRestored, "the desktop mode was restored");
+  put(summary.displayRestoreRefused, "the desktop mode could not be restored");
+  put(result == 0, "nothing: what was done before stays as it is");
+  if (line.size() == bare) line.Add("nothing");
   Write(line.c_str());
   line.Clear();
   Write(line.Add("exit code: ").Number(result).c_str());
@@ -68,9 +80,24 @@ void RunLog::Close(const RunSummary& summary, int result) {
 }
 
 void RunLog::StepBegun(int number) {
+  EndStep();
   if (file_ != 0) os_.FlushFileBuffers(file_);
   step_ = number;
   stepHeadWritten_ = false;
+  stepHasAction_ = false;
+}
+
+void RunLog::EndStep() {
+  if (step_ == 0 || stepHasAction_) return;
+  Text body;
+  if (!stepHeadWritten_) {
+    AddHead(body);
+    Write(body.Add("always").c_str());
+    body.Clear();
+    stepHeadWritten_ = true;
+  }
+  AddIndent(body);
+  Write(body.Add("  -> nothing").c_str());
 }
 
 void RunLog::AddHead(Text& text) const { text.Add("  ").Number(step_).Add(". "); }
@@ -91,6 +118,7 @@ void RunLog::Read(const char* line) {
 }
 
 void RunLog::Action(const char* text, const char* outcome) {
+  stepHasAction_ = true;
   Text body;
   if (!stepHeadWritten_) {
     AddHead(body);

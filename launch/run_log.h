@@ -32,6 +32,8 @@ class RunLog final : public NarrationSink {
 
  private:
   void Write(const char* body);
+  // A step that did nothing says so, as the plan does.
+  void EndStep();
   // The head of the step's first line, "  12. ", and the indent under it.
   void AddHead(Text& text) const;
   void AddIndent(Text& text) const;
@@ -41,6 +43,7 @@ class RunLog final : public NarrationSink {
   std::uint32_t start_ = 0;
   int step_ = 0;
   bool stepHeadWritten_ = true;
+  bool stepHasAction_ = true;
 };
 
 }  // namespace tolvimer

@@ -148,7 +148,11 @@ int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
     }
   }
   os.commandLine = std::string("\"C:\\Emu\\tolvimer_launch.exe\" ") + scenario.imagePath;
-  return RunLaunchSequence(os, 0x400000, scenario.imagePath);
+  return RunLaunchSequenceForTest(os, scenario.imagePath);
+}
+
+int RunLaunchSequenceForTest(FakePlatform& os, const char* imagePath) {
+  return RunLaunchSequence(os, 0x400000, imagePath);
 }
 
 }  // namespace tolvimer::testing

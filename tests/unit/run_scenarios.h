@@ -33,4 +33,7 @@ void ResetLauncherState();
 int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
                   const std::string& generalLines = "");
 
+// The launch sequence on an image path, as the scenarios run it.
+int RunLaunchSequenceForTest(FakePlatform& os, const char* imagePath);
+
 }  // namespace tolvimer::testing
