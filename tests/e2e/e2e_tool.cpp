@@ -15,6 +15,8 @@
 //   restore                       return the desktop to its registry mode
 //   cursor <x> <y>                place the mouse cursor
 //   clear-keys                    forget earlier key presses (see below)
+//   read <file> <outFile>         copy a file as a viewer reads one that is
+//                                 still being written (sharing reads and writes)
 #include <windows.h>
 
 #include <cstdio>
@@ -179,6 +181,25 @@ int Screen(const char* outFile) {
   return 0;
 }
 
+int Read(const char* path, const char* outFile) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  HANDLE out = CreateFileA(outFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  char buffer[4096];
+  DWORD got = 0;
+  while (out != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) &&
+         got > 0) {
+    DWORD written = 0;
+    WriteFile(out, buffer, got, &written, nullptr);
+  }
+  CloseHandle(file);
+  if (out == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(out);
+  return 0;
+}
+
 DWORD Number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
 
 }  // namespace
@@ -200,6 +221,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (!std::strcmp(command, "hold") && argc == 4) return Hold(Number(argv[2]), argv[3]);
   if (!std::strcmp(command, "screen") && argc == 3) return Screen(argv[2]);
+  if (!std::strcmp(command, "read") && argc == 4) return Read(argv[2], argv[3]);
   if (!std::strcmp(command, "clear-keys") && argc == 2) {
     // A press stays "pressed since the last query" (bit 0 of
     // GetAsyncKeyState) until some process asks for that key; a press left

@@ -15,6 +15,7 @@ STANDINS=$(realpath "$2")
 shift 2
 source "$HERE/lib.sh"
 source "$HERE/scenarios.sh"
+source "$HERE/scenarios_log.sh"
 
 trap e2e_teardown EXIT
 trap 'exit 130' INT TERM

@@ -1,0 +1,82 @@
+# The run log's end-to-end scenarios ([General] Log=true), added to the
+# scenarios of scenarios.sh.
+
+SCENARIO_ORDER+=(run_log run_log_read_only_folder)
+
+# The example settings file with the run log on, a 1 s delay and a mount tool
+# given as $1.
+logged_example_settings() {
+  sed -e "s|^Exe=.*|Exe=$(sed_text "$1")|" -e 's/^Delay=5$/Delay=1/' \
+    -e 's/^\[General\]\r\{0,1\}$/[General]\nLog=true/' "$REPO/examples/tolvimer_launch.ini"
+}
+
+log_lines() { tr -d '\r' <"$DIR/tolvimer_launch.log" 2>/dev/null; }
+
+scenario_run_log() {
+  new_folder run_log
+  emulator_script 'Presses=27@2500' LifetimeMs=20000
+  # The mount tool's program is missing: its error is in the log.
+  logged_example_settings "${WDIR}no mount tool.exe" | settings
+  launch_start "$IMAGE" 20000
+  # Written as it goes, and readable by another program meanwhile.
+  expect_true "the log tells the watch while the emulator runs" \
+    wait_log 15 tolvimer_launch.log 'watch every 500 ms'
+  tool read "${WDIR}tolvimer_launch.log" "$(winpath "$E2E_WORK/log_meanwhile.txt")"
+  grep -q 'watch every 500 ms' "$E2E_WORK/log_meanwhile.txt" 2>/dev/null ||
+    fail "another program cannot read the log meanwhile"
+  launch_wait
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  local bad
+  bad=$(log_lines | grep -v -c -E '^ *[0-9]+ ms  ')
+  expect_eq "lines without a time stamp" 0 "$bad"
+  expect_eq "first line" "tolvimer_launch 1.0.0: run log" "$(log_lines | head -n1 | cut -c13-)"
+  expect_log tolvimer_launch.log "command line: .*tolvimer_launch.exe.? D:.Images.Some Game.cdi"
+  expect_log tolvimer_launch.log 'settings file: .*tolvimer_launch.ini \(found\)'
+  # Every step, in order, as the plan numbers them.
+  expect_eq "step numbers" "$(seq -s' ' 1 37)" \
+    "$(log_lines | sed -n -E 's/^ *[0-9]+ ms   {1,2}([0-9]+)\. .*/\1/p' | paste -sd' ')"
+  expect_log tolvimer_launch.log 'mount the image, starting without waiting for it: ".*no mount tool.exe" -noicon -mount 0,.* -- failed: error 2 \(.+\)'
+  expect_log tolvimer_launch.log 'write 0x31 .* of dc_flash.bin'
+  expect_log tolvimer_launch.log 'post command 32799 \(0x801F\) to the emulator window: Screen 800x600'
+  expect_log tolvimer_launch.log 'play ends after [0-9]+ checks?: the exit key 27 \(Escape\) was pressed'
+  expect_log tolvimer_launch.log 'unmount the image.* -- failed: error 2'
+  expect_eq "last line" "exit code: 1" "$(log_lines | tail -n1 | cut -c13-)"
+  expect_eq "commands reached the emulator as without the log" \
+    "32785 32799 32782 32792 32778 32981" "$(events_without_escape)"
+}
+
+# Everything a run leaves, for comparing two runs in the same folder.
+run_record() {
+  echo "exit $LAUNCH_CODE"
+  echo "events $(events_without_escape)"
+  echo "flash $(differences dc_flash.orig dc_flash.bin)"
+  echo "cfg $(differences tolvimer.orig tolvimer.cfg)"
+  mount_lines 2
+}
+
+scenario_run_log_read_only_folder() {
+  new_folder run_log_read_only_folder
+  add_mount_tool "mount tool.exe"
+  emulator_script 'Presses=27@1500' LifetimeMs=20000
+  logged_example_settings "${WDIR}mount tool.exe" | grep -v '^Log=' | settings
+  launch "$IMAGE"
+  local without
+  without=$(run_record)
+
+  # Again in the same folder, now read-only (no file can be created in it),
+  # with the log on: the stand-ins' logs exist beforehand, so that only the
+  # launcher's log cannot be created.
+  cp "$DIR/dc_flash.orig" "$DIR/dc_flash.bin"
+  cp "$DIR/tolvimer.orig" "$DIR/tolvimer.cfg"
+  local log
+  for log in emulator_log.txt mount_log.txt run_log.txt; do : >"$DIR/$log"; done
+  logged_example_settings "${WDIR}mount tool.exe" | settings
+  chattr +i "$DIR" || { fail "chattr +i is not available here"; return; }
+  launch "$IMAGE"
+  local with
+  with=$(run_record)
+  chattr -i "$DIR"
+  expect_true "no log in the read-only folder" test ! -e "$DIR/tolvimer_launch.log"
+  expect_eq "the run with the log on in a read-only folder" "$without" "$with"
+  expect_true "the run completed" test "$LAUNCH_CODE" = 1
+}
