@@ -139,16 +139,19 @@ int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
                   const std::string& generalLines) {
   ResetLauncherState();
   scenario.setUp(os);
-  if (!generalLines.empty()) {
-    const std::size_t general = os.settingsText.find("[General]\n");
-    if (general == std::string::npos) {
-      os.settingsText = "[General]\n" + generalLines + os.settingsText;
-    } else {
-      os.settingsText.insert(general + 10, generalLines);
-    }
-  }
+  AddGeneralLines(os, generalLines);
   os.commandLine = std::string("\"C:\\Emu\\tolvimer_launch.exe\" ") + scenario.imagePath;
   return RunLaunchSequenceForTest(os, scenario.imagePath);
+}
+
+void AddGeneralLines(FakePlatform& os, const std::string& lines) {
+  if (lines.empty()) return;
+  const std::size_t general = os.settingsText.find("[General]\n");
+  if (general == std::string::npos) {
+    os.settingsText = "[General]\n" + lines + os.settingsText;
+  } else {
+    os.settingsText.insert(general + 10, lines);
+  }
 }
 
 int RunLaunchSequenceForTest(FakePlatform& os, const char* imagePath) {

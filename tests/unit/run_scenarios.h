@@ -33,6 +33,9 @@ void ResetLauncherState();
 int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
                   const std::string& generalLines = "");
 
+// Puts `lines` at the head of the settings file's [General] section.
+void AddGeneralLines(FakePlatform& os, const std::string& lines);
+
 // The launch sequence on an image path, as the scenarios run it.
 int RunLaunchSequenceForTest(FakePlatform& os, const char* imagePath);
 
