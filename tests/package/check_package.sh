@@ -21,25 +21,25 @@ ZIP="$BUILD/tolvimer_launch-$VERSION-$PLATFORM.zip"
 UNPACKED=$(mktemp -d /tmp/tolvimer-package.XXXXXX)
 trap 'rm -rf "$UNPACKED"' EXIT
 failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+package_fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 echo "archive: $ZIP"
-[ -n "$VERSION" ] || fail "no version in CMakeLists.txt"
-[ -f "$ZIP" ] || { fail "no archive $ZIP"; exit 1; }
+[ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
+[ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
 expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.exe tolvimer_launch.ini \
   tolvimer_plan.exe)
 listed=$(cmake -E tar tf "$ZIP" | sort)
-[ "$listed" = "$expected" ] || fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
-(cd "$UNPACKED" && cmake -E tar xf "$ZIP") || fail "the archive does not unpack"
+[ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
+(cd "$UNPACKED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack"
 
 cmp -s "$UNPACKED/tolvimer_launch.exe" "$BUILD/tolvimer_launch.exe" ||
-  fail "tolvimer_launch.exe in the archive is not the one the build made"
+  package_fail "tolvimer_launch.exe in the archive is not the one the build made"
 cmp -s "$UNPACKED/tolvimer_plan.exe" "$BUILD/tools/plan/tolvimer_plan.exe" ||
-  fail "tolvimer_plan.exe in the archive is not the one the build made"
+  package_fail "tolvimer_plan.exe in the archive is not the one the build made"
 size=$(stat -c %s "$UNPACKED/tolvimer_launch.exe")
 echo "tolvimer_launch.exe: $size bytes"
-[ "$size" -lt 102400 ] || fail "tolvimer_launch.exe has $size bytes, not under 100 KiB"
+[ "$size" -lt 102400 ] || package_fail "tolvimer_launch.exe has $size bytes, not under 100 KiB"
 
 # Texts: every line ends in CR LF, and without the CRs each is its source.
 same_text() {  # same_text <packaged file> <expected LF text file>
@@ -47,8 +47,8 @@ same_text() {  # same_text <packaged file> <expected LF text file>
   lines=$(wc -l <"$UNPACKED/$1")
   crlf=$(grep -c $'\r$' "$UNPACKED/$1")
   [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] ||
-    fail "$1: $crlf of $lines lines end in CR LF"
-  tr -d '\r' <"$UNPACKED/$1" | cmp -s - "$2" || fail "$1 differs from $2"
+    package_fail "$1: $crlf of $lines lines end in CR LF"
+  tr -d '\r' <"$UNPACKED/$1" | cmp -s - "$2" || package_fail "$1 differs from $2"
 }
 same_text tolvimer_launch.ini "$REPO/examples/tolvimer_launch.ini"
 same_text LICENSE.txt "$REPO/LICENSE"
@@ -81,32 +81,32 @@ OriginalFilename=$program.exe
 ProductName=tolvimer_launch
 ProductVersion=$VERSION"
     [ "$fields" = "$expected_fields" ] ||
-      fail "$program.exe version information reads back as:"$'\n'"$fields"
+      package_fail "$program.exe version information reads back as:"$'\n'"$fields"
     manifest=$(sed '1,/^manifest:$/d' <<<"$read_back")
     grep -q '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' <<<"$manifest" ||
-      fail "$program.exe has no manifest asking for asInvoker"
+      package_fail "$program.exe has no manifest asking for asInvoker"
     grep -q "<assemblyIdentity type=\"win32\" name=\"$program\" version=\"$VERSION.0\"/>" \
-      <<<"$manifest" || fail "$program.exe manifest does not name $program $VERSION.0"
+      <<<"$manifest" || package_fail "$program.exe manifest does not name $program $VERSION.0"
     for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
       4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
       8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
       grep -q "<supportedOS Id=\"{$os}\"/>" <<<"$manifest" ||
-        fail "$program.exe manifest lacks supportedOS $os"
+        package_fail "$program.exe manifest lacks supportedOS $os"
     done
   done
   plan_version=$(timeout "$E2E_TIMEOUT" wine "$UNPACKED/tolvimer_plan.exe" --version 2>/dev/null |
     tr -d '\r')
   [ "$plan_version" = "tolvimer_plan $VERSION" ] ||
-    fail "tolvimer_plan.exe --version prints [$plan_version]"
+    package_fail "tolvimer_plan.exe --version prints [$plan_version]"
 else
-  fail "Wine could not be started"
+  package_fail "Wine could not be started"
 fi
 e2e_teardown
 
 echo "typical end-to-end run of the unpacked launcher:"
 bash "$REPO/tests/e2e/run_e2e.sh" "$UNPACKED/tolvimer_launch.exe" "$STANDINS" typical_run |
   sed 's/^/  /'
-[ "${PIPESTATUS[0]}" = 0 ] || fail "the unpacked launcher fails the typical end-to-end run"
+[ "${PIPESTATUS[0]}" = 0 ] || package_fail "the unpacked launcher fails the typical end-to-end run"
 
 if [ "$failures" = 0 ]; then echo "package check: all checks passed"; fi
 exit $((failures > 0))

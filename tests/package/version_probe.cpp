@@ -11,9 +11,9 @@
 namespace {
 
 const char* const kStringNames[] = {
-    "CompanyName",      "FileDescription", "FileVersion", "InternalName",    "LegalCopyright",
-    "OriginalFilename", "ProductName",     "ProductVersion", "Comments",     "LegalTrademarks",
-    "PrivateBuild",     "SpecialBuild",
+    "CompanyName",    "FileDescription",  "FileVersion",  "InternalName",
+    "LegalCopyright", "OriginalFilename", "ProductName",  "ProductVersion",
+    "Comments",       "LegalTrademarks",  "PrivateBuild", "SpecialBuild",
 };
 
 void PrintVersion(const char* label, DWORD high, DWORD low) {
