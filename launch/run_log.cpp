@@ -1,10 +1,9 @@
 #include "launch/run_log.h"
 
+#include "version.h"
+
 namespace tolvimer {
 namespace {
-
-// The launcher's version as the log's first line gives it.
-constexpr char kLauncherVersion[] = "1.0.0";
 
 int Digits(int number) {
   int digits = 1;
@@ -34,7 +33,7 @@ bool RunLog::Open(const Settings& settings, const char* gameSection) {
   if (file_ == 0) return false;
   start_ = os_.GetTickCount();
   Text line;
-  Write(line.Add("tolvimer_launch ").Add(kLauncherVersion).Add(": run log").c_str());
+  Write(line.Add("tolvimer_launch ").Add(TOLVIMER_VERSION).Add(": run log").c_str());
   line.Clear();
   Write(line.Add("command line: ").Shown(os_.GetCommandLine()).c_str());
   line.Clear();

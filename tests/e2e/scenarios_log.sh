@@ -29,7 +29,9 @@ scenario_run_log() {
   local bad
   bad=$(log_lines | grep -v -c -E '^ *[0-9]+ ms  ')
   expect_eq "lines without a time stamp" 0 "$bad"
-  expect_eq "first line" "tolvimer_launch 1.0.0: run log" "$(log_lines | head -n1 | cut -c13-)"
+  local version
+  version=$(sed -n -E 's/^project\(tolvimer_launch VERSION ([0-9.]+).*/\1/p' "$REPO/CMakeLists.txt")
+  expect_eq "first line" "tolvimer_launch $version: run log" "$(log_lines | head -n1 | cut -c13-)"
   expect_log tolvimer_launch.log "command line: .*tolvimer_launch.exe.? D:.Images.Some Game.cdi"
   expect_log tolvimer_launch.log 'settings file: .*tolvimer_launch.ini \(found\)'
   # Every step, in order, as the plan numbers them.

@@ -10,6 +10,7 @@
 
 #include "tests/unit/alloc_counter.h"
 #include "tests/unit/run_scenarios.h"
+#include "version.h"
 
 namespace tolvimer::testing {
 namespace {
@@ -71,7 +72,7 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
   ASSERT_TRUE(os.logExists);
   const Lines log = LogBodies(os.logText);
   ASSERT_GE(log.size(), 10u);
-  EXPECT_EQ(log[0], "tolvimer_launch 1.0.0: run log");
+  EXPECT_EQ(log[0], std::string("tolvimer_launch ") + TOLVIMER_VERSION + ": run log");
   EXPECT_EQ(log[1], "command line: \"C:\\Emu\\tolvimer_launch.exe\" D:\\Images\\Some Game.cdi");
   EXPECT_EQ(log[2], "launcher folder: C:\\Emu\\");
   EXPECT_EQ(log[3], "settings file: C:\\Emu\\tolvimer_launch.ini (found)");
