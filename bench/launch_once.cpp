@@ -1,9 +1,11 @@
 // One whole launch over the fake platform, for instruction counts under
-// callgrind: launch_once <game sections> [runs]. The fake is built before
-// each run, so collecting inside RunLaunchSequence alone counts the launch.
-// Prints the settings reads of one run and its exit code.
+// callgrind: launch_once <game sections> [runs] [--log]. The fake is built
+// before each run, so collecting inside RunLaunchSequence alone counts the
+// launch. --log turns the run log on ([General] Log=true). Prints the
+// settings reads of one run and its exit code.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "bench/bench_machine.h"
@@ -11,12 +13,14 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: launch_once <game sections> [runs]\n");
+    std::fprintf(stderr, "usage: launch_once <game sections> [runs] [--log]\n");
     return 2;
   }
   const int games = std::atoi(argv[1]);
   const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
-  const std::string text = tolvimer::bench::SettingsText(games);
+  const bool log = argc > 3 && std::strcmp(argv[3], "--log") == 0;
+  std::string text = tolvimer::bench::SettingsText(games);
+  if (log) text.insert(text.find("\r\n") + 2, "Log=true\r\n");
   const std::string image = tolvimer::bench::ImagePath(games);
   int reads = 0;
   int code = 0;

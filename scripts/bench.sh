@@ -28,23 +28,29 @@ build/bench/bench/launch_bench --benchmark_repetitions=5 --benchmark_report_aggr
   2>/dev/null | grep -E '^(Benchmark|-|BM_.*_median)'
 
 echo "== instructions of one whole launch (callgrind; collected inside RunLaunchSequence only)"
-printf '%9s %9s %6s %12s %12s %12s %10s %10s\n' sections bytes reads total reader rest \
+printf '%9s %4s %9s %6s %12s %12s %12s %10s %10s\n' sections log bytes reads total reader rest \
   total/read rest/read
 for sections in 1 100 1000; do
-  out=build/bench/callgrind.$sections
-  line=$(valgrind --tool=callgrind --callgrind-out-file="$out" \
-    --toggle-collect='tolvimer::RunLaunchSequence*' build/bench/bench/launch_once "$sections" 2>/dev/null)
-  reads=$(sed -E 's/.*reads=([0-9]+).*/\1/' <<<"$line")
-  bytes=$(sed -E 's/.*bytes=([0-9]+).*/\1/' <<<"$line")
-  costs=$(callgrind_annotate --inclusive=yes "$out" 2>/dev/null | tr -d ,)
-  total=$(awk '/PROGRAM TOTALS/ {print $1; exit}' <<<"$costs")
-  reader=$(awk '/tolvimer::ReadProfileString\(/ {print $1; exit}' <<<"$costs")
-  rest=$((total - reader))
-  printf '%9d %9d %6d %12d %12d %12d %10d %10d\n' "$sections" "$bytes" "$reads" "$total" "$reader" \
-    "$rest" $((total / reads)) $((rest / reads))
+  for log in off on; do
+    out=build/bench/callgrind.$sections.$log
+    flag=()
+    [ "$log" = on ] && flag=(1 --log)
+    line=$(valgrind --tool=callgrind --callgrind-out-file="$out" \
+      --toggle-collect='tolvimer::RunLaunchSequence*' build/bench/bench/launch_once "$sections" \
+      "${flag[@]}" 2>/dev/null)
+    reads=$(sed -E 's/.*reads=([0-9]+).*/\1/' <<<"$line")
+    bytes=$(sed -E 's/.*bytes=([0-9]+).*/\1/' <<<"$line")
+    costs=$(callgrind_annotate --inclusive=yes "$out" 2>/dev/null | tr -d ,)
+    total=$(awk '/PROGRAM TOTALS/ {print $1; exit}' <<<"$costs")
+    reader=$(awk '/tolvimer::ReadProfileString\(/ {print $1; exit}' <<<"$costs")
+    rest=$((total - reader))
+    printf '%9d %4s %9d %6d %12d %12d %12d %10d %10d\n' "$sections" "$log" "$bytes" "$reads" \
+      "$total" "$reader" "$rest" $((total / reads)) $((rest / reads))
+  done
 done
 echo "   total: every instruction of the launch; reader: inside the profile reader;"
-echo "   rest: the launch sequence itself and the fake platform's recording of each call."
+echo "   rest: the launch sequence itself and the fake platform's recording of each call;"
+echo "   log on: the same launch with [General] Log=true (the narration and the log's lines)."
 
 echo "== footprint of the shipped launcher (i686 Release, build/bench-mingw-i686)"
 cmake -S . -B build/bench-mingw-i686 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
