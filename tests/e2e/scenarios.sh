@@ -478,6 +478,9 @@ EOF
     "$(mount_lines 2 | sed -n 1p)"
   expect_eq "unmount line" "\"${WDIR}mount tool.exe\" -unmount 0" "$(mount_lines 2 | sed -n 2p)"
   expect_eq "mount tool runs" 2 "$(mount_lines 2 | wc -l)"
+  # Already there when the launcher waited for it; a launcher that did not
+  # wait has ended before it, and the times below come out negative.
+  wait_log 5 emulator_log.txt '^t=[0-9]+ closed'
   expect_in_range "ms from the start of WM_CLOSE to its end (the emulator's close delay)" 1500 \
     3000 "$(ms_between emulator_log.txt '^t=[0-9]+ close ' emulator_log.txt '^t=[0-9]+ closed')"
   expect_in_range "ms from the end of WM_CLOSE to the unmount" 0 2000 \
