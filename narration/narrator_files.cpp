@@ -18,6 +18,7 @@ const char* FileNameOf(const char* path) {
 }  // namespace
 
 std::uint32_t Narrator::GetModuleFileName(char* buffer, std::uint32_t capacity) {
+  FlushTaps();
   const std::uint32_t n = inner_.GetModuleFileName(buffer, capacity);
   if (stepNumber_ > 0 && (n == 0 || n >= capacity)) {
     line_.Add("the launcher's own path cannot be had whole: nothing beside it is used");
@@ -39,13 +40,13 @@ std::uint32_t Narrator::GetProfileString(const char* section, const char* key, c
 bool Narrator::IsDbcsLeadByte(std::uint8_t byte) { return inner_.IsDbcsLeadByte(byte); }
 
 OsHandle Narrator::OpenFileForWrite(const char* path) {
+  FlushTaps();
   const OsHandle file = inner_.OpenFileForWrite(path);
   const char* name = FileNameOf(path);
   std::size_t n = 0;
   for (; name[n] && n + 1 < sizeof openFile_; ++n) openFile_[n] = name[n];
   openFile_[n] = '\0';
   if (file == 0) {
-    FlushTaps();
     line_.Add(openFile_).Add(" cannot be opened for writing: nothing is written to it (it is never "
                              "created)");
     if (Running()) {
@@ -59,6 +60,7 @@ OsHandle Narrator::OpenFileForWrite(const char* path) {
 }
 
 bool Narrator::SetFilePointer(OsHandle file, std::int32_t offset) {
+  FlushTaps();
   const bool ok = inner_.SetFilePointer(file, offset);
   offset_ = offset;
   if (!ok) {
@@ -71,6 +73,7 @@ bool Narrator::SetFilePointer(OsHandle file, std::int32_t offset) {
 }
 
 bool Narrator::WriteFileByte(OsHandle file, std::uint8_t byte) {
+  FlushTaps();
   const bool ok = inner_.WriteFileByte(file, byte);
   line_.Add("write 0x").Hex(byte, 2);
   if (byte >= 0x20 && byte < 0x7F) line_.Add(" ('").Add(static_cast<char>(byte)).Add("')");
@@ -90,10 +93,10 @@ bool Narrator::WriteFileByte(OsHandle file, std::uint8_t byte) {
 }
 
 bool Narrator::CloseHandle(OsHandle handle) {
+  FlushTaps();
   const bool ok = inner_.CloseHandle(handle);
   const bool emulator = handle != 0 && (handle == emulatorProcess_ || handle == emulatorThread_);
   if (emulator || !ok) {
-    FlushTaps();
     line_.Add(!emulator                     ? "close a handle"
               : handle == emulatorProcess_ ? "close the emulator's process handle"
                                            : "close the emulator's thread handle");
@@ -130,6 +133,7 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
 }
 
 std::uint32_t Narrator::WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) {
+  FlushTaps();
   const std::uint32_t result = inner_.WaitForInputIdle(process, milliseconds);
   line_.Add("wait up to ").Number(milliseconds).Add(" ms for the emulator to be ready for input");
   if (result == 0x102) outcome_.Add("not ready within that time");  // WAIT_TIMEOUT
@@ -139,6 +143,7 @@ std::uint32_t Narrator::WaitForInputIdle(OsHandle process, std::uint32_t millise
 }
 
 bool Narrator::EnumWindows(WindowEnumCallback callback, std::intptr_t param) {
+  FlushTaps();
   const bool result = inner_.EnumWindows(callback, param);
   line_.Add("look for the emulator's first top-level window");
   if (!Running()) {

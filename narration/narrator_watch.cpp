@@ -158,6 +158,7 @@ void Narrator::TellPlayEnd() {
 }
 
 std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
+  FlushTaps();
   if (step_ == Step::kWatch && !watchTold_) TellGamepadsAndWatch();
   ++checks_;
   return inner_.WaitForSingleObject(handle, milliseconds);
@@ -236,6 +237,7 @@ HResult Narrator::Poll(ComObject device2) {
 }
 
 HResult Narrator::GetDeviceState(ComObject device2, std::uint32_t size, JoyState& state) {
+  FlushTaps();
   const HResult result = inner_.GetDeviceState(device2, size, state);
   if (result >= 0) return result;
   int pad = 0;

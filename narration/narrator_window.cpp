@@ -30,8 +30,8 @@ const char* DisplayChangeName(std::int32_t result) {
 
 bool Narrator::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) {
-  const bool ok = inner_.PostMessage(window, message, wParam, lParam);
   FlushTaps();
+  const bool ok = inner_.PostMessage(window, message, wParam, lParam);
   if (message == win::kWmCommand) {
     const std::uint16_t id = static_cast<std::uint16_t>(wParam & 0xFFFF);
     line_.Add("post command ").Number(id).Add(" (0x").Hex(id, 4).Add(") to the emulator window: ");
@@ -59,8 +59,8 @@ std::intptr_t Narrator::SendMessage(WindowHandle window, std::uint32_t message,
 }
 
 bool Narrator::ShowWindow(WindowHandle window, int command) {
-  const bool wasVisible = inner_.ShowWindow(window, command);
   FlushTaps();
+  const bool wasVisible = inner_.ShowWindow(window, command);
   if (command == win::kSwHide) {
     line_.Add("hide the emulator window");
   } else {
@@ -71,8 +71,8 @@ bool Narrator::ShowWindow(WindowHandle window, int command) {
 }
 
 bool Narrator::BringWindowToTop(WindowHandle window) {
-  const bool ok = inner_.BringWindowToTop(window);
   FlushTaps();
+  const bool ok = inner_.BringWindowToTop(window);
   line_.Add("bring the emulator window to the top");
   if (!ok) Failed();
   Act();
@@ -80,6 +80,7 @@ bool Narrator::BringWindowToTop(WindowHandle window) {
 }
 
 bool Narrator::SetMenu(WindowHandle window, std::uintptr_t menu) {
+  FlushTaps();
   const bool ok = inner_.SetMenu(window, menu);
   line_.Add("remove the emulator window's menu bar");
   if (!ok) Failed();
@@ -88,6 +89,7 @@ bool Narrator::SetMenu(WindowHandle window, std::uintptr_t menu) {
 }
 
 std::int32_t Narrator::SetWindowLong(WindowHandle window, int index, std::int32_t value) {
+  FlushTaps();
   const std::int32_t previous = inner_.SetWindowLong(window, index, value);
   line_.Add("replace the window's whole style with ").Number(value);
   line_.Add(" (no caption, frame or menu)");
@@ -97,6 +99,7 @@ std::int32_t Narrator::SetWindowLong(WindowHandle window, int index, std::int32_
 
 bool Narrator::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
                             int cy, std::uint32_t flags) {
+  FlushTaps();
   const bool ok = inner_.SetWindowPos(window, insertAfter, x, y, cx, cy, flags);
   line_.Add("move the window to (").Number(x).Add(", ").Number(y).Add(") and size it to ");
   if (knowledge_ != nullptr && knowledge_->IsAssumedScreen(cx, cy)) {
@@ -111,6 +114,7 @@ bool Narrator::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x
 }
 
 bool Narrator::UpdateWindow(WindowHandle window) {
+  FlushTaps();
   const bool ok = inner_.UpdateWindow(window);
   line_.Add("repaint the window");
   if (!ok) Failed();
@@ -130,8 +134,10 @@ void Narrator::KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::u
 }
 
 std::uint32_t Narrator::MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
+  // Every tap asks for its scan code: only the exit key's query is told.
+  if (mapType != win::kMapVkToChar) return inner_.MapVirtualKey(code, mapType);
+  FlushTaps();
   const std::uint32_t answer = inner_.MapVirtualKey(code, mapType);
-  if (mapType != win::kMapVkToChar) return answer;
   const std::uint32_t key = answer & 0xFF;
   if (key == 0) {
     line_.Add("the exit key becomes 0: virtual key ").Number(code).Add(" (");
@@ -147,6 +153,7 @@ std::uint32_t Narrator::MapVirtualKey(std::uint32_t code, std::uint32_t mapType)
 }
 
 bool Narrator::SetCursorPos(int x, int y) {
+  FlushTaps();
   const bool ok = inner_.SetCursorPos(x, y);
   line_.Add("move the mouse cursor to ");
   if (knowledge_ != nullptr && knowledge_->IsAssumedScreen(x, y)) {
@@ -163,6 +170,7 @@ bool Narrator::SetCursorPos(int x, int y) {
 int Narrator::GetSystemMetrics(int index) { return inner_.GetSystemMetrics(index); }
 
 bool Narrator::GetCurrentDisplayMode(DisplayMode& mode) {
+  FlushTaps();
   const bool ok = inner_.GetCurrentDisplayMode(mode);
   if (!ok) {
     line_.Add("the current desktop mode cannot be read: nothing is switched");
@@ -173,6 +181,7 @@ bool Narrator::GetCurrentDisplayMode(DisplayMode& mode) {
 }
 
 std::int32_t Narrator::ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) {
+  FlushTaps();
   const std::int32_t result = inner_.ChangeDisplaySettings(mode, flags);
   if (mode == nullptr) {
     line_.Add("restore the desktop mode stored in the registry");
@@ -190,6 +199,7 @@ std::int32_t Narrator::ChangeDisplaySettings(const DisplayMode* mode, std::uint3
 }
 
 void Narrator::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) {
+  FlushTaps();
   if (milliseconds == 0) {
     line_.Add("a delay of 0 ms: no wait");
   } else {
