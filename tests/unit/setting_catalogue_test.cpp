@@ -1,0 +1,120 @@
+// The setting catalogue that the dry run and the run log explain reads by is
+// the launcher's own: it names every key the launcher reads, the launcher
+// reads every key it names, and each word it lists for a key is one the
+// launcher acts on, each differently.
+#include "settings/setting_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/unit/run_scenarios.h"
+
+namespace tolvimer::testing {
+namespace {
+
+const char* SectionName(SectionKind kind) {
+  switch (kind) {
+    case SectionKind::kGeneral:
+      return "General";
+    case SectionKind::kDaemonTools:
+      return "DaemonTools";
+    case SectionKind::kAlcohol120:
+      return "Alcohol120";
+    case SectionKind::kGamePadExit:
+      return "GamePadExit";
+    case SectionKind::kTolviEx:
+      return "TolviEx";
+    case SectionKind::kGame:
+      return "Some Game";
+  }
+  return "";
+}
+
+// Runs the launcher on a settings file over the fake; gives its trace.
+std::string TraceOf(const std::string& settingsText) {
+  FakePlatform os;
+  ResetLauncherState();
+  os.NameProcess("Tolvimer", "emu");
+  os.NameProcess("mounter", "tool");
+  os.AddWindow("emu", "emu");
+  os.files["C:\\Emu\\dc_flash.bin"] = std::vector<std::uint8_t>(131072, 0xFF);
+  os.files["C:\\Emu\\tolvimer.cfg"] = std::vector<std::uint8_t>(64, 0xFF);
+  os.settingsText = settingsText;
+  RunLaunchSequenceForTest(os, "D:\\Images\\Some Game.cdi");
+  return os.Trace();
+}
+
+// What a run did, without its settings reads.
+std::vector<std::string> Effects(const std::string& trace) {
+  std::vector<std::string> effects;
+  std::size_t start = 0;
+  while (start < trace.size()) {
+    const std::size_t end = trace.find('\n', start);
+    const std::string line = trace.substr(start, end - start);
+    if (line.rfind("GetPrivateProfileString", 0) != 0) effects.push_back(line);
+    start = end + 1;
+  }
+  return effects;
+}
+
+TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
+  // Settings that make every read happen: the gamepad keys, both mount tools
+  // (one run each), both fallbacks, the second and third reads.
+  const std::string common =
+      "ForceFull=true\nUnmount=true\nLog=true\n[GamePadExit]\nMapGamePadExit=true\n";
+  const std::string traces = TraceOf("[General]\nMountTool=daemontools\n" + common) +
+                             TraceOf("[General]\nMountTool=alcohol120\n" + common);
+  static const std::regex kRead("GetPrivateProfileString\\(([^,]+), ([^)]+)\\)");
+  std::set<std::pair<SectionKind, std::string>> read;
+  for (std::sregex_iterator it(traces.begin(), traces.end(), kRead), end; it != end; ++it) {
+    const std::string section = (*it)[1];
+    const std::string key = (*it)[2];
+    const KnownKey* known = FindKnownKey(SectionKindOf(section.c_str()), key.c_str());
+    EXPECT_NE(known, nullptr) << "[" << section << "] " << key << " is read but not catalogued";
+    if (known != nullptr) read.insert({known->section, known->key});
+  }
+  std::size_t count = 0;
+  const KnownKey* keys = KnownKeys(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    EXPECT_EQ(read.count({keys[i].section, keys[i].key}), 1u)
+        << SectionKindLabel(keys[i].section) << " " << keys[i].key << " is catalogued but never read";
+  }
+}
+
+TEST(SettingCatalogueTest, EachWordOfAKeyIsOneTheLauncherActsOnInItsOwnWay) {
+  std::size_t count = 0;
+  const KnownKey* keys = KnownKeys(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const KnownKey& key = keys[i];
+    if (key.kind != ValueKind::kWords && key.kind != ValueKind::kSelector) continue;
+    // [General] Screen picks the desktop mode only with ForceFull.
+    const std::string general = key.section == SectionKind::kGeneral ? "ForceFull=true\n" : "";
+    const auto effectsOf = [&](const std::string& value) {
+      std::string text = "[General]\n" + general;
+      if (key.section == SectionKind::kGeneral) {
+        text += std::string(key.key) + "=" + value + "\n";
+      } else {
+        text += "[" + std::string(SectionName(key.section)) + "]\n" + key.key + "=" + value + "\n";
+      }
+      // The mount tools need their program to be told apart.
+      text += "[DaemonTools]\nExe=C:\\mounter.exe\n[Alcohol120]\nExe=C:\\mounter.exe\n";
+      return Effects(TraceOf(text));
+    };
+    const std::vector<std::string> none = effectsOf("none of its words");
+    std::set<std::vector<std::string>> seen;
+    for (const char* word : key.words) {
+      if (word == nullptr) break;
+      const std::vector<std::string> effects = effectsOf(word);
+      EXPECT_NE(effects, none) << key.key << " " << word << " does nothing";
+      EXPECT_TRUE(seen.insert(effects).second) << key.key << " " << word << " acts like another word";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tolvimer::testing
