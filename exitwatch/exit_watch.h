@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "settings/settings.h"
 #include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace tolvimer {
 
@@ -24,10 +24,10 @@ struct ComboKey {
   int input;
 };
 inline constexpr ComboKey kComboKeys[] = {
-    {"Up", 32},     {"Right", 33},    {"Down", 34},     {"Left", 35},
-    {"Button1", 0}, {"Button2", 1},   {"Button3", 2},   {"Button4", 3},
-    {"Button5", 4}, {"Button6", 5},   {"Button7", 6},   {"Button8", 7},
-    {"Button9", 8}, {"Button10", 9},  {"Button11", 10}, {"Button12", 11},
+    {"Up", 32},     {"Right", 33},   {"Down", 34},     {"Left", 35},
+    {"Button1", 0}, {"Button2", 1},  {"Button3", 2},   {"Button4", 3},
+    {"Button5", 4}, {"Button6", 5},  {"Button7", 6},   {"Button8", 7},
+    {"Button9", 8}, {"Button10", 9}, {"Button11", 10}, {"Button12", 11},
 };
 
 // The key polled during the watch; 27 (Escape) until [General] Exit changes it.

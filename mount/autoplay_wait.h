@@ -1,8 +1,8 @@
 // The wait after the mount, with Windows AutoPlay held off ([General] Delay).
 #pragma once
 
-#include "settings/settings.h"
 #include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace tolvimer {
 

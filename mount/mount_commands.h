@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "settings/settings.h"
 #include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace tolvimer {
 

@@ -18,7 +18,8 @@ char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' 
 // An id of "section/key" with the letters A to Z folded (FNV-1a).
 std::uint32_t ReadId(const char* section, const char* key) {
   std::uint32_t id = 2166136261u;
-  for (const char* p = section; *p; ++p) id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
+  for (const char* p = section; *p; ++p)
+    id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
   id = (id ^ '/') * 16777619u;
   for (const char* p = key; *p; ++p) id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
   return id;
@@ -53,8 +54,8 @@ void Narrator::Finish(int result) {
 }
 
 RunSummary Narrator::Summary() const {
-  return RunSummary{playEnd_.c_str(),     closeSent_,       unmountStarted_,
-                    unmountFailed_,       displayRestored_, displayRestoreRefused_};
+  return RunSummary{playEnd_.c_str(), closeSent_,       unmountStarted_,
+                    unmountFailed_,   displayRestored_, displayRestoreRefused_};
 }
 
 void Narrator::Read(const char* section, const char* key, const char* value, bool present) {

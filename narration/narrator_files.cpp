@@ -47,8 +47,9 @@ OsHandle Narrator::OpenFileForWrite(const char* path) {
   for (; name[n] && n + 1 < sizeof openFile_; ++n) openFile_[n] = name[n];
   openFile_[n] = '\0';
   if (file == 0) {
-    line_.Add(openFile_).Add(" cannot be opened for writing: nothing is written to it (it is never "
-                             "created)");
+    line_.Add(openFile_).Add(
+        " cannot be opened for writing: nothing is written to it (it is never "
+        "created)");
     if (Running()) {
       Failed();
     } else {
@@ -85,7 +86,8 @@ bool Narrator::WriteFileByte(OsHandle file, std::uint8_t byte) {
   if (!ok) Failed();
   if (knowledge_ != nullptr && offset_ >= 0 &&
       knowledge_->OpenFileSize() <= static_cast<std::uint64_t>(offset_)) {
-    outcome_.Add("the file has only ").Number(static_cast<std::int64_t>(knowledge_->OpenFileSize()));
+    outcome_.Add("the file has only ")
+        .Number(static_cast<std::int64_t>(knowledge_->OpenFileSize()));
     outcome_.Add(" bytes: the write would lengthen it");
   }
   Act();
@@ -97,7 +99,7 @@ bool Narrator::CloseHandle(OsHandle handle) {
   const bool ok = inner_.CloseHandle(handle);
   const bool emulator = handle != 0 && (handle == emulatorProcess_ || handle == emulatorThread_);
   if (emulator || !ok) {
-    line_.Add(!emulator                     ? "close a handle"
+    line_.Add(!emulator                    ? "close a handle"
               : handle == emulatorProcess_ ? "close the emulator's process handle"
                                            : "close the emulator's thread handle");
     if (!ok) Failed();

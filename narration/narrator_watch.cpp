@@ -36,7 +36,8 @@ void Narrator::NoteComboRead(const char* key, const char* value, bool present) {
     return;
   }
   for (const ComboKey& combo : kComboKeys) {
-    if (on && comboEnabled_ && IsWord(key, combo.key)) comboWanted_ |= std::uint64_t{1} << combo.input;
+    if (on && comboEnabled_ && IsWord(key, combo.key))
+      comboWanted_ |= std::uint64_t{1} << combo.input;
   }
 }
 
@@ -189,8 +190,7 @@ HResult Narrator::EnumJoysticks(ComObject directInput, DeviceEnumCallback callba
   return result;
 }
 
-HResult Narrator::CreateDevice(ComObject directInput, const Guid& instanceGuid,
-                               ComObject& device) {
+HResult Narrator::CreateDevice(ComObject directInput, const Guid& instanceGuid, ComObject& device) {
   const HResult result = inner_.CreateDevice(directInput, instanceGuid, device);
   if (result < 0) NoteGamepadFailure("CreateDevice", result);
   return result;
@@ -206,8 +206,7 @@ std::uint32_t Narrator::Release(ComObject object) { return inner_.Release(object
 
 WindowHandle Narrator::GetDesktopWindow() { return inner_.GetDesktopWindow(); }
 
-HResult Narrator::SetCooperativeLevel(ComObject device2, WindowHandle window,
-                                      std::uint32_t flags) {
+HResult Narrator::SetCooperativeLevel(ComObject device2, WindowHandle window, std::uint32_t flags) {
   const HResult result = inner_.SetCooperativeLevel(device2, window, flags);
   if (result < 0) NoteGamepadFailure("SetCooperativeLevel", result);
   return result;

@@ -204,8 +204,9 @@ void Narrator::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milli
     line_.Add("a delay of 0 ms: no wait");
   } else {
     line_.Add("wait ").Number(milliseconds);
-    line_.Add(" ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; "
-              "the first AutoPlay query ends the wait");
+    line_.Add(
+        " ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; "
+        "the first AutoPlay query ends the wait");
   }
   Act();
   inner_.WaitWithAutoPlaySuppressed(instance, milliseconds);

@@ -9,10 +9,10 @@ void AddVirtualKeyName(Text& text, std::uint32_t vk) {
   static constexpr struct {
     std::uint32_t vk;
     const char* name;
-  } kNames[] = {{8, "Backspace"},     {9, "Tab"},           {13, "Enter"},
-                {27, "Escape"},       {32, "Space"},        {0x6A, "keypad *"},
-                {0x6B, "keypad plus"}, {0x6D, "keypad minus"}, {0x6E, "keypad ."},
-                {0x6F, "keypad /"}};
+  } kNames[] = {
+      {8, "Backspace"},   {9, "Tab"},         {13, "Enter"},         {27, "Escape"},
+      {32, "Space"},      {0x6A, "keypad *"}, {0x6B, "keypad plus"}, {0x6D, "keypad minus"},
+      {0x6E, "keypad ."}, {0x6F, "keypad /"}};
   for (const auto& known : kNames) {
     if (known.vk == vk) {
       text.Add(known.name);

@@ -7,28 +7,28 @@
 namespace tolvimer {
 
 enum class Step : std::uint8_t {
-  kRegion,           // [General] Region into dc_flash.bin
-  kDrive,            // [General] Drive into tolvimer.cfg
-  kResetConfig,      // the two cleared bytes of tolvimer.cfg
-  kDisplaySwitch,    // ForceFull: the desktop mode of [General] Screen
-  kMount,            // the mount tool's mount command line
-  kDelay,            // the wait after the mount, AutoPlay held off
-  kStartEmulator,    // TolvimerExe or the default emulator
-  kFirstIdleWait,    // the emulator given time to be ready
-  kFindWindow,       // its first top-level window, or "Window not found"
-  kHide,             // FullScreen: the window hidden
-  kBringToTop,       // the emulator window brought to the top
-  kCommandRow,       // one row of the emulator command table (row 1 to 14)
-  kExitKey,          // [General] Exit
-  kExitCombo,        // [GamePadExit]
-  kTakeOver,         // ForceFull: the window stretched over the screen
-  kCpuSpeed,         // the game's CPU value as key taps
-  kSecondIdleWait,   // the emulator given time once more
-  kWatch,            // until the emulator exits, the exit key or the pads
-  kCloseEmulator,    // WM_CLOSE to the emulator window
-  kUnmount,          // Unmount: the mount tool's unmount command line
-  kCloseHandles,     // the emulator's process and thread handles
-  kRestoreDisplay,   // ForceFull: the desktop mode stored in the registry
+  kRegion,          // [General] Region into dc_flash.bin
+  kDrive,           // [General] Drive into tolvimer.cfg
+  kResetConfig,     // the two cleared bytes of tolvimer.cfg
+  kDisplaySwitch,   // ForceFull: the desktop mode of [General] Screen
+  kMount,           // the mount tool's mount command line
+  kDelay,           // the wait after the mount, AutoPlay held off
+  kStartEmulator,   // TolvimerExe or the default emulator
+  kFirstIdleWait,   // the emulator given time to be ready
+  kFindWindow,      // its first top-level window, or "Window not found"
+  kHide,            // FullScreen: the window hidden
+  kBringToTop,      // the emulator window brought to the top
+  kCommandRow,      // one row of the emulator command table (row 1 to 14)
+  kExitKey,         // [General] Exit
+  kExitCombo,       // [GamePadExit]
+  kTakeOver,        // ForceFull: the window stretched over the screen
+  kCpuSpeed,        // the game's CPU value as key taps
+  kSecondIdleWait,  // the emulator given time once more
+  kWatch,           // until the emulator exits, the exit key or the pads
+  kCloseEmulator,   // WM_CLOSE to the emulator window
+  kUnmount,         // Unmount: the mount tool's unmount command line
+  kCloseHandles,    // the emulator's process and thread handles
+  kRestoreDisplay,  // ForceFull: the desktop mode stored in the registry
 };
 
 }  // namespace tolvimer

@@ -50,8 +50,7 @@ std::vector<Face> LogFaces(const std::string& log) {
     if (body.empty() || body[0] != ' ') continue;  // the head and the summary
     const std::size_t text = body.find_first_not_of(' ');
     const std::size_t dot = body.find(". ", text);
-    const bool head = dot != std::string::npos &&
-                      body.find_first_not_of("0123456789", text) == dot;
+    const bool head = dot != std::string::npos && body.find_first_not_of("0123456789", text) == dot;
     if (head) {
       faces.emplace_back();
       body = body.substr(dot + 2);

@@ -47,10 +47,16 @@ bool Has(const Lines& lines, const std::string& text) {
 
 // The run's own calls: the trace without the run log's.
 std::string RunCalls(const FakePlatform& os) {
-  static const char* const kLogCalls[] = {
-      "GetPrivateProfileString(General, Log)", "CreateFile(\"C:\\Emu\\tolvimer_launch.log\"",
-      "WriteFile(log,", "FlushFileBuffers(", "GetTickCount(", "GetCommandLine(",
-      "GetFileAttributes(", "GetLastError(", "FormatMessage(", "CloseHandle(log)"};
+  static const char* const kLogCalls[] = {"GetPrivateProfileString(General, Log)",
+                                          "CreateFile(\"C:\\Emu\\tolvimer_launch.log\"",
+                                          "WriteFile(log,",
+                                          "FlushFileBuffers(",
+                                          "GetTickCount(",
+                                          "GetCommandLine(",
+                                          "GetFileAttributes(",
+                                          "GetLastError(",
+                                          "FormatMessage(",
+                                          "CloseHandle(log)"};
   std::string calls;
   for (const std::string& line : os.Lines()) {
     bool logs = false;
@@ -92,7 +98,8 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
       "-> play ends after 3 checks: the gamepad combination was held (pad 1 \"Pad\": Button1 + "
       "Button2)",
       "[General] MountTool = \"daemontools\" (read again)",
-      "-> unmount the image, starting without waiting for it: \"C:\\Tools\\mounter.exe\" -unmount 0",
+      "-> unmount the image, starting without waiting for it: \"C:\\Tools\\mounter.exe\" -unmount "
+      "0",
       "-> close the emulator's thread handle",
       "-> the launcher returns 1: a complete run",
       "how play ended: the gamepad combination was held (pad 1 \"Pad\": Button1 + Button2)",
@@ -178,13 +185,11 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
     void (*failure)(FakePlatform& os);
     std::string expected;
   } cases[] = {
-      {"emulator file locked",
-       [](FakePlatform& os) { os.Fail("CreateFile", 1, 32); },
+      {"emulator file locked", [](FakePlatform& os) { os.Fail("CreateFile", 1, 32); },
        "-> dc_flash.bin cannot be opened for writing: nothing is written to it (it is never "
        "created) -- failed: error 32 (The process cannot access the file because it is being "
        "used by another process)"},
-      {"mode switch refused",
-       [](FakePlatform& os) { os.Fail("ChangeDisplaySettings", 1); },
+      {"mode switch refused", [](FakePlatform& os) { os.Fail("ChangeDisplaySettings", 1); },
        "-> switch the desktop to 1024x768, keeping its colour depth and refresh rate (not stored "
        "in the registry) -- refused: DISP_CHANGE_BADMODE (-2)"},
       {"mount tool missing",
@@ -194,8 +199,7 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
        "-> mount the image, starting without waiting for it: \"C:\\Tools\\mounter.exe\" X: "
        "/M:\"D:\\Images\\Some Game.cdi\" -- failed: error 2 (The system cannot find the file "
        "specified)"},
-      {"emulator window gone",
-       [](FakePlatform& os) { os.Fail("PostMessage", 1, 1400); },
+      {"emulator window gone", [](FakePlatform& os) { os.Fail("PostMessage", 1, 1400); },
        "-> post command 32785 (0x8011) to the emulator window: the first command, sent on every "
        "run -- failed: error 1400 (Invalid window handle)"},
       {"DirectInput failing",

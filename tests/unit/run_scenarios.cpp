@@ -135,8 +135,7 @@ void ResetLauncherState() {
   gamePads = GamePadTable{};
 }
 
-int RunScenarioOn(const RunScenario& scenario, FakePlatform& os,
-                  const std::string& generalLines) {
+int RunScenarioOn(const RunScenario& scenario, FakePlatform& os, const std::string& generalLines) {
   ResetLauncherState();
   scenario.setUp(os);
   AddGeneralLines(os, generalLines);

@@ -82,7 +82,8 @@ TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
   const KnownKey* keys = KnownKeys(count);
   for (std::size_t i = 0; i < count; ++i) {
     EXPECT_EQ(read.count({keys[i].section, keys[i].key}), 1u)
-        << SectionKindLabel(keys[i].section) << " " << keys[i].key << " is catalogued but never read";
+        << SectionKindLabel(keys[i].section) << " " << keys[i].key
+        << " is catalogued but never read";
   }
 }
 
@@ -111,7 +112,8 @@ TEST(SettingCatalogueTest, EachWordOfAKeyIsOneTheLauncherActsOnInItsOwnWay) {
       if (word == nullptr) break;
       const std::vector<std::string> effects = effectsOf(word);
       EXPECT_NE(effects, none) << key.key << " " << word << " does nothing";
-      EXPECT_TRUE(seen.insert(effects).second) << key.key << " " << word << " acts like another word";
+      EXPECT_TRUE(seen.insert(effects).second)
+          << key.key << " " << word << " acts like another word";
     }
   }
 }

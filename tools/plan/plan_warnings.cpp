@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "settings/settings.h"
 #include "settings/profile_reader.h"
-#include "tools/plan/profile_listing.h"
 #include "settings/setting_catalogue.h"
+#include "settings/settings.h"
 #include "tools/plan/catalogue_search.h"
+#include "tools/plan/profile_listing.h"
 
 namespace tolvimer::plan {
 namespace {
