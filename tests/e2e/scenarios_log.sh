@@ -82,6 +82,7 @@ scenario_run_log_read_only_folder() {
   launch "$IMAGE"
   local without
   without=$(run_record)
+  expect_true "no log without Log=true" test ! -e "$DIR/tolvimer_launch.log"
 
   # Again in the same folder, now read-only (no file can be created in it),
   # with the log on: the stand-ins' logs exist beforehand, so that only the
