@@ -198,7 +198,7 @@ std::int32_t Narrator::ChangeDisplaySettings(const DisplayMode* mode, std::uint3
   return result;
 }
 
-void Narrator::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) {
+std::uint32_t Narrator::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) {
   FlushTaps();
   if (milliseconds == 0) {
     line_.Add("a delay of 0 ms: no wait");
@@ -208,8 +208,18 @@ void Narrator::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milli
         " ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; "
         "the first AutoPlay query ends the wait");
   }
+  // Told before the call: the wait takes its time.
   Act();
-  inner_.WaitWithAutoPlaySuppressed(instance, milliseconds);
+  const std::uint32_t error = inner_.WaitWithAutoPlaySuppressed(instance, milliseconds);
+  if (error != 0) {
+    line_.Add("the hidden window could not be made: an \"Error\" box was shown, and no wait");
+    if (Running()) {
+      outcome_.Add("failed: error ").Number(error);
+      AddErrorText(error);
+    }
+    Act();
+  }
+  return error;
 }
 
 // The run log's own calls are made on the platform underneath, never here.

@@ -62,12 +62,18 @@ WPARAM PumpMessages() {
   return message.wParam;
 }
 
-void ShowError(const char* text) { ::MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONWARNING); }
+// Shows the "Error" box; gives the error code of the call that failed, taken
+// before the box can change it.
+DWORD ShowError(const char* text) {
+  const DWORD error = ::GetLastError();
+  ::MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONWARNING);
+  return error;
+}
 
 }  // namespace
 
-void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay) {
-  if (delay == 0) return;
+std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay) {
+  if (delay == 0) return 0;
   HINSTANCE module = reinterpret_cast<HINSTANCE>(instance);
 
   WNDCLASSEXA windowClass;
@@ -76,24 +82,19 @@ void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay) {
   windowClass.lpfnWndProc = AutoPlayWindowProc;
   windowClass.hInstance = module;
   windowClass.lpszClassName = kClassName;
-  if (!::RegisterClassExA(&windowClass)) {
-    ShowError("Failed to register window class");
-    return;
-  }
+  if (!::RegisterClassExA(&windowClass)) return ShowError("Failed to register window class");
 
   // WS_POPUP alone: the window is created invisible and stays so.
   HWND window = ::CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   module, nullptr);
-  if (!window) {
-    ShowError("Failed to create window");
-    return;
-  }
+  if (!window) return ShowError("Failed to create window");
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
   ::BringWindowToTop(window);
   ::SetTimer(window, kTimerId, delay, nullptr);
   PumpMessages();
+  return 0;
 }
 
 }  // namespace tolvimer

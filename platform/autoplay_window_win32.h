@@ -11,6 +11,8 @@ namespace tolvimer {
 // Holds the hidden, topmost "DisableAutolaunch" window until its timer of
 // `delay` ms fires or the shell's first "QueryCancelAutoPlay" arrives, which
 // it answers so that AutoPlay is cancelled. A delay of 0 returns at once.
-void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay);
+// Gives 0, or the error code of the RegisterClassExA or CreateWindowExA that
+// failed, taken before its "Error" box was shown.
+std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay);
 
 }  // namespace tolvimer

@@ -159,8 +159,11 @@ class Platform {
   // --- AutoPlay suppression ---
   // Holds the hidden "DisableAutolaunch" window for up to `milliseconds`,
   // answering the shell's "QueryCancelAutoPlay"; returns when the timer fires
-  // or the first query arrives.
-  virtual void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) = 0;
+  // or the first query arrives. Gives 0, or, when the window class or the
+  // window could not be made (and the "Error" box has been shown), the error
+  // code of the call that failed.
+  virtual std::uint32_t WaitWithAutoPlaySuppressed(Instance instance,
+                                                   std::uint32_t milliseconds) = 0;
 
   // --- DirectInput 5 (gamepads) ---
   virtual HResult DirectInputCreate(Instance instance, std::uint32_t version,

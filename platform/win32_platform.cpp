@@ -220,8 +220,9 @@ std::int32_t Win32Platform::ChangeDisplaySettings(const DisplayMode* mode, std::
   return ::ChangeDisplaySettingsA(&devMode, flags);
 }
 
-void Win32Platform::WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) {
-  tolvimer::WaitWithAutoPlaySuppressed(instance, milliseconds);
+std::uint32_t Win32Platform::WaitWithAutoPlaySuppressed(Instance instance,
+                                                        std::uint32_t milliseconds) {
+  return tolvimer::WaitWithAutoPlaySuppressed(instance, milliseconds);
 }
 
 HResult Win32Platform::DirectInputCreate(Instance instance, std::uint32_t version,

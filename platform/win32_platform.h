@@ -42,7 +42,7 @@ class Win32Platform final : public Platform {
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
-  void WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
   HResult DirectInputCreate(Instance instance, std::uint32_t version,
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,

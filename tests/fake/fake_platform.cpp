@@ -513,9 +513,10 @@ std::int32_t FakePlatform::ChangeDisplaySettings(const DisplayMode* mode, std::u
 
 // --- AutoPlay suppression ---
 
-void FakePlatform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t milliseconds) {
-  Failing("WaitWithAutoPlaySuppressed");
+std::uint32_t FakePlatform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t milliseconds) {
+  const bool failed = Failing("WaitWithAutoPlaySuppressed");
   Record("WaitWithAutoPlaySuppressed(%u)", milliseconds);
+  return failed ? lastError_ : 0;
 }
 
 // --- DirectInput ---

@@ -202,6 +202,10 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
       {"emulator window gone", [](FakePlatform& os) { os.Fail("PostMessage", 1, 1400); },
        "-> post command 32785 (0x8011) to the emulator window: the first command, sent on every "
        "run -- failed: error 1400 (Invalid window handle)"},
+      {"AutoPlay window refused",
+       [](FakePlatform& os) { os.Fail("WaitWithAutoPlaySuppressed", 1, 1407); },
+       "-> the hidden window could not be made: an \"Error\" box was shown, and no wait -- "
+       "failed: error 1407"},
       {"DirectInput failing",
        [](FakePlatform& os) {
          os.Answer("DirectInputCreate", 1, static_cast<HResult>(0x80040154u));

@@ -74,7 +74,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
-  void WaitWithAutoPlaySuppressed(Instance, std::uint32_t) override {}
+  std::uint32_t WaitWithAutoPlaySuppressed(Instance, std::uint32_t) override { return 0; }
   HResult DirectInputCreate(Instance, std::uint32_t, ComObject& directInput) override;
   HResult EnumJoysticks(ComObject, DeviceEnumCallback, std::intptr_t) override { return 0; }
   HResult CreateDevice(ComObject, const Guid&, ComObject& device) override;
