@@ -131,6 +131,32 @@ TEST_F(PlanTest, AnEmptyImagePathDoesNothing) {
   EXPECT_TRUE(Tells("the launcher returns 0")) << output;
 }
 
+TEST_F(PlanTest, TellsWhetherTheRunWouldWriteItsLog) {
+  const struct {
+    const char* settings;
+    const char* head;
+    int status;
+  } cases[] = {
+      {"[General]\nLog=TRUE\n[Some Game]\nCPU=100\n",
+       "  run log:         tolvimer_launch.log in the launcher folder ([General] Log is true)\n",
+       0},
+      {"[General]\nLog=false\n[Some Game]\nCPU=100\n",
+       "  run log:         none ([General] Log is not true)\n", 0},
+      {"[General]\nLog=yes\n[Some Game]\nCPU=100\n",
+       "  run log:         none ([General] Log is not true)\n", 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Plan(c.settings), c.status) << c.settings;
+    EXPECT_TRUE(Tells(c.head)) << output;
+    // The dry run writes no log, and the read of Log belongs to no step.
+    EXPECT_FALSE(Tells("[General] Log = \"")) << output;
+    EXPECT_FALSE(Tells("[General] Log: absent")) << output;
+  }
+  EXPECT_EQ(Warnings(), (std::vector<std::string>{
+                            "line 2: [General] Log: \"yes\" is not \"true\" or \"false\": only "
+                            "\"true\" switches it on"}));
+}
+
 TEST_F(PlanTest, PlansTheSameTwiceInOneProcess) {
   // The launcher's program-wide state (the exit key) starts afresh each time.
   Plan("[General]\nExit=65\n");
