@@ -1,7 +1,7 @@
 # The run log's end-to-end scenarios ([General] Log=true), added to the
 # scenarios of scenarios.sh.
 
-SCENARIO_ORDER+=(run_log run_log_read_only_folder)
+SCENARIO_ORDER+=(run_log run_log_killed run_log_read_only_folder)
 
 # The example settings file with the run log on, a 1 s delay and a mount tool
 # given as $1.
@@ -45,6 +45,21 @@ scenario_run_log() {
   expect_eq "last line" "exit code: 1" "$(log_lines | tail -n1 | cut -c13-)"
   expect_eq "commands reached the emulator as without the log" \
     "32785 32799 32782 32792 32778 32981" "$(events_without_escape)"
+}
+
+scenario_run_log_killed() {
+  new_folder run_log_killed
+  # The emulator outlives the killed launcher by a few seconds only.
+  emulator_script LifetimeMs=8000
+  printf '[General]\nLog=true\nDelay=1\n' | settings
+  # Nothing ends play: the launcher is killed (TerminateProcess) while it
+  # watches.
+  launch "$IMAGE" 4000
+  expect_eq "the launcher was killed" 96 "$LAUNCH_CODE"
+  expect_log tolvimer_launch.log 'watch every 500 ms until the emulator exits'
+  expect_eq "steps left in the log" "$(seq -s' ' 1 32)" \
+    "$(log_lines | sed -n -E 's/^ *[0-9]+ ms   {1,2}([0-9]+)\. .*/\1/p' | paste -sd' ')"
+  expect_no_log tolvimer_launch.log 'exit code'
 }
 
 # Everything a run leaves, for comparing two runs in the same folder.
