@@ -1,7 +1,8 @@
 // Reads the table's values through the launcher's own settings code on the
 // Win32 platform, that is through GetPrivateProfileStringA, and compares them
-// with the table. Run under Wine from a folder that holds this program and a
-// copy of one case file named "tolvimer_launch.ini":
+// with the table (with Wine's answer where the table gives one). Run under
+// Wine from a folder that holds this program and a copy of one case file
+// named "tolvimer_launch.ini":
 //   profile_probe.exe TABLE CASE_FILE [--print]
 // --print shows what was read instead of comparing. Exit status 0 when every
 // read of the case file matches, 1 otherwise, 2 on bad usage.
@@ -36,12 +37,12 @@ int main(int argc, char** argv) {
     if (print) {
       std::printf("%s\t%s\t%s\t%s\n", c.file.c_str(), profile_cases::Escape(c.section).c_str(),
                   profile_cases::Escape(c.key).c_str(), profile_cases::Escape(got).c_str());
-    } else if (got != c.expected) {
+    } else if (got != c.ExpectedUnderWine()) {
       ++mismatches;
       std::printf("%s line %d: [%s] %s gives \"%s\", the table says \"%s\"\n", c.file.c_str(),
                   c.line, profile_cases::Escape(c.section).c_str(),
                   profile_cases::Escape(c.key).c_str(), profile_cases::Escape(got).c_str(),
-                  profile_cases::Escape(c.expected).c_str());
+                  profile_cases::Escape(c.ExpectedUnderWine()).c_str());
     }
   }
   if (reads == 0) {
