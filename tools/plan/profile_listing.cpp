@@ -1,5 +1,7 @@
 #include "tools/plan/profile_listing.h"
 
+#include "platform/profile_reader.h"
+
 namespace tolvimer::plan {
 namespace {
 
@@ -17,9 +19,21 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-std::vector<ListedSection> ListProfile(const std::string& text) {
+std::string AsWindows1252(const std::string& text) {
+  if (DetectProfileEncoding(text.data(), text.size()) != ProfileEncoding::kUtf16Le) return text;
+  std::string out;
+  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    out += UnicodeToCp1252(static_cast<std::uint16_t>(static_cast<unsigned char>(text[i]) |
+                                                      static_cast<unsigned char>(text[i + 1]) << 8));
+  }
+  return out;
+}
+
+std::vector<ListedSection> ListProfile(const std::string& file) {
+  // Any byte-order mark but UTF-16LE's is part of line 1, as Windows reads it.
+  const std::string text = AsWindows1252(file);
   std::vector<ListedSection> sections(1);
-  std::size_t p = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t p = 0;
   int lineNumber = 0;
   while (p < text.size()) {
     // Line numbers count LF, CRLF and CR alike as one line end.

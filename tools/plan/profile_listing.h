@@ -20,6 +20,10 @@ struct ListedSection {
   std::vector<ListedKey> keys;
 };
 
-std::vector<ListedSection> ListProfile(const std::string& text);
+std::vector<ListedSection> ListProfile(const std::string& file);
+
+// The file's text in Windows-1252: a UTF-16LE file converted as Windows
+// converts it, any other file as it is.
+std::string AsWindows1252(const std::string& file);
 
 }  // namespace tolvimer::plan
