@@ -19,26 +19,39 @@ constexpr BestFit kBestFit[] = {
 #include "platform/cp1252_best_fit.inc"
 };
 
-// The text as a run of UTF-16 code units: Windows-1252 bytes each stand for
-// one, UTF-16LE text gives its own.
-class Units {
+// The text as a run of code units. Windows-1252 bytes are their own units:
+// every character the reader looks for is ASCII, and the code page maps its
+// bytes one to one, so bytes compare and copy as the characters they stand
+// for.
+class AnsiText {
  public:
-  Units(const char* text, std::size_t length) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    wide_ = DetectProfileEncoding(text, length) == ProfileEncoding::kUtf16Le;
-    data_ = wide_ ? bytes + 2 : bytes;
-    count_ = wide_ ? (length - 2) / 2 : length;
-  }
+  AnsiText(const unsigned char* bytes, std::size_t length) : data_(bytes), count_(length) {}
   std::size_t size() const { return count_; }
-  std::uint16_t operator[](std::size_t i) const {
-    if (wide_) return static_cast<std::uint16_t>(data_[2 * i] | (data_[2 * i + 1] << 8));
-    return Cp1252ToUnicode(data_[i]);
-  }
+  std::uint16_t operator[](std::size_t i) const { return data_[i]; }
+  static std::uint16_t FromAnsi(unsigned char byte) { return byte; }
+  static char ToAnsi(std::uint16_t unit) { return static_cast<char>(unit); }
 
  private:
   const unsigned char* data_;
   std::size_t count_;
-  bool wide_;
+};
+
+// UTF-16LE text after its mark: names asked for are converted to Unicode to
+// be compared, values are converted to Windows-1252.
+class Utf16LeText {
+ public:
+  Utf16LeText(const unsigned char* bytes, std::size_t length)
+      : data_(bytes + 2), count_((length - 2) / 2) {}
+  std::size_t size() const { return count_; }
+  std::uint16_t operator[](std::size_t i) const {
+    return static_cast<std::uint16_t>(data_[2 * i] | (data_[2 * i + 1] << 8));
+  }
+  static std::uint16_t FromAnsi(unsigned char byte) { return Cp1252ToUnicode(byte); }
+  static char ToAnsi(std::uint16_t unit) { return UnicodeToCp1252(unit); }
+
+ private:
+  const unsigned char* data_;
+  std::size_t count_;
 };
 
 // A half-open range of code units.
@@ -53,14 +66,16 @@ bool IsBlank(std::uint16_t c) {
 
 std::uint16_t FoldCase(std::uint16_t c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-Span Trim(const Units& text, Span s) {
+template <typename Text>
+Span Trim(const Text& text, Span s) {
   while (s.begin < s.end && IsBlank(text[s.begin])) ++s.begin;
   while (s.end > s.begin && IsBlank(text[s.end - 1])) --s.end;
   return s;
 }
 
 // A name or value ends at its first NUL.
-Span CutAtNul(const Units& text, Span s) {
+template <typename Text>
+Span CutAtNul(const Text& text, Span s) {
   for (std::size_t i = s.begin; i < s.end; ++i) {
     if (text[i] == 0) return Span{s.begin, i};
   }
@@ -81,32 +96,36 @@ Wanted TrimWanted(const char* name) {
   return w;
 }
 
-bool EqualsName(const Units& text, Span stored, Wanted wanted) {
+template <typename Text>
+bool EqualsName(const Text& text, Span stored, Wanted wanted) {
   if (stored.end - stored.begin != static_cast<std::size_t>(wanted.end - wanted.begin)) {
     return false;
   }
   for (std::size_t i = stored.begin; i < stored.end; ++i, ++wanted.begin) {
-    const std::uint16_t asked = Cp1252ToUnicode(static_cast<unsigned char>(*wanted.begin));
+    const std::uint16_t asked = Text::FromAnsi(static_cast<unsigned char>(*wanted.begin));
     if (FoldCase(text[i]) != FoldCase(asked)) return false;
   }
   return true;
 }
 
-std::size_t FindFirst(const Units& text, Span s, std::uint16_t c) {
+template <typename Text>
+std::size_t FindFirst(const Text& text, Span s, std::uint16_t c) {
   for (std::size_t i = s.begin; i < s.end; ++i) {
     if (text[i] == c) return i;
   }
   return s.end;
 }
 
-std::size_t FindLast(const Units& text, Span s, std::uint16_t c) {
+template <typename Text>
+std::size_t FindLast(const Text& text, Span s, std::uint16_t c) {
   for (std::size_t i = s.end; i > s.begin; --i) {
     if (text[i - 1] == c) return i - 1;
   }
   return s.end;
 }
 
-std::uint32_t CopyValue(const Units& text, Span value, char* out, std::uint32_t size) {
+template <typename Text>
+std::uint32_t CopyValue(const Text& text, Span value, char* out, std::uint32_t size) {
   value = CutAtNul(text, value);
   const std::size_t length = value.end - value.begin;
   const std::uint16_t first = length >= 2 ? text[value.begin] : 0;
@@ -124,9 +143,44 @@ std::uint32_t CopyValue(const Units& text, Span value, char* out, std::uint32_t 
     copy = length < size - 1 ? length : size - 1;
   }
   std::uint32_t n = 0;
-  for (; n < copy; ++n) out[n] = UnicodeToCp1252(text[value.begin + n]);
+  for (; n < copy; ++n) out[n] = Text::ToAnsi(text[value.begin + n]);
   out[n] = '\0';
   return n;
+}
+
+template <typename Text>
+std::uint32_t Lookup(const Text& units, Wanted wantedSection, Wanted wantedKey, char* out,
+                     std::uint32_t size) {
+  // The lines before the first header are the section "".
+  bool inside = wantedSection.begin == wantedSection.end;
+  std::size_t p = 0;
+  while (p < units.size()) {
+    Span line{p, p};
+    while (line.end < units.size() && units[line.end] != '\n' && units[line.end] != '\r') {
+      ++line.end;
+    }
+    p = line.end;
+    while (p < units.size() && (units[p] == '\n' || units[p] == '\r')) ++p;
+    line = Trim(units, line);
+    if (line.begin == line.end) continue;
+    const std::size_t close =
+        units[line.begin] == '[' ? FindLast(units, line, ']') : line.end;
+    if (close != line.end) {
+      // Only the first section of the name counts: the next header ends it.
+      if (inside) return 0;
+      const Span name = CutAtNul(units, Trim(units, Span{line.begin + 1, close}));
+      inside = EqualsName(units, name, wantedSection);
+      continue;
+    }
+    if (!inside) continue;
+    const std::size_t equals = FindFirst(units, line, '=');
+    const Span name = CutAtNul(units, Trim(units, Span{line.begin, equals}));
+    if (!EqualsName(units, name, wantedKey)) continue;
+    // The first line of the key decides, with or without a value.
+    if (equals == line.end) return 0;
+    return CopyValue(units, Trim(units, Span{equals + 1, line.end}), out, size);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -171,39 +225,13 @@ std::uint32_t ReadProfileString(const char* text, std::size_t length, const char
                                 const char* key, char* out, std::uint32_t size) {
   if (size == 0) return 0;
   out[0] = '\0';
-  const Units units(text, length);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   const Wanted wantedSection = TrimWanted(section);
   const Wanted wantedKey = TrimWanted(key);
-  // The lines before the first header are the section "".
-  bool inside = wantedSection.begin == wantedSection.end;
-  std::size_t p = 0;
-  while (p < units.size()) {
-    Span line{p, p};
-    while (line.end < units.size() && units[line.end] != '\n' && units[line.end] != '\r') {
-      ++line.end;
-    }
-    p = line.end;
-    while (p < units.size() && (units[p] == '\n' || units[p] == '\r')) ++p;
-    line = Trim(units, line);
-    if (line.begin == line.end) continue;
-    const std::size_t close =
-        units[line.begin] == '[' ? FindLast(units, line, ']') : line.end;
-    if (close != line.end) {
-      // Only the first section of the name counts: the next header ends it.
-      if (inside) return 0;
-      const Span name = CutAtNul(units, Trim(units, Span{line.begin + 1, close}));
-      inside = EqualsName(units, name, wantedSection);
-      continue;
-    }
-    if (!inside) continue;
-    const std::size_t equals = FindFirst(units, line, '=');
-    const Span name = CutAtNul(units, Trim(units, Span{line.begin, equals}));
-    if (!EqualsName(units, name, wantedKey)) continue;
-    // The first line of the key decides, with or without a value.
-    if (equals == line.end) return 0;
-    return CopyValue(units, Trim(units, Span{equals + 1, line.end}), out, size);
+  if (DetectProfileEncoding(text, length) == ProfileEncoding::kUtf16Le) {
+    return Lookup(Utf16LeText(bytes, length), wantedSection, wantedKey, out, size);
   }
-  return 0;
+  return Lookup(AnsiText(bytes, length), wantedSection, wantedKey, out, size);
 }
 
 }  // namespace tolvimer
