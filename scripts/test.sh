@@ -2,7 +2,8 @@
 # Builds everything and runs every test: the native unit tests (plain and
 # under AddressSanitizer and UndefinedBehaviorSanitizer), both Windows builds
 # warning-free, the check that the shipped launcher imports only Windows'
-# own DLLs, and the end-to-end scenarios of the real launcher under Wine.
+# own DLLs, the release archive, and the end-to-end scenarios of the real
+# launcher under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -25,6 +26,12 @@ bash scripts/fuzz.sh
 
 echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
+
+echo "== release archive: contents, version information and manifest, the unpacked launcher under 32-bit Wine"
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+bash scripts/ensure_packages.sh "${WINE32_PACKAGES[@]}"
+cmake --build --preset mingw-i686 --target package >/dev/null
+bash tests/package/check_package.sh build/mingw-i686
 
 echo "== settings reads under Wine against the project's reader (the differential table, then random files)"
 bash tests/profile_cases/wine_check.sh build/mingw-i686/tests/profile_cases/profile_probe.exe \
