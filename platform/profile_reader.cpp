@@ -163,8 +163,7 @@ std::uint32_t Lookup(const Text& units, Wanted wantedSection, Wanted wantedKey, 
     while (p < units.size() && (units[p] == '\n' || units[p] == '\r')) ++p;
     line = Trim(units, line);
     if (line.begin == line.end) continue;
-    const std::size_t close =
-        units[line.begin] == '[' ? FindLast(units, line, ']') : line.end;
+    const std::size_t close = units[line.begin] == '[' ? FindLast(units, line, ']') : line.end;
     if (close != line.end) {
       // Only the first section of the name counts: the next header ends it.
       if (inside) return 0;

@@ -147,19 +147,20 @@ TEST_F(PlanTest, ReadsAUtf16LeFileAsTheLauncherDoes) {
                          "ZWrite=true\r\n")),
             0)
       << output;
-  EXPECT_TRUE(Tells("[General] Region = \"usa\"\n"
-                    "       -> write 0x31 ('1') at offset 106498"))
+  EXPECT_TRUE(
+      Tells("[General] Region = \"usa\"\n"
+            "       -> write 0x31 ('1') at offset 106498"))
       << output;
-  EXPECT_TRUE(Tells("[General] Screen = \"800x600\" (read because [Some Game] has none)\n"
-                    "        -> post command 32799"))
+  EXPECT_TRUE(
+      Tells("[General] Screen = \"800x600\" (read because [Some Game] has none)\n"
+            "        -> post command 32799"))
       << output;
   EXPECT_TRUE(Tells("[Some Game] ZWrite = \"true\"\n        -> post command 32792")) << output;
   EXPECT_TRUE(Tells("No warnings.")) << output;
 }
 
 TEST_F(PlanTest, AUtf8MarkBeforeAnEmptyLine1CostsNothing) {
-  EXPECT_EQ(Plan("\xEF\xBB\xBF\n[General]\nRegion=jap\n[Some Game]\nZWrite=true\n"), 0)
-      << output;
+  EXPECT_EQ(Plan("\xEF\xBB\xBF\n[General]\nRegion=jap\n[Some Game]\nZWrite=true\n"), 0) << output;
   EXPECT_TRUE(Tells("[General] Region = \"jap\"")) << output;
   EXPECT_EQ(Plan("\xEF\xBB\xBF; settings\n[General]\nRegion=jap\n[Some Game]\nZWrite=true\n"), 0)
       << output;

@@ -62,9 +62,9 @@ inline char32_t OddCharacter(Random& r, RandomEncoding encoding) {
     static const char32_t kBytes[] = {0x80, 0x81, 0x85, 0x9F, 0xA0, 0xC9, 0xE9, 0xFF, 0x00};
     return r.Chance(80) ? r.Pick(kBytes) : 0x80 + r.Below(0x80);
   }
-  static const char32_t kUnicode[] = {
-      0x00E9, 0x00C9, 0x00A0, 0x20AC, 0x0178, 0x0100, 0x010D, 0x0114, 0xFF46, 0xFF21,
-      0x2002, 0x3000, 0x65E5, 0x672C, 0xFEFF, 0x2028, 0x0085, 0x1F600, 0x10000, 0x0000};
+  static const char32_t kUnicode[] = {0x00E9, 0x00C9, 0x00A0, 0x20AC,  0x0178,  0x0100, 0x010D,
+                                      0x0114, 0xFF46, 0xFF21, 0x2002,  0x3000,  0x65E5, 0x672C,
+                                      0xFEFF, 0x2028, 0x0085, 0x1F600, 0x10000, 0x0000};
   if (encoding == RandomEncoding::kUtf8Mark && r.Chance(15)) {
     return kRawByte + 0x80 + r.Below(0x80);
   }
@@ -171,11 +171,10 @@ inline void AppendEncoded(std::string& out, char32_t c, RandomEncoding encoding)
 // A name as the launcher passes it: Windows-1252 bytes, characters the code
 // page lacks as '?'. In an ANSI file the characters are the bytes.
 inline std::string AsAnsi(const std::u32string& name, RandomEncoding encoding) {
-  static const char32_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020,
-                                     0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,
-                                     0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D,
-                                     0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A,
-                                     0x0153, 0x9D,   0x017E, 0x0178};
+  static const char32_t kHigh[32] = {
+      0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
   std::string out;
   for (const char32_t c : name) {
     if (c >= kRawByte) {
@@ -200,11 +199,11 @@ inline std::string AsAnsi(const std::u32string& name, RandomEncoding encoding) {
 inline RandomProfile MakeRandomProfile(std::uint64_t seed, std::uint64_t index) {
   using namespace random_detail;
   Random r(seed * 0x100000001B3ull ^ (index + 1) * 0x9E3779B97F4A7C15ull);
-  static const RandomEncoding kEncodings[] = {
-      RandomEncoding::kAnsi,      RandomEncoding::kAnsi,    RandomEncoding::kAnsi,
-      RandomEncoding::kAnsi,      RandomEncoding::kAnsi,    RandomEncoding::kUtf8Mark,
-      RandomEncoding::kUtf8Mark,  RandomEncoding::kUtf16Le, RandomEncoding::kUtf16Le,
-      RandomEncoding::kUtf16Be};
+  static const RandomEncoding kEncodings[] = {RandomEncoding::kAnsi,     RandomEncoding::kAnsi,
+                                              RandomEncoding::kAnsi,     RandomEncoding::kAnsi,
+                                              RandomEncoding::kAnsi,     RandomEncoding::kUtf8Mark,
+                                              RandomEncoding::kUtf8Mark, RandomEncoding::kUtf16Le,
+                                              RandomEncoding::kUtf16Le,  RandomEncoding::kUtf16Be};
   const RandomEncoding encoding = r.Pick(kEncodings);
   const char* const lineEnd = r.Chance(50) ? "\n" : r.Chance(50) ? "\r\n" : "\r";
 
@@ -254,9 +253,9 @@ inline RandomProfile MakeRandomProfile(std::uint64_t seed, std::uint64_t index) 
   // letter cases and blanks, and of a few names it does not have.
   const std::uint32_t reads = 8 + r.Below(16);
   for (std::uint32_t i = 0; i < reads; ++i) {
-    std::u32string section = r.Chance(85) ? sections[r.Below(static_cast<std::uint32_t>(
-                                                sections.size()))]
-                                          : Name(r, encoding, kSections, std::size(kSections));
+    std::u32string section = r.Chance(85)
+                                 ? sections[r.Below(static_cast<std::uint32_t>(sections.size()))]
+                                 : Name(r, encoding, kSections, std::size(kSections));
     std::u32string key = !keys.empty() && r.Chance(85)
                              ? keys[r.Below(static_cast<std::uint32_t>(keys.size()))]
                              : Name(r, encoding, kKeys, std::size(kKeys));

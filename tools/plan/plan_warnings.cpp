@@ -55,8 +55,7 @@ enum class MarkCost {
   kEverything,    // every setting
 };
 
-constexpr char kSaveAs[] =
-    "save the file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad";
+constexpr char kSaveAs[] = "save the file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad";
 constexpr char kWineReadsIt[] =
     " (Wine reads such a file, so a trial under Wine does not show this)";
 
@@ -81,10 +80,10 @@ MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) 
     if (written.empty() || written[0] == ';') return MarkCost::kLine1Key;
     const std::size_t close = written.rfind(']');
     const bool header = !written.empty() && written[0] == '[' && close != std::string::npos;
-    const std::string what =
-        header ? "[" + written.substr(1, close - 1) + "] on line 1 is not read on Windows and "
-                 "its keys have no effect"
-               : "the key " + written + " on line 1 is not read on Windows";
+    const std::string what = header ? "[" + written.substr(1, close - 1) +
+                                          "] on line 1 is not read on Windows and "
+                                          "its keys have no effect"
+                                    : "the key " + written + " on line 1 is not read on Windows";
     warnings.push_back(
         "line 1: the file starts with a UTF-8 byte-order mark, which Windows does not "
         "recognise, so " +
@@ -105,8 +104,9 @@ void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost 
     const bool outside = section.line == 0 && !gameSection.empty();
     // The keys the mark warning has told of.
     if (outside && markCost == MarkCost::kLine1Section) continue;
-    const bool duplicate = section.line != 0 && std::find(seenSections.begin(), seenSections.end(),
-                                                 LowerAscii(section.name)) != seenSections.end();
+    const bool duplicate =
+        section.line != 0 && std::find(seenSections.begin(), seenSections.end(),
+                                       LowerAscii(section.name)) != seenSections.end();
     if (duplicate) {
       warnings.push_back(Line(section.line) + label +
                          " appears a second time: only its first appearance is read, so "
@@ -117,8 +117,7 @@ void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost 
     const SectionKind kind = SectionKindOf(section.name);
     std::vector<std::string> seenKeys;
     for (const ListedKey& key : section.keys) {
-      const std::string where =
-          Line(key.line) + (section.line == 0 ? "" : label + " ") + key.name;
+      const std::string where = Line(key.line) + (section.line == 0 ? "" : label + " ") + key.name;
       if (outside && key.line == 1 && markCost == MarkCost::kLine1Key) continue;
       if (outside) {
         warnings.push_back(where +

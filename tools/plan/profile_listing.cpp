@@ -23,8 +23,8 @@ std::string AsWindows1252(const std::string& text) {
   if (DetectProfileEncoding(text.data(), text.size()) != ProfileEncoding::kUtf16Le) return text;
   std::string out;
   for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-    out += UnicodeToCp1252(static_cast<std::uint16_t>(static_cast<unsigned char>(text[i]) |
-                                                      static_cast<unsigned char>(text[i + 1]) << 8));
+    out += UnicodeToCp1252(static_cast<std::uint16_t>(
+        static_cast<unsigned char>(text[i]) | static_cast<unsigned char>(text[i + 1]) << 8));
   }
   return out;
 }

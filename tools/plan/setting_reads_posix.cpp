@@ -1,5 +1,6 @@
-#include "platform/profile_reader.h"
 #include "tools/plan/setting_reads.h"
+
+#include "platform/profile_reader.h"
 
 namespace tolvimer::plan {
 
@@ -7,8 +8,8 @@ std::uint32_t ReadPlanSetting(const PlanInput& input, const char* section, const
                               char* out, std::uint32_t size) {
   if (size > 0) out[0] = '\0';
   if (!input.settingsFound) return 0;
-  return ReadProfileString(input.settingsText.data(), input.settingsText.size(), section, key,
-                           out, size);
+  return ReadProfileString(input.settingsText.data(), input.settingsText.size(), section, key, out,
+                           size);
 }
 
 }  // namespace tolvimer::plan
