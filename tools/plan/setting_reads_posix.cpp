@@ -1,6 +1,5 @@
-#include "tools/plan/setting_reads.h"
-
 #include "platform/profile_reader.h"
+#include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
 
