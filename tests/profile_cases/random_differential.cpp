@@ -14,7 +14,8 @@ namespace tolvimer::profile_cases {
 namespace {
 
 // Writes the settings file and drops the system's copy of it: Wine keeps a
-// profile file it has read in memory for the rest of the process, and a
+// profile file it has read in memory until the file's write time changes,
+// which rewrites within one tick of the file system's clock do not do. A
 // write of nothing to the file (all NULL) is the documented way to flush it.
 bool WriteSettings(const char* path, const std::string& bytes) {
   HANDLE file =
