@@ -142,6 +142,16 @@ std::string Utf16Le(const std::string& ascii) {
   return out;
 }
 
+// The same from UTF-16 code units, for characters beyond ASCII.
+std::string Utf16Le(const std::u16string& units) {
+  std::string out = "\xFF\xFE";
+  for (const char16_t unit : units) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+
 TEST_F(PlanTest, ReadsAUtf16LeFileAsTheLauncherDoes) {
   EXPECT_EQ(Plan(Utf16Le("[General]\r\nRegion=usa\r\nScreen=800x600\r\n[Some Game]\r\n"
                          "ZWrite=true\r\n")),
@@ -267,6 +277,15 @@ TEST_F(PlanTest, WarningsTable) {
         "recognise: it reads the file as plain bytes and finds no setting in it, so every key "
         "is absent (Wine reads such a file, so a trial under Wine does not show this); save the "
         "file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad"}},
+      {"names with characters that Windows-1252 lacks in a UTF-16LE file",
+       Utf16Le(u"[General]\nRegion=usa\n\u0100Drive=E\n[Some Game]\nCPU=100\n"
+               u"[\u0108afe]\nCPU=100\n"),
+       "",
+       {},
+       {"line 3: [General] ADrive holds characters that Windows-1252 lacks (shown here "
+        "converted): the launcher asks for names in Windows-1252, so this key is never read",
+        "line 6: [Cafe] holds characters that Windows-1252 lacks (shown here converted): the "
+        "launcher asks for names in Windows-1252, so this section is never read"}},
       {"a game section that does not exist",
        "[General]\nRegion=usa\n[Some Gam]\nCPU=100\n[Other Game]\nCPU=100\n",
        "",

@@ -55,6 +55,11 @@ enum class MarkCost {
   kEverything,    // every setting
 };
 
+// Said of a name in a UTF-16LE file, shown converted to Windows-1252.
+constexpr char kLacking[] =
+    " holds characters that Windows-1252 lacks (shown here converted): the launcher asks for "
+    "names in Windows-1252, so this ";
+
 constexpr char kSaveAs[] = "save the file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad";
 constexpr char kWineReadsIt[] =
     " (Wine reads such a file, so a trial under Wine does not show this)";
@@ -104,6 +109,10 @@ void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost 
     const bool outside = section.line == 0 && !gameSection.empty();
     // The keys the mark warning has told of.
     if (outside && markCost == MarkCost::kLine1Section) continue;
+    if (section.unreadable) {
+      warnings.push_back(Line(section.line) + label + kLacking + "section is never read");
+      continue;
+    }
     const bool duplicate =
         section.line != 0 && std::find(seenSections.begin(), seenSections.end(),
                                        LowerAscii(section.name)) != seenSections.end();
@@ -119,6 +128,10 @@ void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost 
     for (const ListedKey& key : section.keys) {
       const std::string where = Line(key.line) + (section.line == 0 ? "" : label + " ") + key.name;
       if (outside && key.line == 1 && markCost == MarkCost::kLine1Key) continue;
+      if (key.unreadable) {
+        warnings.push_back(where + kLacking + "key is never read");
+        continue;
+      }
       if (outside) {
         warnings.push_back(where +
                            " stands before any section: it is read only as a game key of an "
@@ -163,7 +176,7 @@ void CheckGameSection(const PlanInput& input, const std::string& gameSection,
       if (gameSection.empty() && !section.keys.empty()) return;
       continue;
     }
-    if (SectionKindOf(section.name) != SectionKind::kGame) continue;
+    if (section.unreadable || SectionKindOf(section.name) != SectionKind::kGame) continue;
     if (IsWord(section.name.c_str(), gameSection.c_str())) return;
     const std::size_t distance = EditDistance(LowerAscii(section.name), LowerAscii(gameSection));
     if (distance < best) {
