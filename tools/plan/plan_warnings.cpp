@@ -84,7 +84,7 @@ MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) 
     // A line 1 of the mark alone or of a comment loses nothing.
     if (written.empty() || written[0] == ';') return MarkCost::kLine1Key;
     const std::size_t close = written.rfind(']');
-    const bool header = !written.empty() && written[0] == '[' && close != std::string::npos;
+    const bool header = written[0] == '[' && close != std::string::npos;
     const std::string what = header ? "[" + written.substr(1, close - 1) +
                                           "] on line 1 is not read on Windows and "
                                           "its keys have no effect"
