@@ -33,9 +33,9 @@ bash scripts/ensure_packages.sh "${WINE32_PACKAGES[@]}"
 cmake --build --preset mingw-i686 --target package >/dev/null
 bash tests/package/check_package.sh build/mingw-i686
 
-echo "== settings reads under Wine against the project's reader (the differential table)"
-bash tests/profile_cases/wine_check.sh build/mingw-x86_64/tests/profile_cases/profile_probe.exe \
-  build/mingw-x86_64/tests/profile_cases/wine
+echo "== settings reads under Wine against the project's reader (the differential table, then random files)"
+bash tests/profile_cases/wine_check.sh build/mingw-i686/tests/profile_cases/profile_probe.exe \
+  build/mingw-i686/tests/profile_cases/wine --plan build/mingw-i686/tools/plan/tolvimer_plan.exe
 
 echo "== end to end under Wine (the mingw-x86_64 launcher with the stand-ins)"
 bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e

@@ -1,8 +1,8 @@
 #include "tools/plan/dry_run_platform.h"
 
-#include "settings/profile_reader.h"
 #include "settings/settings.h"
 #include "tools/plan/catalogue_search.h"
+#include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
 namespace {
@@ -57,10 +57,7 @@ std::uint32_t DryRunPlatform::GetProfileString(const char* section, const char* 
                                                std::uint32_t size, const char* path) {
   if (size > 0) out[0] = '\0';
   std::uint32_t n = 0;
-  if (input_.settingsFound && path == folder_ + kSettingsFileName) {
-    n = ReadProfileString(input_.settingsText.data(), input_.settingsText.size(), section, key, out,
-                          size);
-  }
+  if (path == folder_ + kSettingsFileName) n = ReadPlanSetting(input_, section, key, out, size);
   const bool on = n != 0 && IsWord(out, "true");
   if (!inSteps_ && IsWord(section, "General") && IsWord(key, "Log")) facts_.logOn = on;
   if (step_ == Step::kExitCombo && IsWord(section, "GamePadExit")) {
