@@ -5,18 +5,23 @@
 # runs the real launcher under Wine on the image "D:\Images\Some Game.cdi".
 # Then shows what it did: patched bytes, mount lines, posted commands, key
 # taps, how play ended and the exit code. Installs what it lacks first.
+# The launcher run is the shipped 32-bit one, the file a user copies beside
+# the emulator; where 32-bit Wine cannot be installed it says so and runs the
+# 64-bit twin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
 source scripts/packages.sh
+source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+choose_wine_build
 
-echo "Building (preset mingw-x86_64)..."
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 -j "$(nproc)" >/dev/null
+echo "Building (preset $WINE_BUILD)..."
+cmake --preset "$WINE_BUILD" >/dev/null
+cmake --build --preset "$WINE_BUILD" -j "$(nproc)" >/dev/null
 
-LAUNCHER_EXE=$REPO/build/mingw-x86_64/tolvimer_launch.exe
-STANDINS=$REPO/build/mingw-x86_64/e2e
+LAUNCHER_EXE=$REPO/build/$WINE_BUILD/tolvimer_launch.exe
+STANDINS=$REPO/build/$WINE_BUILD/e2e
 source tests/e2e/lib.sh
 set +e  # from here on every step reports for itself
 trap e2e_teardown EXIT
@@ -42,10 +47,10 @@ AtMs=3000
 Pad1Buttons=1 2
 EOF
 echo "The plan (tolvimer_plan, a dry run of the same launch: nothing is done):"
-timeout 30 wine "$REPO/build/mingw-x86_64/tools/plan/tolvimer_plan.exe" \
+timeout 30 wine "$REPO/build/$WINE_BUILD/tools/plan/tolvimer_plan.exe" \
   --settings "${WDIR}tolvimer_launch.ini" "$IMAGE" </dev/null || true
 echo
-echo "Running: tolvimer_launch.exe $IMAGE"
+echo "Running: tolvimer_launch.exe $IMAGE (build/$WINE_BUILD/tolvimer_launch.exe)"
 launch "$IMAGE" 30000
 mount_lines 2 >"$DIR/mount_lines.txt" || true
 
@@ -105,7 +110,7 @@ show_patch() {  # show_patch <file> <original>
 
 echo
 # The sample folder outlives the run, for a closer look at the logs.
-SAMPLE_KEPT=$REPO/build/mingw-x86_64/sample-run
+SAMPLE_KEPT=$REPO/build/$WINE_BUILD/sample-run
 rm -rf "$SAMPLE_KEPT"
 cp -r "$DIR" "$SAMPLE_KEPT"
 echo "== What the launcher did (the folder, with every stand-in's log, is kept in $SAMPLE_KEPT)"
@@ -135,3 +140,4 @@ else
 fi
 echo "  the emulator window at WM_CLOSE: $(grep -m1 -E '^t=[0-9]+ close ' "$DIR/emulator_log.txt" | cut -d' ' -f3- || echo 'never received WM_CLOSE')"
 echo "Launcher exit code: $LAUNCH_CODE"
+[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"

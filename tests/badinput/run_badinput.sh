@@ -19,9 +19,9 @@ trap e2e_teardown EXIT
 trap 'exit 130' INT TERM
 e2e_setup || { echo "Wine could not be started"; exit 1; }
 
-BAD_TOOL=$E2E_WORK/badinput_tool.exe
-x86_64-w64-mingw32-g++ -O1 -static -o "$BAD_TOOL" "$HERE/badinput_tool.cpp" ||
-  { echo "badinput_tool.exe could not be built"; exit 1; }
+# The locker and the crashing emulator, built with the stand-ins.
+BAD_TOOL=$STANDINS/badinput_tool.exe
+[ -f "$BAD_TOOL" ] || { echo "no $BAD_TOOL: build the Windows preset first"; exit 1; }
 
 IMAGE='D:\Images\Some Game.cdi'
 # What the harness, the stand-ins and this script may add to a launcher folder.
