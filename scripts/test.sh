@@ -60,5 +60,5 @@ if [ "$WINE_BUILD" = mingw-i686 ]; then
   # window style, DirectInput's records (their sizes differ per build).
   echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
   bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e \
-    typical_run several_windows pad_combination force_full_takeover
+    typical_run pad_combination force_full_takeover
 fi
