@@ -1,6 +1,8 @@
 # The Debian packages the builds and tests need; sourced by the scripts.
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest mingw-w64 binutils-mingw-w64-i686)
 WINE_PACKAGES=(wine wine64 xvfb)
+# The bad-input table writes its random settings file with Python.
+BADINPUT_PACKAGES=(python3)
 # 32-bit Wine, which runs the shipped i686 launcher (scripts/wine_build.sh).
 WINE32_PACKAGES=(wine32:i386)
 # The fuzz targets (scripts/fuzz.sh) and the native benchmarks (scripts/bench.sh).

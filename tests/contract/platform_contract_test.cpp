@@ -256,11 +256,14 @@ TEST(PlatformContract, MapVirtualKeyGivesTheScanCodesAndCharactersOfTheLaunchers
       {win::kVkReturn, win::kMapVkToVsc, 0x1C},
       {win::kVkAdd, win::kMapVkToVsc, 0x4E},
       {win::kVkSubtract, win::kMapVkToVsc, 0x4A},
+      {win::kVkEscape, win::kMapVkToVsc, 0x01},
       // The exit key's character: the same number for Escape, Enter, Space,
-      // digits and letters; nothing for a key without a character.
+      // Backspace, Tab, digits and letters; nothing for a key without one.
       {win::kVkEscape, win::kMapVkToChar, 0x1B},
       {win::kVkReturn, win::kMapVkToChar, 0x0D},
       {0x20, win::kMapVkToChar, 0x20},
+      {0x08, win::kMapVkToChar, 0x08},  // Backspace
+      {0x09, win::kMapVkToChar, 0x09},  // Tab
       {'0', win::kMapVkToChar, '0'},
       {'9', win::kMapVkToChar, '9'},
       {'A', win::kMapVkToChar, 'A'},
