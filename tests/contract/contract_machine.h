@@ -27,9 +27,10 @@ class ContractMachine {
   virtual std::vector<std::uint8_t> FileBytes(const std::string& name) = 0;
 
   // Command lines of programs on this machine: one that keeps running until
-  // EndProgram, one that ends at once with `exitCode`, and one that does not
-  // exist.
+  // EndProgram, one that also shows a top-level window of its own, one that
+  // ends at once with `exitCode`, and one that does not exist.
   virtual std::string RunningProgram() = 0;
+  virtual std::string WindowProgram() = 0;
   virtual std::string EndingProgram(std::uint32_t exitCode) = 0;
   virtual std::string MissingProgram() = 0;
   // Ends a program started from RunningProgram and closes its handles.

@@ -18,6 +18,7 @@ class FakeMachine final : public ContractMachine {
     fake_.modulePath = std::string(kFolder) + "platform_contract.exe";
     fake_.settingsExist = false;
     fake_.unstartable.push_back(kMissingProgram);
+    fake_.NameProcess("window.exe", "windowed");
   }
 
   Platform& os() override { return fake_; }
@@ -48,6 +49,12 @@ class FakeMachine final : public ContractMachine {
   std::string RunningProgram() override {
     fake_.exitCodes = {win::kStillActive};
     return "running.exe";
+  }
+
+  std::string WindowProgram() override {
+    fake_.exitCodes = {win::kStillActive};
+    fake_.AddWindow("windowed.main", "windowed");
+    return "window.exe";
   }
 
   std::string EndingProgram(std::uint32_t exitCode) override {

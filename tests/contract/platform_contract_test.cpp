@@ -244,6 +244,44 @@ TEST(PlatformContract, WindowEnumerationStopsWhenTheCallbackSaysStop) {
   }
 }
 
+struct OwnedWindows {
+  std::uint32_t processId = 0;
+  std::vector<std::pair<WindowHandle, std::uint32_t>> found;  // window, its thread id
+};
+
+bool CollectOwnedWindows(Platform& os, WindowHandle window, std::intptr_t param) {
+  OwnedWindows& owned = *reinterpret_cast<OwnedWindows*>(param);
+  std::uint32_t processId = 0;
+  const std::uint32_t threadId = os.GetWindowThreadProcessId(window, processId);
+  if (processId == owned.processId) owned.found.emplace_back(window, threadId);
+  return true;
+}
+
+// The emulator's window is found by the process id that the start gives.
+TEST(PlatformContract, AStartedProgramsWindowIsOwnedByTheIdsItsStartGave) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  std::string commandLine = machine->WindowProgram();
+  ProcessRecord program;
+  ASSERT_TRUE(os.CreateProcess(&commandLine[0], program));
+  os.WaitForInputIdle(program.process, 5000);
+  // The child here is a console program, for which the idle wait returns at
+  // once: give its window up to 10 s to appear.
+  OwnedWindows owned;
+  owned.processId = program.processId;
+  for (int tries = 0; tries < 100 && owned.found.empty(); ++tries) {
+    if (tries > 0) os.WaitForSingleObject(program.process, 100);
+    os.EnumWindows(CollectOwnedWindows, reinterpret_cast<std::intptr_t>(&owned));
+  }
+  // Its own window, and perhaps windows the system makes for the thread
+  // (Wine adds an input method window).
+  ASSERT_GE(owned.found.size(), 1u);
+  for (const auto& [window, threadId] : owned.found) {
+    EXPECT_EQ(threadId, program.threadId) << "made by the program's first thread";
+  }
+  machine->EndProgram(program);
+}
+
 // --- Keys ---
 
 TEST(PlatformContract, MapVirtualKeyGivesTheScanCodesAndCharactersOfTheLaunchersKeys) {

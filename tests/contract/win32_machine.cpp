@@ -17,6 +17,7 @@ namespace {
 
 constexpr char kChildExit[] = "--child-exit";
 constexpr char kChildWait[] = "--child-wait";
+constexpr char kChildWindow[] = "--child-window";
 
 std::string OwnPath() {
   char path[MAX_PATH + 1] = {};
@@ -91,6 +92,10 @@ class Win32Machine final : public ContractMachine {
     return "\"" + OwnPath() + "\" " + kChildWait + " 60000";
   }
 
+  std::string WindowProgram() override {
+    return "\"" + OwnPath() + "\" " + kChildWindow + " 60000";
+  }
+
   std::string EndingProgram(std::uint32_t exitCode) override {
     return "\"" + OwnPath() + "\" " + kChildExit + " " + std::to_string(exitCode);
   }
@@ -135,20 +140,39 @@ class Win32Machine final : public ContractMachine {
 
 std::unique_ptr<ContractMachine> MakeContractMachine() { return std::make_unique<Win32Machine>(); }
 
+namespace {
+
+// Shows a small window and handles messages for `milliseconds`.
+void ShowWindowFor(DWORD milliseconds) {
+  HWND window = CreateWindowExA(0, "STATIC", "platform contract child", WS_POPUP | WS_VISIBLE, 0,
+                                0, 40, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetTimer(nullptr, 0, milliseconds, nullptr);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {
+    DispatchMessageA(&message);
+  }
+  DestroyWindow(window);
+}
+
+}  // namespace
+
 // The child programs: "--child-exit N" ends at once with N; "--child-wait MS"
-// runs for MS milliseconds unless ended first.
+// runs for MS milliseconds unless ended first; "--child-window MS" shows a
+// top-level window for MS milliseconds.
 bool RunAsChildProgram(int argc, char** argv, int& code) {
   if (argc != 3) return false;
+  const DWORD value = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+  code = 0;
   if (std::strcmp(argv[1], kChildExit) == 0) {
-    code = static_cast<int>(std::strtoul(argv[2], nullptr, 10));
-    return true;
+    code = static_cast<int>(value);
+  } else if (std::strcmp(argv[1], kChildWait) == 0) {
+    Sleep(value);
+  } else if (std::strcmp(argv[1], kChildWindow) == 0) {
+    ShowWindowFor(value);
+  } else {
+    return false;
   }
-  if (std::strcmp(argv[1], kChildWait) == 0) {
-    Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
-    code = 0;
-    return true;
-  }
-  return false;
+  return true;
 }
 
 }  // namespace tolvimer::contract
