@@ -3,7 +3,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest mingw-w64 binutils
 WINE_PACKAGES=(wine wine64 xvfb)
 # The bad-input table writes its random settings file with Python.
 BADINPUT_PACKAGES=(python3)
-# 32-bit Wine, which runs the shipped i686 launcher (scripts/wine_build.sh).
+# 32-bit Wine, which runs the shipped i686 launcher (needs the i386
+# architecture first, which scripts/ensure_packages.sh adds; see
+# scripts/wine_build.sh).
 WINE32_PACKAGES=(wine32:i386)
 # The fuzz targets (scripts/fuzz.sh) and the native benchmarks (scripts/bench.sh).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -3,10 +3,10 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer), the fuzz targets,
 # both Windows builds warning-free, the check that the shipped launcher
 # imports only Windows' own DLLs, the platform contract under Wine (both
-# builds), and the shipped 32-bit launcher under Wine: the settings-read
-# differential table, the end-to-end scenarios and the bad-input table. The
-# 64-bit twin then runs the end-to-end scenarios that depend on the width of
-# pointers and handles.
+# builds), the release archive, and the shipped 32-bit launcher under Wine:
+# the settings-read differential table, the end-to-end scenarios and the
+# bad-input table. The 64-bit twin then runs the end-to-end scenarios that
+# depend on the width of pointers and handles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -43,6 +43,10 @@ for preset in "${contract_builds[@]}"; do
   bash tests/contract/run_contract.sh "build/$preset/tests/contract/platform_contract.exe" \
     "build/$preset/e2e" --gtest_brief=1
 done
+
+echo "== release archive ($WINE_BUILD): contents, version information and manifest, the unpacked launcher under Wine"
+cmake --build --preset "$WINE_BUILD" --target package >/dev/null
+bash tests/package/check_package.sh "build/$WINE_BUILD"
 
 echo "== settings reads under Wine against the project's reader (the differential table, $WINE_BUILD)"
 bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/profile_probe.exe" \

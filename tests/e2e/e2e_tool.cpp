@@ -4,7 +4,8 @@
 // and reads or restores the screen size. One command per run:
 //
 //   run <timeoutMs> <commandLineFile> <log>   start the command line read from
-//                                 the file (byte for byte), wait, exit with its code
+//                                 the file (byte for byte), wait, exit with its code;
+//                                 the started program inherits a marked handle
 //   autoplay-query <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
 //                                 window, wait afterMs, send "QueryCancelAutoPlay"
 //   close-box <caption> <timeoutMs> <log>   find a message box by caption,
@@ -15,6 +16,8 @@
 //   restore                       return the desktop to its registry mode
 //   cursor <x> <y>                place the mouse cursor
 //   clear-keys                    forget earlier key presses (see below)
+//   hold-open <stopFile> <log> <file>...  keep the files open for writing,
+//                                 sharing only writing, until the stop file exists
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +38,22 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs) {
   }
 }
 
+// The block whose handle the launcher inherits (see stand_in_log.h); it stays
+// open for the whole run.
+void ShareInheritableBlock() {
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  HANDLE block =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, 64, nullptr);
+  if (!block) return;
+  void* view = MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 0);
+  if (!view) return;
+  lstrcpyA(static_cast<char*>(view), standin::kInheritedText);
+  UnmapViewOfFile(view);
+  char value[32];
+  wsprintfA(value, "%lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(block)));
+  SetEnvironmentVariableA(standin::kInheritedHandleVariable, value);
+}
+
 int Run(DWORD timeoutMs, const char* commandFile, const char* logPath) {
   standin::Log log(logPath);
   static char commandLine[4096];
@@ -48,8 +67,9 @@ int Run(DWORD timeoutMs, const char* commandFile, const char* logPath) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
+  ShareInheritableBlock();
   log.Line("launch start");
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &info)) {
     log.Line("launch failed error=%lu", GetLastError());
     return 97;
@@ -179,6 +199,34 @@ int Screen(const char* outFile) {
   return 0;
 }
 
+// Another program that has the emulator's files open for writing, as the
+// emulator itself may have. It shares writing only, so a second opener gets
+// in only if it asks for no more than writing and shares writing too.
+int HoldOpen(const char* stopFile, const char* logPath, char** files, int count) {
+  standin::Log log(logPath);
+  HANDLE held[8] = {};
+  if (count > 8) return 2;
+  for (int i = 0; i < count; ++i) {
+    held[i] = CreateFileA(files[i], GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held[i] == INVALID_HANDLE_VALUE) {
+      log.Line("not held %s error=%lu", files[i], GetLastError());
+    } else {
+      log.Line("held %s", files[i]);
+    }
+  }
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() - start < 60000) {
+    Sleep(50);
+  }
+  for (int i = 0; i < count; ++i) {
+    if (held[i] != INVALID_HANDLE_VALUE) CloseHandle(held[i]);
+  }
+  log.Line("released");
+  return 0;
+}
+
 DWORD Number(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
 
 }  // namespace
@@ -200,6 +248,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (!std::strcmp(command, "hold") && argc == 4) return Hold(Number(argv[2]), argv[3]);
   if (!std::strcmp(command, "screen") && argc == 3) return Screen(argv[2]);
+  if (!std::strcmp(command, "hold-open") && argc >= 5) {
+    return HoldOpen(argv[2], argv[3], argv + 4, argc - 4);
+  }
   if (!std::strcmp(command, "clear-keys") && argc == 2) {
     // A press stays "pressed since the last query" (bit 0 of
     // GetAsyncKeyState) until some process asks for that key; a press left

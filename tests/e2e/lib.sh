@@ -38,23 +38,33 @@ wait_for() {  # wait_for <seconds> <command...>: true once the command succeeds
 
 # The prepared prefix: created once with wineboot, then set up so that Wine
 # needs no window manager (Managed=N: hiding a window under a bare X server
-# otherwise blocks two seconds) and runs everything on a virtual desktop.
+# otherwise blocks two seconds), runs everything on a virtual desktop, and
+# limits its relay trace, when a launch asks for it, to the calls whose
+# arguments a scenario checks. The ready mark lists the keys it was made with,
+# so a change to them makes the prefix anew.
+PREFIX_KEYS=(
+  'HKCU\Software\Wine\X11 Driver|Managed|N'
+  'HKCU\Software\Wine\Explorer|Desktop|Default'
+  'HKCU\Software\Wine\Explorer\Desktops|Default|1024x768'
+  'HKCU\Software\Wine\Debug|RelayInclude|user32.ChangeDisplaySettingsA'
+)
+
 make_prefix_template() {
-  local template=$1
-  [ -f "$template/.e2e-ready" ] && return 0
+  local template=$1 made_with
+  made_with=$(printf '%s\n' "${PREFIX_KEYS[@]}")
+  [ "$(cat "$template/.e2e-ready" 2>/dev/null)" = "$made_with" ] && return 0
   e2e_log "Creating the Wine prefix (once)..."
   rm -rf "$template"
   WINEPREFIX=$template timeout 120 wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$template timeout 60 wineserver -w
   local key
-  for key in 'HKCU\Software\Wine\X11 Driver|Managed|N' 'HKCU\Software\Wine\Explorer|Desktop|Default' \
-    'HKCU\Software\Wine\Explorer\Desktops|Default|1024x768'; do
+  for key in "${PREFIX_KEYS[@]}"; do
     IFS='|' read -r path name value <<<"$key"
     WINEPREFIX=$template timeout 60 wine reg add "$path" /v "$name" /d "$value" /f >/dev/null 2>&1
   done
   WINEPREFIX=$template timeout 60 wineserver -w
   [ -f "$template/system.reg" ] || return 1
-  touch "$template/.e2e-ready"
+  printf '%s\n' "$made_with" >"$template/.e2e-ready"
 }
 
 e2e_setup() {
@@ -190,9 +200,15 @@ add_mount_tool() {  # add_mount_tool <file name>: the stand-in mount tool in the
 # launch <text after the launcher's name> [timeout ms]: runs the launcher with
 # exactly that command line and waits for it. Sets LAUNCH_CODE and
 # LAUNCH_SECONDS. launch_start and launch_wait do the same in two halves, for
-# a scenario that acts while the launcher runs.
+# a scenario that acts while the launcher runs. With LAUNCH_TRACE=1 the run
+# writes Wine's relay trace of the calls listed in the prefix to
+# wine_trace.txt in the folder.
 launch_start() {
-  local args=$1 limit=${2:-20000}
+  local args=$1 limit=${2:-20000} debug=$WINEDEBUG trace=/dev/null
+  if [ -n "${LAUNCH_TRACE:-}" ]; then
+    debug=-all,+relay
+    trace="$DIR/wine_trace.txt"
+  fi
   if [ -n "$args" ]; then
     printf '%s %s' "${WDIR}tolvimer_launch.exe" "$args" >"$DIR/command_line.txt"
   else
@@ -202,8 +218,9 @@ launch_start() {
   LAUNCH_START=$SECONDS
   # Started from the work folder: the launcher must find its files by its own
   # path, not by the current directory.
-  (cd "$E2E_WORK" && exec timeout -s KILL $((limit / 1000 + 15)) wine "$STANDINS/e2e_tool.exe" \
-    run "$limit" "${WDIR}command_line.txt" "${WDIR}run_log.txt" >/dev/null 2>&1) &
+  (cd "$E2E_WORK" && WINEDEBUG=$debug exec timeout -s KILL $((limit / 1000 + 15)) wine \
+    "$STANDINS/e2e_tool.exe" run "$limit" "${WDIR}command_line.txt" "${WDIR}run_log.txt" \
+    >/dev/null 2>"$trace") &
   LAUNCH_PID=$!
 }
 
@@ -257,6 +274,20 @@ mount_lines() {
   wait_for 5 mount_runs_at_least "$1"
   sleep 0.3
   sed -E 's/^t=[0-9]+ cmdline //' "$DIR/mount_log.txt" 2>/dev/null
+}
+
+# The ChangeDisplaySettingsA calls of a launch made with LAUNCH_TRACE=1, in
+# order, as Wine's relay trace shows their two arguments: "mode flags=0x0" for
+# a call with a mode record, "registry flags=0x0" for one without (back to the
+# mode stored in the registry), joined by '|'.
+display_settings_calls() {
+  local mode flags sep=''
+  while read -r mode flags; do
+    if [ $((16#$mode)) -eq 0 ]; then printf '%sregistry' "$sep"; else printf '%smode' "$sep"; fi
+    printf ' flags=0x%x' $((16#$flags))
+    sep='|'
+  done < <(sed -n -E 's/.*Call user32\.ChangeDisplaySettingsA\(([0-9a-fA-F]+),([0-9a-fA-F]+)\).*/\1 \2/p' \
+    "$DIR/wine_trace.txt" 2>/dev/null)
 }
 
 wait_log() {  # wait_log <seconds> <log> <pattern>

@@ -7,7 +7,8 @@ SCENARIO_ORDER=(
   window_created_late several_windows exit_key pad_combination pad_failure emulator_exits
   exit_code_259 full_command_table command_table_other_words force_full_takeover
   display_switch_restore autoplay_query mount_daemontools mount_alcohol120 quoted_image_path
-  file_patches patch_files_missing settings_edited_during_play emulator_path_with_blanks
+  file_patches patches_with_files_held patch_files_missing settings_edited_during_play
+  emulator_path_with_blanks
 )
 
 IMAGE='D:\Images\Some Game.cdi'
@@ -21,6 +22,11 @@ pattern_byte() { printf '%02x' $(($1 % 251 + 1)); }
 events_without_escape() { emulator_events | sed -E 's/ ?vk27[du]//g'; }
 
 close_field() { field emulator_log.txt '^t=[0-9]+ close ' "$1"; }
+
+# Key events that reached the emulator with the extended-key flag set: keypad
+# plus, keypad minus and Enter tapped as extended keys would be other keys to
+# an emulator that reads scan codes.
+extended_key_events() { grep -E ' key vk=' "$DIR/emulator_log.txt" | grep -v -E ' extended=0$'; }
 
 scenario_typical_run() {
   new_folder typical_run
@@ -63,6 +69,8 @@ EOF
   expect_log dinput_log.txt 'Release pad=1 references=0'
   expect_log dinput_log.txt 'Release directinput references=0'
   expect_log emulator_log.txt 'end reason=close'
+  expect_eq "the launcher's parent's inheritable handle reached the emulator" 1 \
+    "$(field emulator_log.txt '^t=[0-9]+ inherited ' block)"
 }
 
 scenario_no_settings_file() {
@@ -341,6 +349,7 @@ EOF
     "$(events_without_escape)"
   expect_eq "scan code of Enter" 28 "$(field emulator_log.txt 'key vk=13 ' scan)"
   expect_eq "scan code of keypad plus" 78 "$(field emulator_log.txt 'key vk=107 ' scan)"
+  expect_eq "key events with the extended-key flag" "" "$(extended_key_events)"
   expect_eq "every command with word 0 and no control" "" \
     "$(grep ' command id=' "$DIR/emulator_log.txt" | grep -v 'high=0 lparam=0 window=1')"
   expect_eq "window visible at close (FullScreen hides it)" 0 "$(close_field visible)"
@@ -371,6 +380,7 @@ EOF
     "32785 32807 32782 32778 32982 vk109d vk109u vk109d vk109u vk109d vk109u" \
     "$(events_without_escape)"
   expect_eq "scan code of keypad minus" 74 "$(field emulator_log.txt 'key vk=109 ' scan)"
+  expect_eq "key events with the extended-key flag" "" "$(extended_key_events)"
 }
 
 # Style after the takeover: Wine adds WS_CLIPSIBLINGS and WS_VISIBLE to the 8
@@ -417,10 +427,14 @@ Screen=800x600
 Screen=640x480
 EOF
   expect_true "desktop at 1024x768 before the run" desktop_is 1024x768
-  launch "$IMAGE"
+  LAUNCH_TRACE=1 launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
   expect_eq "screen when the emulator started ([General] Screen)" 800x600 \
     "$(field emulator_log.txt '^t=[0-9]+ window ' screen)"
+  # The flags as passed: 0 changes the mode for this session only; the
+  # restore asks for the registry's mode.
+  expect_eq "ChangeDisplaySettingsA calls" "mode flags=0x0|registry flags=0x0" \
+    "$(display_settings_calls)"
   expect_eq "commands (the game's Screen for the emulator)" "32785 32803" \
     "$(events_without_escape)"
   expect_eq "window rectangle at close" "0,0,800,600" "$(close_field rect)"
@@ -445,10 +459,12 @@ EOF
   expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
 }
 
+# The emulator takes 1.5 s to handle WM_CLOSE: the launcher waits for it
+# before it unmounts and ends.
 scenario_mount_daemontools() {
   new_folder mount_daemontools
   add_mount_tool "mount tool.exe"
-  emulator_script "Presses=27@800"
+  emulator_script "Presses=27@800" CloseDelayMs=1500
   settings <<EOF
 [General]
 MountTool=DaemonTools
@@ -463,6 +479,15 @@ EOF
     "$(mount_lines 2 | sed -n 1p)"
   expect_eq "unmount line" "\"${WDIR}mount tool.exe\" -unmount 0" "$(mount_lines 2 | sed -n 2p)"
   expect_eq "mount tool runs" 2 "$(mount_lines 2 | wc -l)"
+  # Already there when the launcher waited for it; a launcher that did not
+  # wait has ended before it, and the times below come out negative.
+  wait_log 5 emulator_log.txt '^t=[0-9]+ closed'
+  expect_in_range "ms from the start of WM_CLOSE to its end (the emulator's close delay)" 1500 \
+    3000 "$(ms_between emulator_log.txt '^t=[0-9]+ close ' emulator_log.txt '^t=[0-9]+ closed')"
+  expect_in_range "ms from the end of WM_CLOSE to the unmount" 0 2000 \
+    "$(ms_between emulator_log.txt '^t=[0-9]+ closed' mount_log.txt '-unmount')"
+  expect_in_range "ms from the end of WM_CLOSE to the launcher's end" 0 2000 \
+    "$(ms_between emulator_log.txt '^t=[0-9]+ closed' run_log.txt 'launch end')"
 }
 
 scenario_mount_alcohol120() {
@@ -525,6 +550,33 @@ EOF
     "$(field emulator_log.txt 'file dc_flash.bin' bytes)"
   expect_eq "configuration seen by the emulator" 41424344654647484 \
     "$(field emulator_log.txt 'file tolvimer.cfg' bytes | cut -c1-17)"
+}
+
+# Another program has both files open for writing, sharing writing only, for
+# the whole launch: the launcher's own opens share writing, so the patches
+# still land.
+scenario_patches_with_files_held() {
+  new_folder patches_with_files_held
+  emulator_script "Presses=27@800"
+  settings <<'EOF'
+[General]
+Region=usa
+Drive=G
+EOF
+  background_tool hold-open "${WDIR}stop_holding" "${WDIR}hold_log.txt" "${WDIR}dc_flash.bin" \
+    "${WDIR}tolvimer.cfg"
+  wait_log 15 hold_log.txt 'held .*tolvimer\.cfg'
+  expect_eq "files held open before the launch" 2 "$(grep -c '^t=[0-9]* held ' "$DIR/hold_log.txt")"
+  launch "$IMAGE"
+  touch "$DIR/stop_holding"
+  wait_log 5 hold_log.txt released
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_in_range "ms from the emulator's start to the files' release" 0 60000 \
+    "$(ms_between emulator_log.txt '^t=[0-9]+ start ' hold_log.txt released)"
+  expect_eq "changes to dc_flash.bin" "106498:$(pattern_byte 106498):31" \
+    "$(differences dc_flash.orig dc_flash.bin)"
+  expect_eq "changes to tolvimer.cfg" "4:45:67 12:4d:00 13:4e:00" \
+    "$(differences tolvimer.orig tolvimer.cfg)"
 }
 
 scenario_patch_files_missing() {

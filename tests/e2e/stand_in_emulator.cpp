@@ -7,6 +7,7 @@
 //                 window, then a hidden second one above it in the z-order)
 //   WindowDelayMs for late: how long to sleep before creating the window
 //   CloseOnWmClose 1 (default) closes on WM_CLOSE, 0 ignores it
+//   CloseDelayMs  how long handling WM_CLOSE takes (default 0)
 //   ExitAfterMs / ExitCode   exit by itself after that time with that code
 //   Presses       keys to press as the player would, "<vk>@<ms>" in time
 //                 order, counted from the window's creation, e.g. "27@1500"
@@ -16,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "stand_in_log.h"
 
@@ -48,7 +50,12 @@ void LogEmulatorFile(const char* name, long offset, DWORD count) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    gLog.Line("file %s missing", name);
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) {
+      gLog.Line("file %s missing", name);
+    } else {
+      gLog.Line("file %s unreadable error=%lu", name, error);
+    }
     return;
   }
   const DWORD size = GetFileSize(file, nullptr);
@@ -61,6 +68,23 @@ void LogEmulatorFile(const char* name, long offset, DWORD count) {
   char hex[2 * sizeof bytes + 1] = {};
   for (DWORD i = 0; i < got; ++i) wsprintfA(hex + 2 * i, "%02x", bytes[i]);
   gLog.Line("file %s size=%lu offset=%ld bytes=%s", name, size, offset, hex);
+}
+
+// Whether the handle that the launcher's parent made inheritable reached this
+// process through the launcher (see stand_in_log.h).
+void LogInheritedHandle() {
+  char value[32];
+  if (!GetEnvironmentVariableA(standin::kInheritedHandleVariable, value, sizeof value)) {
+    gLog.Line("inherited none");
+    return;
+  }
+  const auto block =
+      reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(std::strtoul(value, nullptr, 10)));
+  const void* view = MapViewOfFile(block, FILE_MAP_READ, 0, 0, 0);
+  const bool same =
+      view && std::memcmp(view, standin::kInheritedText, sizeof standin::kInheritedText) == 0;
+  if (view) UnmapViewOfFile(view);
+  gLog.Line("inherited handle=%s block=%d", value, same ? 1 : 0);
 }
 
 void LogWindowState(const char* what, HWND window) {
@@ -91,8 +115,9 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     DrainQueuedCommands();
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const bool up = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
-    gLog.Line("key vk=%lu scan=%lu %s injected=%d", key->vkCode, key->scanCode, up ? "up" : "down",
-              (key->flags & LLKHF_INJECTED) ? 1 : 0);
+    gLog.Line("key vk=%lu scan=%lu %s injected=%d extended=%d", key->vkCode, key->scanCode,
+              up ? "up" : "down", (key->flags & LLKHF_INJECTED) ? 1 : 0,
+              (key->flags & LLKHF_EXTENDED) ? 1 : 0);
   }
   return CallNextHookEx(gHook, code, wParam, lParam);
 }
@@ -105,10 +130,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       gLog.Line("close ignored");
       return 0;
     }
+    // A sender waits until this returns; a poster has long moved on.
+    Sleep(gScript.Int("Emulator", "CloseDelayMs", 0));
     for (HWND w : gWindows) {
       if (w) DestroyWindow(w);
     }
     PostQuitMessage(gScript.Int("Emulator", "CloseExitCode", 0));
+    gLog.Line("closed");
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -193,6 +221,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gLog.Line("cmdline %s", GetCommandLineA());
   LogEmulatorFile("dc_flash.bin", 0x1A002, 1);
   LogEmulatorFile("tolvimer.cfg", 0, 16);
+  LogInheritedHandle();
   for (HWND window : gWindows) {
     if (window) LogWindowState("window", window);
   }

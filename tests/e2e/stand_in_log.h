@@ -1,6 +1,7 @@
 // Shared by the stand-in programs: a line log and a settings file, both kept
 // beside the program (or DLL) itself, so that each scenario folder carries its
-// own script and collects its own records.
+// own script and collects its own records; and the marker that shows whether
+// the launcher passes inheritable handles on to the emulator.
 #pragma once
 
 #include <windows.h>
@@ -71,6 +72,14 @@ class Script {
  private:
   char path_[MAX_PATH] = {};
 };
+
+// e2e_tool's "run" gives the launcher an inheritable handle to an unnamed
+// memory block holding kInheritedText, and names the handle's value in this
+// environment variable. The launcher passes its environment on unchanged, so
+// the emulator stand-in finds the value; it can read the text through it only
+// if the launcher let the emulator inherit the handle.
+constexpr char kInheritedHandleVariable[] = "E2E_INHERITED_HANDLE";
+constexpr char kInheritedText[] = "tolvimer e2e inherited block";
 
 // Holds a virtual key down for holdMs, as a player's press would be: long
 // enough that a poll every 500 ms of GetAsyncKeyState surely sees it.

@@ -2,7 +2,7 @@
 # tolvimer_plan as a user runs it: the plan for the example settings file in
 # a launcher folder (compared with example_plan.txt), read from its own
 # folder without --settings, the folder left exactly as it was, the exit
-# status with warnings, and bad usage.
+# status with warnings, bad usage and --version.
 #   plan_cli_test.sh TOLVIMER_PLAN [--update]   (--update rewrites the golden file)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -57,6 +57,14 @@ for args in "" "--settings" "a.cdi b.cdi" "--settings $folder/warn.ini" "--help"
   status=$?
   [ "$status" = 2 ] || fail "tolvimer_plan $args exits with $status, not 2"
 done
+
+# --version: the project's version number from CMakeLists.txt, status 0.
+version=$(sed -n 's/^project(tolvimer_launch VERSION \([0-9.]*\) .*/\1/p' "$here/../../CMakeLists.txt")
+out=$("$plan" --version)
+status=$?
+[ "$status" = 0 ] || fail "--version exits with $status, not 0"
+[ -n "$version" ] && [ "$out" = "tolvimer_plan $version" ] ||
+  fail "--version prints [$out], not [tolvimer_plan $version]"
 
 [ "$failures" = 0 ] && echo "plan_cli_test: all checks passed"
 exit $((failures > 0))

@@ -1,4 +1,5 @@
 // tolvimer_plan [--settings FILE] IMAGE_PATH
+// tolvimer_plan --version
 //
 // Shows what tolvimer_launch would do for the image, step by step, without
 // doing any of it, and then warns about settings that would have no effect.
@@ -15,6 +16,7 @@
 #include "launch/settings.h"
 #include "tools/plan/own_directory.h"
 #include "tools/plan/plan.h"
+#include "version.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ tolvimer::plan::FileFacts LookAt(const std::string& path) {
 int Usage() {
   std::fprintf(stderr,
                "usage: tolvimer_plan [--settings FILE] IMAGE_PATH\n"
+               "       tolvimer_plan --version\n"
                "Shows what tolvimer_launch would do for IMAGE_PATH, without doing it.\n"
                "Without --settings, reads tolvimer_launch.ini from the program's own folder.\n");
   return 2;
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--settings" && i + 1 < argc && input.settingsPath.empty()) {
       input.settingsPath = argv[++i];
+    } else if (arg == "--version") {
+      std::printf("tolvimer_plan %s\n", TOLVIMER_VERSION);
+      return 0;
     } else if (arg == "--help" || arg == "-h" || haveImage) {
       return Usage();
     } else if (arg == "--settings") {

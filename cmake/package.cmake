@@ -1,0 +1,31 @@
+# The release archive, built by the target "package" (CPack, ZIP):
+# tolvimer_launch-<version>-win32.zip from the 32-bit build (win64 from the
+# 64-bit one) holding the two programs, the example settings file, README.txt
+# and LICENSE.txt, with Windows line ends, unpacked straight into the
+# emulator's folder (no folder of its own inside the archive).
+set(TOLVIMER_PACKAGE_TEXT ${CMAKE_BINARY_DIR}/package-text)
+configure_file(${PROJECT_SOURCE_DIR}/examples/tolvimer_launch.ini
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/package/README.txt
+  ${TOLVIMER_PACKAGE_TEXT}/README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE
+  ${TOLVIMER_PACKAGE_TEXT}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+
+install(TARGETS tolvimer_launch tolvimer_plan RUNTIME DESTINATION .)
+install(FILES
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini
+  ${TOLVIMER_PACKAGE_TEXT}/README.txt
+  ${TOLVIMER_PACKAGE_TEXT}/LICENSE.txt
+  DESTINATION .)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOLVIMER_PACKAGE_PLATFORM win64)
+else()
+  set(TOLVIMER_PACKAGE_PLATFORM win32)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME tolvimer_launch)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME tolvimer_launch-${PROJECT_VERSION}-${TOLVIMER_PACKAGE_PLATFORM})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)

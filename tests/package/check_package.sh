@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Checks the release archive of a Windows build (made by its "package"
+# target): it holds exactly the five files; the programs in it are the files
+# the build made and the tests ran; the texts have Windows line ends and
+# match their sources; the launcher stays under 100 KiB. Then, under Wine:
+# the version information and manifest of both programs read back as Windows
+# reads them, tolvimer_plan.exe --version, and the typical end-to-end
+# scenario run by the launcher unpacked from the archive.
+#
+#   check_package.sh <build folder>      e.g. build/mingw-i686
+set -uo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+REPO=$(cd "$HERE/../.." && pwd)
+BUILD=$(realpath "$1")
+VERSION=$(sed -n 's/^project(tolvimer_launch VERSION \([0-9.]*\) .*/\1/p' "$REPO/CMakeLists.txt")
+case $(i686-w64-mingw32-objdump -f "$BUILD/tolvimer_launch.exe" | sed -n 's/.*file format //p') in
+  pei-i386) PLATFORM=win32 ;;
+  *) PLATFORM=win64 ;;
+esac
+ZIP="$BUILD/tolvimer_launch-$VERSION-$PLATFORM.zip"
+UNPACKED=$(mktemp -d /tmp/tolvimer-package.XXXXXX)
+trap 'rm -rf "$UNPACKED"' EXIT
+failures=0
+package_fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+echo "archive: $ZIP"
+[ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
+[ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
+
+expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.exe tolvimer_launch.ini \
+  tolvimer_plan.exe)
+listed=$(cmake -E tar tf "$ZIP" | sort)
+[ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
+(cd "$UNPACKED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack"
+
+cmp -s "$UNPACKED/tolvimer_launch.exe" "$BUILD/tolvimer_launch.exe" ||
+  package_fail "tolvimer_launch.exe in the archive is not the one the build made"
+cmp -s "$UNPACKED/tolvimer_plan.exe" "$BUILD/tools/plan/tolvimer_plan.exe" ||
+  package_fail "tolvimer_plan.exe in the archive is not the one the build made"
+size=$(stat -c %s "$UNPACKED/tolvimer_launch.exe")
+echo "tolvimer_launch.exe: $size bytes"
+[ "$size" -lt 102400 ] || package_fail "tolvimer_launch.exe has $size bytes, not under 100 KiB"
+
+# Texts: every line ends in CR LF, and without the CRs each is its source.
+same_text() {  # same_text <packaged file> <expected LF text file>
+  local lines crlf
+  lines=$(wc -l <"$UNPACKED/$1")
+  crlf=$(grep -c $'\r$' "$UNPACKED/$1")
+  [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] ||
+    package_fail "$1: $crlf of $lines lines end in CR LF"
+  tr -d '\r' <"$UNPACKED/$1" | cmp -s - "$2" || package_fail "$1 differs from $2"
+}
+same_text tolvimer_launch.ini "$REPO/examples/tolvimer_launch.ini"
+same_text LICENSE.txt "$REPO/LICENSE"
+same_text README.txt <(sed "s/@PROJECT_VERSION@/$VERSION/" "$REPO/package/README.txt")
+
+# ---- Under Wine ---------------------------------------------------------------
+
+LAUNCHER_EXE="$UNPACKED/tolvimer_launch.exe"
+STANDINS="$BUILD/e2e"
+source "$REPO/tests/e2e/lib.sh"
+trap 'e2e_teardown; rm -rf "$UNPACKED"' EXIT
+if e2e_setup; then
+  copyright=$(grep -m1 '^Copyright ' "$REPO/LICENSE")
+  for program in tolvimer_launch tolvimer_plan; do
+    case $program in
+      tolvimer_launch) description="Tolvimer emulator launcher" ;;
+      tolvimer_plan) description="Dry run of the Tolvimer emulator launcher" ;;
+    esac
+    read_back=$(timeout "$E2E_TIMEOUT" wine "$BUILD/tests/package/version_probe.exe" \
+      "$(winpath "$UNPACKED/$program.exe")" 2>/dev/null | tr -d '\r')
+    fields=$(sed '/^manifest:$/,$d' <<<"$read_back")
+    expected_fields="FixedFileVersion=$VERSION.0
+FixedProductVersion=$VERSION.0
+Translation=040904b0
+FileDescription=$description
+FileVersion=$VERSION
+InternalName=$program.exe
+LegalCopyright=$copyright
+OriginalFilename=$program.exe
+ProductName=tolvimer_launch
+ProductVersion=$VERSION"
+    [ "$fields" = "$expected_fields" ] ||
+      package_fail "$program.exe version information reads back as:"$'\n'"$fields"
+    manifest=$(sed '1,/^manifest:$/d' <<<"$read_back")
+    grep -q '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' <<<"$manifest" ||
+      package_fail "$program.exe has no manifest asking for asInvoker"
+    grep -q "<assemblyIdentity type=\"win32\" name=\"$program\" version=\"$VERSION.0\"/>" \
+      <<<"$manifest" || package_fail "$program.exe manifest does not name $program $VERSION.0"
+    for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+      4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+      8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+      grep -q "<supportedOS Id=\"{$os}\"/>" <<<"$manifest" ||
+        package_fail "$program.exe manifest lacks supportedOS $os"
+    done
+  done
+  plan_version=$(timeout "$E2E_TIMEOUT" wine "$UNPACKED/tolvimer_plan.exe" --version 2>/dev/null |
+    tr -d '\r')
+  [ "$plan_version" = "tolvimer_plan $VERSION" ] ||
+    package_fail "tolvimer_plan.exe --version prints [$plan_version]"
+else
+  package_fail "Wine could not be started"
+fi
+e2e_teardown
+
+echo "typical end-to-end run of the unpacked launcher:"
+bash "$REPO/tests/e2e/run_e2e.sh" "$UNPACKED/tolvimer_launch.exe" "$STANDINS" typical_run |
+  sed 's/^/  /'
+[ "${PIPESTATUS[0]}" = 0 ] || package_fail "the unpacked launcher fails the typical end-to-end run"
+
+if [ "$failures" = 0 ]; then echo "package check: all checks passed"; fi
+exit $((failures > 0))
