@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/wine_build.sh
-bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" "${BADINPUT_PACKAGES[@]}"
+bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
+  "${BADINPUT_PACKAGES[@]}"
 choose_wine_build
 # The note on a missing 32-bit Wine is repeated last, whatever the outcome.
 trap '[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"' EXIT
@@ -44,11 +45,13 @@ for preset in "${contract_builds[@]}"; do
     "build/$preset/e2e" --gtest_brief=1
 done
 
-echo "== release archive ($WINE_BUILD): contents, version information and manifest, the unpacked launcher under Wine"
+echo "== release archive ($WINE_BUILD): contents, version information and manifest," \
+  "the unpacked launcher under Wine"
 cmake --build --preset "$WINE_BUILD" --target package >/dev/null
 bash tests/package/check_package.sh "build/$WINE_BUILD"
 
-echo "== settings reads under Wine against the project's reader (the differential table, $WINE_BUILD)"
+echo "== settings reads under Wine against the project's reader" \
+  "(the differential table, $WINE_BUILD)"
 bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/profile_probe.exe" \
   "build/$WINE_BUILD/tests/profile_cases/wine"
 

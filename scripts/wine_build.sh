@@ -19,6 +19,8 @@ choose_wine_build() {
   local reason
   reason=$(tail -n 1 <<<"$output")
   WINE_BUILD=mingw-x86_64
-  WINE32_MISSING="!!! the shipped 32-bit launcher was NOT run end to end: 32-bit Wine (${WINE32_PACKAGES[*]}) could not be installed (${reason:-apt-get failed}); the 64-bit build runs instead"
+  WINE32_MISSING="!!! the shipped 32-bit launcher was NOT run end to end: 32-bit Wine"
+  WINE32_MISSING+=" (${WINE32_PACKAGES[*]}) could not be installed (${reason:-apt-get failed});"
+  WINE32_MISSING+=" the 64-bit build runs instead"
   echo "$WINE32_MISSING"
 }

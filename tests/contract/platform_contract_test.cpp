@@ -107,9 +107,8 @@ TEST(PlatformContract, ProfileReadOfAMissingFileGivesNothing) {
   char out[kPathBufferSize];
   std::memset(out, '#', sizeof out);
   const std::string path = machine->FilePath(kSettingsFileName);
-  EXPECT_EQ(machine->os().GetProfileString("General", "Region", out, kSettingReadSize,
-                                           path.c_str()),
-            0u);
+  EXPECT_EQ(
+      machine->os().GetProfileString("General", "Region", out, kSettingReadSize, path.c_str()), 0u);
   EXPECT_STREQ(out, "");
   EXPECT_FALSE(machine->FileExists(kSettingsFileName)) << "a read creates no file";
 }
@@ -128,12 +127,12 @@ TEST(PlatformContract, OneByteWrittenAtAnOffsetChangesThatByteOrLengthensTheFile
     std::size_t length;
     std::int32_t offset;
   } cases[] = {
-      {32, 4},           // inside: the drive letter byte
-      {32, 31},          // the last byte
-      {32, 32},          // right at the end
-      {10, 100},         // past the end of a short file
-      {0, 5},            // an empty file
-      {16, 106498},      // the region byte of a short flash image
+      {32, 4},       // inside: the drive letter byte
+      {32, 31},      // the last byte
+      {32, 32},      // right at the end
+      {10, 100},     // past the end of a short file
+      {0, 5},        // an empty file
+      {16, 106498},  // the region byte of a short flash image
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("length " + std::to_string(c.length) + ", offset " + std::to_string(c.offset));

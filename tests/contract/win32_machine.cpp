@@ -82,15 +82,14 @@ class Win32Machine final : public ContractMachine {
     if (file == INVALID_HANDLE_VALUE) return bytes;
     bytes.resize(GetFileSize(file, nullptr));
     DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    if (!bytes.empty())
+      ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     bytes.resize(read);
     CloseHandle(file);
     return bytes;
   }
 
-  std::string RunningProgram() override {
-    return "\"" + OwnPath() + "\" " + kChildWait + " 60000";
-  }
+  std::string RunningProgram() override { return "\"" + OwnPath() + "\" " + kChildWait + " 60000"; }
 
   std::string WindowProgram() override {
     return "\"" + OwnPath() + "\" " + kChildWindow + " 60000";
@@ -144,8 +143,8 @@ namespace {
 
 // Shows a small window and handles messages for `milliseconds`.
 void ShowWindowFor(DWORD milliseconds) {
-  HWND window = CreateWindowExA(0, "STATIC", "platform contract child", WS_POPUP | WS_VISIBLE, 0,
-                                0, 40, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(0, "STATIC", "platform contract child", WS_POPUP | WS_VISIBLE, 0, 0,
+                                40, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   SetTimer(nullptr, 0, milliseconds, nullptr);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {

@@ -661,7 +661,8 @@ scenario_emulator_path_with_blanks() {
   printf '[General]\nTolvimerExe=%s\n' "${line//'C:\'/"$WDIR"}" | settings
   launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
-  expect_eq "emulator command line (quoted)" "\"${WDIR}Program Files\\Emu\\Tolvimer_alpha_25.exe\"" \
+  expect_eq "emulator command line (quoted)" \
+    "\"${WDIR}Program Files\\Emu\\Tolvimer_alpha_25.exe\"" \
     "$(sed -n 's/^t=[0-9]* cmdline //p' "$emu/emulator_log.txt" 2>/dev/null | tr -d '\r')"
   expect_log "Program Files/Emu/emulator_log.txt" 'end reason=close'
   expect_true "Program.exe not started" test ! -e "$DIR/emulator_log.txt"

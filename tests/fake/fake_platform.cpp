@@ -38,11 +38,16 @@ const char* MessageName(std::uint32_t message, char (&buffer)[16]) {
 std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t mapType) {
   if (mapType == win::kMapVkToVsc) {
     switch (code) {
-      case win::kVkReturn: return 0x1C;
-      case win::kVkEscape: return 0x01;
-      case win::kVkAdd: return 0x4E;
-      case win::kVkSubtract: return 0x4A;
-      default: return 0;
+      case win::kVkReturn:
+        return 0x1C;
+      case win::kVkEscape:
+        return 0x01;
+      case win::kVkAdd:
+        return 0x4E;
+      case win::kVkSubtract:
+        return 0x4A;
+      default:
+        return 0;
     }
   }
   if (mapType == win::kMapVkToChar) {

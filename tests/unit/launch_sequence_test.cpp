@@ -66,12 +66,18 @@ TEST_F(LaunchTest, PreparationRunsItsStepsInTheirFixedOrder) {
   // The configuration is reset (both bytes written, the file closed) before
   // the desktop mode is touched, and the mode before the mount.
   const char* const steps[] = {
-      "WriteFile(file1, 0x31)",        "WriteFile(file2, 0x65)",
-      "SetFilePointer(file3, 12)",     "WriteFile(file3, 0x00)",
-      "SetFilePointer(file3, 13)",     "WriteFile(file3, 0x00)",
-      "CloseHandle(file3)",            "EnumDisplaySettings",
-      "ChangeDisplaySettings(800x600", "CreateProcess(\"\"C:\\Tools\\mount.exe\" -noicon -mount",
-      "WaitWithAutoPlaySuppressed(1000)", "CreateProcess(\"Tolvimer_alpha_25.exe\")",
+      "WriteFile(file1, 0x31)",
+      "WriteFile(file2, 0x65)",
+      "SetFilePointer(file3, 12)",
+      "WriteFile(file3, 0x00)",
+      "SetFilePointer(file3, 13)",
+      "WriteFile(file3, 0x00)",
+      "CloseHandle(file3)",
+      "EnumDisplaySettings",
+      "ChangeDisplaySettings(800x600",
+      "CreateProcess(\"\"C:\\Tools\\mount.exe\" -noicon -mount",
+      "WaitWithAutoPlaySuppressed(1000)",
+      "CreateProcess(\"Tolvimer_alpha_25.exe\")",
   };
   const Lines lines = os.Lines();
   std::size_t at = 0;
@@ -79,7 +85,8 @@ TEST_F(LaunchTest, PreparationRunsItsStepsInTheirFixedOrder) {
     at = IndexOf(lines, step, at);
     ASSERT_LT(at, lines.size()) << "no \"" << step << "\" after the steps before it";
   }
-  EXPECT_EQ(IndexOf(lines, "ChangeDisplaySettings", 0), IndexOf(lines, "ChangeDisplaySettings(800x600", 0))
+  EXPECT_EQ(IndexOf(lines, "ChangeDisplaySettings", 0),
+            IndexOf(lines, "ChangeDisplaySettings(800x600", 0))
       << "no mode change before the reset";
 }
 
