@@ -113,6 +113,16 @@ TEST(PlatformContract, ProfileReadOfAMissingFileGivesNothing) {
   EXPECT_FALSE(machine->FileExists(kSettingsFileName)) << "a read creates no file";
 }
 
+// The launcher's path scans take a lead byte and the byte after it as one
+// character. In every code page lead bytes lie above ASCII, so no separator
+// ('\\', '/', ':', '.') ever opens a double-byte character.
+TEST(PlatformContract, NoAsciiByteOpensADoubleByteCharacter) {
+  auto machine = MakeContractMachine();
+  for (int byte = 0; byte < 0x80; ++byte) {
+    EXPECT_FALSE(machine->os().IsDbcsLeadByte(static_cast<std::uint8_t>(byte))) << byte;
+  }
+}
+
 // --- Single-byte writes ---
 
 TEST(PlatformContract, OpeningAMissingFileForWritingFailsAndCreatesNothing) {
