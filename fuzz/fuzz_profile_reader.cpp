@@ -54,9 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(n <= readSize - 1, "answer longer than size - 1");
   Check(out[n] == '\0', "answer not terminated");
-  // A file with a UTF-8 byte-order mark is read converted to the ANSI code
-  // page, so only a file without one answers with pieces of its own bytes.
-  const bool converted = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  // A UTF-16LE file is read converted to the ANSI code page; any other file
+  // answers with pieces of its own bytes.
+  const bool converted = tolvimer::DetectProfileEncoding(file.get(), text.size()) ==
+                         tolvimer::ProfileEncoding::kUtf16Le;
   Check(n == 0 || converted || text.find(std::string(out.get(), n)) != std::string::npos,
         "answer is not a piece of the text");
 

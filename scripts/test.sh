@@ -51,9 +51,10 @@ cmake --build --preset "$WINE_BUILD" --target package >/dev/null
 bash tests/package/check_package.sh "build/$WINE_BUILD"
 
 echo "== settings reads under Wine against the project's reader" \
-  "(the differential table, $WINE_BUILD)"
+  "(the differential table, then random files; $WINE_BUILD)"
 bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/profile_probe.exe" \
-  "build/$WINE_BUILD/tests/profile_cases/wine"
+  "build/$WINE_BUILD/tests/profile_cases/wine" \
+  --plan "build/$WINE_BUILD/tools/plan/tolvimer_plan.exe"
 
 echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
 bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" "build/$WINE_BUILD/e2e"

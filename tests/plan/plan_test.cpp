@@ -131,6 +131,56 @@ TEST_F(PlanTest, AnEmptyImagePathDoesNothing) {
   EXPECT_TRUE(Tells("the launcher returns 0")) << output;
 }
 
+// A file saved as "Unicode" (UTF-16LE) in Notepad: read as the launcher reads
+// it, values converted to Windows-1252.
+std::string Utf16Le(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (const char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+// The same from UTF-16 code units, for characters beyond ASCII.
+std::string Utf16Le(const std::u16string& units) {
+  std::string out = "\xFF\xFE";
+  for (const char16_t unit : units) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+
+TEST_F(PlanTest, ReadsAUtf16LeFileAsTheLauncherDoes) {
+  EXPECT_EQ(Plan(Utf16Le("[General]\r\nRegion=usa\r\nScreen=800x600\r\n[Some Game]\r\n"
+                         "ZWrite=true\r\n")),
+            0)
+      << output;
+  EXPECT_TRUE(
+      Tells("[General] Region = \"usa\"\n"
+            "       -> write 0x31 ('1') at offset 106498"))
+      << output;
+  EXPECT_TRUE(
+      Tells("[General] Screen = \"800x600\" (read because [Some Game] has none)\n"
+            "        -> post command 32799"))
+      << output;
+  EXPECT_TRUE(Tells("[Some Game] ZWrite = \"true\"\n        -> post command 32792")) << output;
+  EXPECT_TRUE(Tells("No warnings.")) << output;
+}
+
+TEST_F(PlanTest, AUtf8MarkBeforeAnEmptyLine1CostsNothing) {
+  EXPECT_EQ(Plan("\xEF\xBB\xBF\n[General]\nRegion=jap\n[Some Game]\nZWrite=true\n"), 0) << output;
+  EXPECT_TRUE(Tells("[General] Region = \"jap\"")) << output;
+  EXPECT_EQ(Plan("\xEF\xBB\xBF; settings\n[General]\nRegion=jap\n[Some Game]\nZWrite=true\n"), 0)
+      << output;
+}
+
+TEST_F(PlanTest, TheKeysBeforeAnyHeaderAreTheGameSectionOfAnImageWithoutAName) {
+  EXPECT_EQ(Plan("ZWrite=true\n[General]\nRegion=jap\n", "D:\\.cdi"), 0) << output;
+  EXPECT_TRUE(Tells("[] ZWrite = \"true\"\n        -> post command 32792")) << output;
+}
+
 TEST_F(PlanTest, PlansTheSameTwiceInOneProcess) {
   // The launcher's program-wide state (the exit key) starts afresh each time.
   Plan("[General]\nExit=65\n");
@@ -188,10 +238,54 @@ TEST_F(PlanTest, WarningsTable) {
        "Region=usa\n[General]\nRegion=jap\nregion=euro\n" + game + "[general]\nDrive=E\n",
        "",
        {},
-       {"line 1: Region stands before any section: it is never read",
+       {"line 1: Region stands before any section: it is read only as a game key of an image "
+        "without a name, such as D:\\.cdi",
         "line 4: [General] region appears a second time in [General]: only the first is read",
         "line 7: [general] appears a second time: only its first appearance is read, so nothing "
         "in this one has an effect"}},
+      {"a UTF-8 byte-order mark before the header on line 1",
+       "\xEF\xBB\xBF[General]\nRegion=jap\nDrive=E\n" + game,
+       "",
+       {},
+       {"line 1: the file starts with a UTF-8 byte-order mark, which Windows does not "
+        "recognise, so [General] on line 1 is not read on Windows and its keys have no effect "
+        "(Wine reads such a file, so a trial under Wine does not show this); save the file as "
+        "ANSI or as \"Unicode\" (UTF-16 LE) in Notepad, or leave line 1 empty"}},
+      {"a UTF-8 byte-order mark before the game section on line 1",
+       "\xEF\xBB\xBF[Some Game]\nCPU=100\n[General]\nRegion=jap\n",
+       "",
+       {},
+       {"line 1: the file starts with a UTF-8 byte-order mark, which Windows does not "
+        "recognise, so [Some Game] on line 1 is not read on Windows and its keys have no effect "
+        "(Wine reads such a file, so a trial under Wine does not show this); save the file as "
+        "ANSI or as \"Unicode\" (UTF-16 LE) in Notepad, or leave line 1 empty",
+        "the settings file has no section [Some Game]: every game key is absent (it has no game "
+        "section at all)"}},
+      {"a UTF-8 byte-order mark before a key on line 1",
+       "\xEF\xBB\xBFRegion=jap\n[General]\nDrive=E\n" + game,
+       "",
+       {},
+       {"line 1: the file starts with a UTF-8 byte-order mark, which Windows does not "
+        "recognise, so the key Region on line 1 is not read on Windows (Wine reads such a "
+        "file, so a trial under Wine does not show this); save the file as ANSI or as "
+        "\"Unicode\" (UTF-16 LE) in Notepad, or leave line 1 empty"}},
+      {"a UTF-16 big-endian byte-order mark",
+       std::string("\xFE\xFF\0[\0G\0]\0\n\0R\0=\0x", 16),
+       "",
+       {},
+       {"the file starts with a UTF-16 big-endian byte-order mark, which Windows does not "
+        "recognise: it reads the file as plain bytes and finds no setting in it, so every key "
+        "is absent (Wine reads such a file, so a trial under Wine does not show this); save the "
+        "file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad"}},
+      {"names with characters that Windows-1252 lacks in a UTF-16LE file",
+       Utf16Le(u"[General]\nRegion=usa\n\u0100Drive=E\n[Some Game]\nCPU=100\n"
+               u"[\u0108afe]\nCPU=100\n"),
+       "",
+       {},
+       {"line 3: [General] ADrive holds characters that Windows-1252 lacks (shown here "
+        "converted): the launcher asks for names in Windows-1252, so this key is never read",
+        "line 6: [Cafe] holds characters that Windows-1252 lacks (shown here converted): the "
+        "launcher asks for names in Windows-1252, so this section is never read"}},
       {"a game section that does not exist",
        "[General]\nRegion=usa\n[Some Gam]\nCPU=100\n[Other Game]\nCPU=100\n",
        "",

@@ -1,17 +1,37 @@
 #!/usr/bin/env bash
 # Reads every case of the differential table with Wine's
 # GetPrivateProfileStringA, through the launcher's own settings code, and
-# compares the answers with the table.
-#   wine_check.sh PROBE_EXE WORK_DIR [--print]
+# compares the answers with the table; then runs the randomized differential
+# of the project's reader against the same system reads (a fixed seed, 4,000
+# files, about a minute).
+#   wine_check.sh PROBE_EXE WORK_DIR [--print | --long] [--seed N] [--plan PLAN_EXE]
 # Each case file is laid out as "tolvimer_launch.ini" beside its own copy of
 # the probe, as the launcher finds its settings. The Wine prefix lives in
 # WORK_DIR/prefix (created once); one wineserver is kept up for the run and
-# ended by its pid. --print shows what Wine read instead of comparing.
+# ended by its pid. --print shows what Wine read for the table instead of
+# comparing (and skips the random files); --long reads 100,000 random files.
+# --plan also runs the Windows tolvimer_plan on a file with a UTF-8
+# byte-order mark: it must show what the system (here Wine) reads, and warn
+# that Windows reads it otherwise.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 probe=$1
 work=$2
-mode=${3:-}
+shift 2
+mode=
+seed=1
+count=4000
+plan=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --print) mode=--print ;;
+    --long) count=100000 ;;
+    --seed) seed=$2; shift ;;
+    --plan) plan=$2; shift ;;
+    *) echo "wine_check: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
@@ -66,5 +86,37 @@ if [ "$failed" = 0 ]; then
   [ "$mode" = --print ] || echo "wine_check: every read matches the table"
 else
   echo "wine_check: Wine's reads differ from the table (see above)"
+fi
+[ "$mode" = --print ] && exit "$failed"
+
+dir=$work/run/random
+rm -rf "$dir"
+mkdir -p "$dir"
+cp "$probe" "$dir/profile_probe.exe"
+timeout $((count / 20 + 300)) wine "$dir/profile_probe.exe" --random "$seed" "$count" \
+  >"$dir/answers.txt" 2>&1 </dev/null
+status=$?
+tr -d '\r' <"$dir/answers.txt"
+if [ "$status" != 0 ]; then
+  echo "wine_check: the randomized differential failed (status $status)"
+  failed=1
+fi
+
+if [ -n "$plan" ]; then
+  dir=$work/run/plan
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$plan" "$dir/tolvimer_plan.exe"
+  cp "$here/files/bom_utf8.ini" "$dir/tolvimer_launch.ini"
+  timeout 60 wine "$dir/tolvimer_plan.exe" 'D:\Some Game.cdi' >"$dir/plan.out" 2>&1 </dev/null
+  tr -d '\r' <"$dir/plan.out" >"$dir/plan.txt"
+  if grep -q '\[General\] Region = "jap"' "$dir/plan.txt" &&
+    grep -q 'UTF-8 byte-order mark, which Windows does not recognise' "$dir/plan.txt"; then
+    echo "wine_check: tolvimer_plan.exe reads through the system and warns about the mark"
+  else
+    cat "$dir/plan.txt"
+    echo "wine_check: tolvimer_plan.exe does not show the system's reads with the warning"
+    failed=1
+  fi
 fi
 exit "$failed"

@@ -34,9 +34,14 @@ TEST(ProfileReaderTest, FollowsTheWindowsProfileRules) {
       {"[General]\n#Region=jap\n", "General", "#Region", "jap"},
       {"[General]\nRegion\nDrive=E\n", "General", "Drive", "E"},
       {"[General]\nRegion=jap ; comment\n", "General", "Region", "jap ; comment"},
-      {"\xEF\xBB\xBF[General]\nRegion=jap\n", "General", "Region", "jap"},
+      {"\xEF\xBB\xBF[General]\nRegion=jap\n", "General", "Region", ""},
+      {"\xEF\xBB\xBF\n[General]\nRegion=jap\n", "General", "Region", "jap"},
+      {std::string("\xFF\xFE[\0G\0]\0\n\0R\0=\0\x01\x01", 16), "g", "r", "a"},
+      {"Region=jap\n[General]\n", "", "Region", "jap"},
+      {"[General]\n;Region=jap\n", "General", ";Region", "jap"},
       {"[Other]\nRegion=jap\n", "General", "Region", ""},
       {"Region=jap\n[General]\n", "General", "Region", ""},
+      {std::string("[General]\nRegion=jap\0usa\n", 22), "General", "Region", "jap"},
       {"[General]\nExe=C:\\a=b.exe\n", "General", "Exe", "C:\\a=b.exe"},
   };
   for (const Case& c : cases) {

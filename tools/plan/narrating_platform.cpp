@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "launch/settings.h"
-#include "platform/profile_reader.h"
 #include "tools/plan/setting_catalogue.h"
+#include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
 namespace {
@@ -170,10 +170,7 @@ std::uint32_t NarratingPlatform::GetProfileString(const char* section, const cha
                                                   std::uint32_t size, const char* path) {
   if (size > 0) out[0] = '\0';
   std::uint32_t n = 0;
-  if (input_.settingsFound && path == folder_ + kSettingsFileName) {
-    n = ReadProfileString(input_.settingsText.data(), input_.settingsText.size(), section, key, out,
-                          size);
-  }
+  if (path == folder_ + kSettingsFileName) n = ReadPlanSetting(input_, section, key, out, size);
   const bool present = n != 0 && out[0] != '\0';
   const std::string id = LowerAscii(std::string(section) + "/" + key);
   int earlier = 0;

@@ -7,6 +7,7 @@
 #include "platform/profile_reader.h"
 #include "tools/plan/profile_listing.h"
 #include "tools/plan/setting_catalogue.h"
+#include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
 namespace {
@@ -16,8 +17,7 @@ std::string Line(int line) { return "line " + std::to_string(line) + ": "; }
 // The value a read of the key gives, as the launcher would see it.
 std::string ValueOf(const PlanInput& input, const std::string& section, const std::string& key) {
   char out[kSettingReadSize + 1];
-  ReadProfileString(input.settingsText.data(), input.settingsText.size(), section.c_str(),
-                    key.c_str(), out, kSettingReadSize);
+  ReadPlanSetting(input, section.c_str(), key.c_str(), out, kSettingReadSize);
   return out;
 }
 
@@ -47,27 +47,95 @@ std::string ValueProblem(const KnownKey& known, SectionKind where, const std::st
   }
 }
 
-void CheckKeys(const PlanInput& input, std::vector<std::string>& warnings) {
+// What a byte-order mark that Windows does not recognise costs.
+enum class MarkCost {
+  kNothing,
+  kLine1Key,      // the key on line 1
+  kLine1Section,  // the header on line 1 and the keys of its section
+  kEverything,    // every setting
+};
+
+// Said of a name in a UTF-16LE file, shown converted to Windows-1252.
+constexpr char kLacking[] =
+    " holds characters that Windows-1252 lacks (shown here converted): the launcher asks for "
+    "names in Windows-1252, so this ";
+
+constexpr char kSaveAs[] = "save the file as ANSI or as \"Unicode\" (UTF-16 LE) in Notepad";
+constexpr char kWineReadsIt[] =
+    " (Wine reads such a file, so a trial under Wine does not show this)";
+
+MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) {
+  const IgnoredMark mark = FindIgnoredMark(input.settingsText.data(), input.settingsText.size());
+  if (mark == IgnoredMark::kUtf16Be) {
+    warnings.push_back(
+        std::string("the file starts with a UTF-16 big-endian byte-order mark, which Windows "
+                    "does not recognise: it reads the file as plain bytes and finds no setting "
+                    "in it, so every key is absent") +
+        kWineReadsIt + "; " + kSaveAs);
+    return MarkCost::kEverything;
+  }
+  if (mark != IgnoredMark::kUtf8) return MarkCost::kNothing;
+  // Line 1 as the user wrote it: the mark's three bytes are the start of a
+  // key of the section "" or of no line at all.
   const std::vector<ListedSection> sections = ListProfile(input.settingsText);
-  std::vector<std::string> seenSections;
+  for (const ListedKey& key : sections[0].keys) {
+    if (key.line != 1) continue;
+    const std::string written = key.name.substr(3);
+    // A line 1 of the mark alone or of a comment loses nothing.
+    if (written.empty() || written[0] == ';') return MarkCost::kLine1Key;
+    const std::size_t close = written.rfind(']');
+    const bool header = written[0] == '[' && close != std::string::npos;
+    const std::string what = header ? "[" + written.substr(1, close - 1) +
+                                          "] on line 1 is not read on Windows and "
+                                          "its keys have no effect"
+                                    : "the key " + written + " on line 1 is not read on Windows";
+    warnings.push_back(
+        "line 1: the file starts with a UTF-8 byte-order mark, which Windows does not "
+        "recognise, so " +
+        what + kWineReadsIt + "; " + kSaveAs + ", or leave line 1 empty");
+    return header ? MarkCost::kLine1Section : MarkCost::kLine1Key;
+  }
+  return MarkCost::kNothing;
+}
+
+void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost markCost,
+               std::vector<std::string>& warnings) {
+  const std::vector<ListedSection> sections = ListProfile(input.settingsText);
+  std::vector<std::string> seenSections(1);  // "" is the section before any header
   for (const ListedSection& section : sections) {
     const std::string label = "[" + section.name + "]";
-    const bool outside = section.line == 0;
-    const bool duplicate = !outside && std::find(seenSections.begin(), seenSections.end(),
-                                                 LowerAscii(section.name)) != seenSections.end();
+    // The keys before any header are the section "", the game section of an
+    // image without a name (D:\.cdi).
+    const bool outside = section.line == 0 && !gameSection.empty();
+    // The keys the mark warning has told of.
+    if (outside && markCost == MarkCost::kLine1Section) continue;
+    if (section.unreadable) {
+      warnings.push_back(Line(section.line) + label + kLacking + "section is never read");
+      continue;
+    }
+    const bool duplicate =
+        section.line != 0 && std::find(seenSections.begin(), seenSections.end(),
+                                       LowerAscii(section.name)) != seenSections.end();
     if (duplicate) {
       warnings.push_back(Line(section.line) + label +
                          " appears a second time: only its first appearance is read, so "
                          "nothing in this one has an effect");
       continue;
     }
-    if (!outside) seenSections.push_back(LowerAscii(section.name));
+    if (section.line != 0) seenSections.push_back(LowerAscii(section.name));
     const SectionKind kind = SectionKindOf(section.name);
     std::vector<std::string> seenKeys;
     for (const ListedKey& key : section.keys) {
-      const std::string where = Line(key.line) + (outside ? "" : label + " ") + key.name;
+      const std::string where = Line(key.line) + (section.line == 0 ? "" : label + " ") + key.name;
+      if (outside && key.line == 1 && markCost == MarkCost::kLine1Key) continue;
+      if (key.unreadable) {
+        warnings.push_back(where + kLacking + "key is never read");
+        continue;
+      }
       if (outside) {
-        warnings.push_back(where + " stands before any section: it is never read");
+        warnings.push_back(where +
+                           " stands before any section: it is read only as a game key of an "
+                           "image without a name, such as D:\\.cdi");
         continue;
       }
       if (std::find(seenKeys.begin(), seenKeys.end(), LowerAscii(key.name)) != seenKeys.end()) {
@@ -104,7 +172,11 @@ void CheckGameSection(const PlanInput& input, const std::string& gameSection,
   std::string closest;
   std::size_t best = static_cast<std::size_t>(-1);
   for (const ListedSection& section : ListProfile(input.settingsText)) {
-    if (section.line == 0 || SectionKindOf(section.name) != SectionKind::kGame) continue;
+    if (section.line == 0) {
+      if (gameSection.empty() && !section.keys.empty()) return;
+      continue;
+    }
+    if (section.unreadable || SectionKindOf(section.name) != SectionKind::kGame) continue;
     if (IsWord(section.name.c_str(), gameSection.c_str())) return;
     const std::size_t distance = EditDistance(LowerAscii(section.name), LowerAscii(gameSection));
     if (distance < best) {
@@ -212,8 +284,11 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
   if (!input.settingsFound) {
     warnings.push_back("there is no settings file " + input.settingsPath + ": every key is absent");
   } else {
-    CheckKeys(input, warnings);
-    CheckGameSection(input, gameSection, warnings);
+    const MarkCost markCost = CheckMarks(input, warnings);
+    if (markCost != MarkCost::kEverything) {
+      CheckKeys(input, gameSection, markCost, warnings);
+      CheckGameSection(input, gameSection, warnings);
+    }
   }
   CheckRun(input, facts, warnings);
   CheckEmulator(input, facts, warnings);

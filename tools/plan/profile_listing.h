@@ -12,14 +12,23 @@ struct ListedKey {
   std::string name;
   bool hasValue = false;  // the line has '='
   int line = 0;
+  // The name holds characters that Windows-1252 lacks (in a UTF-16LE file):
+  // no read, which asks in Windows-1252, can match it.
+  bool unreadable = false;
 };
 
 struct ListedSection {
   std::string name;  // empty for the lines before the first section
   int line = 0;
   std::vector<ListedKey> keys;
+  bool unreadable = false;  // as for a key
 };
 
-std::vector<ListedSection> ListProfile(const std::string& text);
+std::vector<ListedSection> ListProfile(const std::string& file);
+
+// The file's text in Windows-1252: a UTF-16LE file converted as Windows
+// converts it (then `lacking`, if given, gets for each character whether
+// Windows-1252 lacks it), any other file as it is.
+std::string AsWindows1252(const std::string& file, std::vector<bool>* lacking = nullptr);
 
 }  // namespace tolvimer::plan
