@@ -117,10 +117,12 @@ class Platform {
   virtual bool WriteFileByte(OsHandle file, std::uint8_t byte) = 0;
   virtual bool CloseHandle(OsHandle handle) = 0;
   // CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL,
-  // STARTUPINFOA{cb = 68}, out). The command line must be writable.
+  // STARTUPINFOA{cb = its size, 68 in the 32-bit build}, out). The command
+  // line must be writable. On failure `out` is all zero.
   virtual bool CreateProcess(char* commandLine, ProcessRecord& out) = 0;
   virtual std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) = 0;
   virtual std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) = 0;
+  // GetExitCodeProcess; on failure `exitCode` keeps the value it had.
   virtual bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) = 0;
 
   // --- Windows and messages ---

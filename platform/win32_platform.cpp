@@ -66,6 +66,9 @@ BOOL CALLBACK DeviceEnumTrampoline(LPCDIDEVICEINSTANCEA instance, LPVOID context
 }
 
 static_assert(sizeof(DEVMODEA) <= sizeof(DisplayMode::native), "DEVMODEA must fit");
+#ifndef _WIN64
+static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record is 68 bytes");
+#endif
 static_assert(sizeof(JoyState) == sizeof(DIJOYSTATE), "JoyState must match DIJOYSTATE");
 
 }  // namespace
@@ -101,7 +104,7 @@ bool Win32Platform::CloseHandle(OsHandle handle) { return ::CloseHandle(AsHandle
 bool Win32Platform::CreateProcess(char* commandLine, ProcessRecord& out) {
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
-  startup.cb = 68;
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
   const BOOL started = ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr,
@@ -122,10 +125,12 @@ std::uint32_t Win32Platform::WaitForSingleObject(OsHandle handle, std::uint32_t 
 }
 
 bool Win32Platform::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
+  // A failed query leaves the caller's previous exit code, so that one
+  // failure is not taken for the end of the process.
   DWORD code = 0;
-  const BOOL ok = ::GetExitCodeProcess(AsHandle(process), &code);
+  if (!::GetExitCodeProcess(AsHandle(process), &code)) return false;
   exitCode = code;
-  return ok != 0;
+  return true;
 }
 
 bool Win32Platform::EnumWindows(WindowEnumCallback callback, std::intptr_t param) {

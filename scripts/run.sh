@@ -6,19 +6,23 @@
 # with its run log on. Shows the plan first, then the launcher's own log of
 # what it did: the settings each step read, the patched bytes, the mount
 # lines, the posted commands, the key taps, how play ended and the exit code.
-# Installs what it lacks first.
+# Installs what it lacks first. The launcher run is the shipped 32-bit one,
+# the file a user copies beside the emulator; where 32-bit Wine cannot be
+# installed it says so and runs the 64-bit twin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
 source scripts/packages.sh
+source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+choose_wine_build
 
-echo "Building (preset mingw-x86_64)..."
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 -j "$(nproc)" >/dev/null
+echo "Building (preset $WINE_BUILD)..."
+cmake --preset "$WINE_BUILD" >/dev/null
+cmake --build --preset "$WINE_BUILD" -j "$(nproc)" >/dev/null
 
-LAUNCHER_EXE=$REPO/build/mingw-x86_64/tolvimer_launch.exe
-STANDINS=$REPO/build/mingw-x86_64/e2e
+LAUNCHER_EXE=$REPO/build/$WINE_BUILD/tolvimer_launch.exe
+STANDINS=$REPO/build/$WINE_BUILD/e2e
 source tests/e2e/lib.sh
 set +e  # from here on every step reports for itself
 trap e2e_teardown EXIT
@@ -45,15 +49,15 @@ AtMs=3000
 Pad1Buttons=1 2
 EOF
 echo "The plan (tolvimer_plan, a dry run of the same launch: nothing is done):"
-timeout 30 wine "$REPO/build/mingw-x86_64/tools/plan/tolvimer_plan.exe" \
+timeout 30 wine "$REPO/build/$WINE_BUILD/tools/plan/tolvimer_plan.exe" \
   --settings "${WDIR}tolvimer_launch.ini" "$IMAGE" </dev/null || true
 echo
-echo "Running: tolvimer_launch.exe $IMAGE"
+echo "Running: tolvimer_launch.exe $IMAGE (build/$WINE_BUILD/tolvimer_launch.exe)"
 launch "$IMAGE" 30000
 
 echo
 # The sample folder outlives the run, for a closer look at the logs.
-SAMPLE_KEPT=$REPO/build/mingw-x86_64/sample-run
+SAMPLE_KEPT=$REPO/build/$WINE_BUILD/sample-run
 rm -rf "$SAMPLE_KEPT"
 cp -r "$DIR" "$SAMPLE_KEPT"
 echo "== What the launcher did: its run log, tolvimer_launch.log (the folder, with the"
@@ -64,3 +68,4 @@ else
   echo "  (no run log was written)"
 fi
 echo "Launcher exit code: $LAUNCH_CODE"
+[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"

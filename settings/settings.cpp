@@ -25,11 +25,14 @@ bool GetLauncherDirectory(Platform& os, char* directory, std::size_t capacity) {
   // terminator). Either way there is no directory to trust.
   if (length == 0 || length >= win::kMaxPath) return false;
   module[length] = '\0';
+  // The last backslash, scanning forward so that the trail byte of a
+  // double-byte character (0x5C in several code pages) is never taken for one.
   std::size_t keep = length;
-  for (std::size_t i = length; i > 0; --i) {
-    if (module[i - 1] == '\\') {
-      keep = i;
-      break;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (os.IsDbcsLeadByte(static_cast<std::uint8_t>(module[i])) && i + 1 < length) {
+      ++i;
+    } else if (module[i] == '\\') {
+      keep = i + 1;
     }
   }
   if (keep + 1 > capacity) return false;

@@ -1,4 +1,4 @@
-// A helper for the bad-input runs under Wine, built by run_badinput.sh:
+// A helper for the bad-input runs under Wine (run_badinput.sh):
 //   lock <path> <ms> <ready file>  holds the file open with no sharing for
 //                                  that long; creates the ready file once it holds
 //   crash                          dies of an access violation at once (the

@@ -19,9 +19,9 @@ trap e2e_teardown EXIT
 trap 'exit 130' INT TERM
 e2e_setup || { echo "Wine could not be started"; exit 1; }
 
-BAD_TOOL=$E2E_WORK/badinput_tool.exe
-x86_64-w64-mingw32-g++ -O1 -static -o "$BAD_TOOL" "$HERE/badinput_tool.cpp" ||
-  { echo "badinput_tool.exe could not be built"; exit 1; }
+# The locker and the crashing emulator, built with the stand-ins.
+BAD_TOOL=$STANDINS/badinput_tool.exe
+[ -f "$BAD_TOOL" ] || { echo "no $BAD_TOOL: build the Windows preset first"; exit 1; }
 
 IMAGE='D:\Images\Some Game.cdi'
 # What the harness, the stand-ins and this script may add to a launcher folder.
@@ -162,14 +162,9 @@ case_huge_settings() {
   new_folder huge_settings
   {
     printf '[General]\r\nRegion=usa\r\nDrive=E\r\n'
-    local n=0
     # About 10 MiB of game sections, the image's own one last.
-    yes 'ZWrite=true' | head -n 20 | paste -sd'\n' >"$E2E_WORK/keys.txt"
-    while [ $n -lt 40000 ]; do
-      printf '[Game %05d]\r\n' $n
-      cat "$E2E_WORK/keys.txt"
-      n=$((n + 1))
-    done | head -c $((10 * 1024 * 1024))
+    awk 'BEGIN { for (n = 0; n < 40000; n++) { printf "[Game %05d]\r\n", n
+                   for (k = 0; k < 20; k++) print "ZWrite=true" } }' | head -c $((10 * 1024 * 1024))
     printf '\r\n[Some Game]\r\nScreen=800x600\r\n'
   } | settings
   emulator_script 'Presses=27@800'

@@ -80,11 +80,13 @@ e2e_setup() {
   export DISPLAY=":$display"
   wait_for 10 test -e "/tmp/.X11-unix/X$display" || { e2e_log "Xvfb did not start"; return 1; }
 
-  local template="$STANDINS/wineprefix-template"
+  # E2E_PREFIX_TEMPLATE lets the runs of several builds share one template.
+  local template=${E2E_PREFIX_TEMPLATE:-$STANDINS/wineprefix-template}
+  mkdir -p "$(dirname "$template")"
   (
     flock -w 300 9 || exit 1
     make_prefix_template "$template"
-  ) 9>"$STANDINS/wineprefix-template.lock" || { e2e_log "no Wine prefix"; return 1; }
+  ) 9>"$template.lock" || { e2e_log "no Wine prefix"; return 1; }
   export WINEPREFIX="$E2E_WORK/prefix"
   cp -a "$template" "$WINEPREFIX"
 

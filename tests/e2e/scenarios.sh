@@ -8,6 +8,7 @@ SCENARIO_ORDER=(
   exit_code_259 full_command_table command_table_other_words force_full_takeover
   display_switch_restore autoplay_query mount_daemontools mount_alcohol120 quoted_image_path
   file_patches patches_with_files_held patch_files_missing settings_edited_during_play
+  emulator_path_with_blanks
 )
 
 IMAGE='D:\Images\Some Game.cdi'
@@ -640,4 +641,29 @@ EOF
   expect_true "desktop left at 640x480 (ForceFull no longer true)" desktop_is 640x480
   restore_desktop
   expect_true "desktop back at 1024x768 after the test's own restore" desktop_is 1024x768
+}
+
+scenario_emulator_path_with_blanks() {
+  new_folder emulator_path_with_blanks
+  # The emulator in "Program Files\Emu" below the launcher's folder, and a
+  # "Program.exe" in the folder itself: an unquoted command line would start
+  # that one, as Windows tries the text up to each blank in turn.
+  local emu="$DIR/Program Files/Emu"
+  mkdir -p "$emu"
+  mv "$DIR/Tolvimer_alpha_25.exe" "$emu/"
+  printf '[Emulator]\nPresses=27@800\n' >"$emu/emulator_script.ini"
+  cp "$STANDINS/stand_in_emulator.exe" "$DIR/Program.exe"
+  # The example file's line for such a path, moved to this folder.
+  local line
+  line=$(sed -n 's/^; *TolvimerExe=//p' "$REPO/examples/tolvimer_launch.ini" | tr -d '\r')
+  expect_eq "the example's emulator path with blanks" \
+    '""C:\Program Files\Emu\Tolvimer_alpha_25.exe""' "$line"
+  printf '[General]\nTolvimerExe=%s\n' "${line//'C:\'/"$WDIR"}" | settings
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_eq "emulator command line (quoted)" \
+    "\"${WDIR}Program Files\\Emu\\Tolvimer_alpha_25.exe\"" \
+    "$(sed -n 's/^t=[0-9]* cmdline //p' "$emu/emulator_log.txt" 2>/dev/null | tr -d '\r')"
+  expect_log "Program Files/Emu/emulator_log.txt" 'end reason=close'
+  expect_true "Program.exe not started" test ! -e "$DIR/emulator_log.txt"
 }

@@ -48,6 +48,33 @@ const char* MessageName(std::uint32_t message, char (&buffer)[16]) {
   return buffer;
 }
 
+// What Windows answers with a US keyboard for the keys the launcher maps:
+// the scan codes of its taps, and the characters of digit, letter and a few
+// control keys (the same number as the key); 0 for anything else.
+std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t mapType) {
+  if (mapType == win::kMapVkToVsc) {
+    switch (code) {
+      case win::kVkReturn:
+        return 0x1C;
+      case win::kVkEscape:
+        return 0x01;
+      case win::kVkAdd:
+        return 0x4E;
+      case win::kVkSubtract:
+        return 0x4A;
+      default:
+        return 0;
+    }
+  }
+  if (mapType == win::kMapVkToChar) {
+    const bool sameNumber = code == 0x08 || code == 0x09 || code == win::kVkReturn ||
+                            code == win::kVkEscape || code == 0x20 ||
+                            (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z');
+    return sameNumber ? code : 0;
+  }
+  return 0;
+}
+
 void FormatMode(const DisplayMode& mode, char (&buffer)[64]) {
   std::snprintf(buffer, sizeof buffer, "%ux%u %ubpp %uHz", mode.width, mode.height,
                 mode.bitsPerPixel, mode.frequency);
@@ -276,6 +303,7 @@ bool FakePlatform::CreateProcess(char* commandLine, ProcessRecord& out) {
     }
   }
   if (refused) {
+    out = ProcessRecord{};  // Windows fills nothing: the record stays zeroed
     Record("CreateProcess(\"%s\") = FALSE", commandLine);
     return false;
   }
@@ -437,13 +465,7 @@ std::uint32_t FakePlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mapT
   std::uint32_t result = 0;
   if (!Failing("MapVirtualKey")) {
     auto it = keyMap.find({code, mapType});
-    if (it != keyMap.end()) {
-      result = it->second;
-    } else if (mapType == win::kMapVkToVsc) {
-      result = code | 0x100;
-    } else if (mapType == win::kMapVkToChar) {
-      result = code;
-    }
+    result = it != keyMap.end() ? it->second : UsKeyboardMap(code, mapType);
   }
   Record("MapVirtualKey(%u, %u) = 0x%X", code, mapType, result);
   return result;

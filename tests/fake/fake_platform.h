@@ -46,8 +46,8 @@ class FakePlatform : public Platform {
   // Answers given in turn; the last one repeats when the script runs out.
   std::vector<std::uint32_t> exitCodes{0};
   std::vector<std::int16_t> asyncKeyStates{0};
-  // MapVirtualKey answers: by (code, type); unlisted codes give the code
-  // itself for type 2 and (code | 0x100) for type 0.
+  // MapVirtualKey answers: by (code, type); unlisted codes give what Windows
+  // gives with a US keyboard for the launcher's keys, and 0 for others.
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> keyMap;
   int screenWidth = 1024;
   int screenHeight = 768;

@@ -106,10 +106,6 @@ TEST(TwoFacesTest, ThePlanAndTheLogNameTheSameStepsWithTheSameSettings) {
     }
     ASSERT_NE(scenario, nullptr) << c.scenario;
     FakePlatform os;
-    // The keyboard layout the dry run assumes.
-    os.keyMap[{13, 0}] = 0x1C;
-    os.keyMap[{107, 0}] = 0x4E;
-    os.keyMap[{109, 0}] = 0x4A;
     ResetLauncherState();
     scenario->setUp(os);
     if (c.settingsText != nullptr) {

@@ -239,6 +239,16 @@ TEST_F(LaunchTest, RunWithoutDriveStillClearsTheResetBytes) {
   EXPECT_EQ(os.files[kConfig], With(With(Bytes(64, 0xAA), 12, 0), 13, 0));
 }
 
+TEST_F(LaunchTest, RegionPatchOfAShortFlashImageLengthensItToTheRegionByte) {
+  os.files[kFlash] = Bytes(16, 0xAA);
+  os.settingsText = "[General]\nRegion=euro\n";
+  EXPECT_EQ(Run(), 1);
+  const Bytes& flash = os.files[kFlash];
+  ASSERT_EQ(flash.size(), 106499u);
+  EXPECT_EQ(flash[106498], 0x32);
+  EXPECT_EQ(Bytes(flash.begin(), flash.begin() + 16), Bytes(16, 0xAA));
+}
+
 TEST_F(LaunchTest, RunGoesOnWhenTheEmulatorFilesCannotBeOpened) {
   AddEmulatorFiles(os);
   os.Fail("CreateFile");

@@ -79,6 +79,35 @@ TEST(LauncherDirectoryTest, CutsAfterLastBackslashAndRefusesPathsThatDoNotFit) {
   }
 }
 
+TEST(LauncherDirectoryTest, TrailByteOfADoubleByteCharacterIsNoBackslash) {
+  struct Case {
+    std::string module;
+    bool leadByte83;  // 0x83 opens a double-byte character (as in code page 932)
+    std::string directory;
+  } cases[] = {
+      {"C:\\Emu\\launch\x83\x5C.exe", true, "C:\\Emu\\"},
+      {"C:\\Emu\\\x83\x5C", true, "C:\\Emu\\"},
+      {"C:\\Emu\x83\x5C\\launch.exe", true, "C:\\Emu\x83\x5C\\"},
+      {"C:\\Emu\\launch\x83", true, "C:\\Emu\\"},  // a lead byte last stays a byte
+      {"C:\\Emu\\launch\x83\x5C.exe", false, "C:\\Emu\\launch\x83\x5C"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform os;
+    os.modulePath = c.module;
+    os.leadBytes[0x83] = c.leadByte83;
+    char directory[kPathBufferSize];
+    EXPECT_TRUE(GetLauncherDirectory(os, directory, sizeof directory)) << c.module;
+    EXPECT_EQ(directory, c.directory) << c.module;
+  }
+  // The settings file is then the one beside the launcher.
+  FakePlatform os;
+  os.modulePath = "C:\\Emu\\launch\x83\x5C.exe";
+  os.leadBytes[0x83] = true;
+  Settings settings(os);
+  ASSERT_TRUE(settings.Locate());
+  EXPECT_STREQ(settings.path(), "C:\\Emu\\tolvimer_launch.ini");
+}
+
 TEST(SettingsTest, PathIsLauncherDirectoryPlusFileNameOrNothingWhenTooLong) {
   FakePlatform os;
   Settings settings(os);

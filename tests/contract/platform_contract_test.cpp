@@ -1,0 +1,329 @@
+// The platform contract: what the launcher expects of the platform interface,
+// checked on the machine of the build it runs in. Natively that is the
+// recording fake, which the unit tests trust to behave like Windows; under
+// Wine it is the real Win32 platform (i686 and x86_64). A row that passes on
+// one and fails on the other marks a place where the fake and Windows part.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+#include "tests/contract/contract_machine.h"
+#include "tests/profile_cases/case_table.h"
+
+namespace tolvimer::contract {
+
+std::string profileCasesDir;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Pattern(std::size_t length) {
+  Bytes bytes(length);
+  for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
+  return bytes;
+}
+
+// --- Module path ---
+
+TEST(PlatformContract, ModulePathFitsWithItsTerminatorOrIsCutToTheCapacity) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  char whole[win::kMaxPath + 8] = {};
+  const std::uint32_t length = os.GetModuleFileName(whole, win::kMaxPath);
+  ASSERT_GT(length, 5u);
+  ASSERT_LT(length, win::kMaxPath);
+  EXPECT_EQ(std::strlen(whole), length) << "terminated right after the path";
+  EXPECT_NE(std::strchr(whole, '\\'), nullptr) << whole << ": a full path";
+  EXPECT_EQ(std::strcmp(whole + length - 4, ".exe"), 0) << whole;
+
+  struct Case {
+    const char* what;
+    std::uint32_t capacity;
+  } cases[] = {
+      {"room to spare", win::kMaxPath},
+      {"exactly the path and its terminator", length + 1},
+      {"one short: cut", length},
+      {"five: cut", 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    char buffer[win::kMaxPath + 8];
+    std::memset(buffer, '#', sizeof buffer);
+    const std::uint32_t count = os.GetModuleFileName(buffer, c.capacity);
+    EXPECT_EQ(buffer[c.capacity], '#') << "nothing is written past the capacity";
+    if (c.capacity > length) {
+      EXPECT_EQ(count, length);
+      EXPECT_STREQ(buffer, whole);
+      continue;
+    }
+    // Cut: the count is the capacity; the bytes are the path's first ones,
+    // and the last is either the path's next byte (no terminator, as Windows
+    // XP and Wine do) or a terminator (as later Windows does). The launcher
+    // trusts neither: a count equal to the capacity means "cut".
+    EXPECT_EQ(count, c.capacity);
+    EXPECT_EQ(std::string(buffer, c.capacity - 1), std::string(whole, c.capacity - 1));
+    const char last = buffer[c.capacity - 1];
+    EXPECT_TRUE(last == whole[c.capacity - 1] || last == '\0') << "last byte " << int(last);
+  }
+}
+
+// --- Settings reads ---
+
+TEST(PlatformContract, ProfileReadsGiveTheDifferentialTableAnswers) {
+  const std::set<std::string> files = {"quotes.ini", "blanks.ini", "comments.ini",
+                                       "long_value.ini"};
+  const auto cases = profile_cases::LoadCases(profileCasesDir + "/cases.txt");
+  int reads = 0;
+  for (const std::string& file : files) {
+    auto machine = MakeContractMachine();
+    const std::string text = profile_cases::ReadWholeFile(profileCasesDir + "/files/" + file);
+    ASSERT_FALSE(text.empty()) << file << " in " << profileCasesDir;
+    machine->PutFile(kSettingsFileName, Bytes(text.begin(), text.end()));
+    const std::string path = machine->FilePath(kSettingsFileName);
+    for (const profile_cases::Case& c : cases) {
+      if (c.file != file) continue;
+      ++reads;
+      char out[kPathBufferSize];
+      std::memset(out, '#', sizeof out);
+      const std::uint32_t count = machine->os().GetProfileString(
+          c.section.c_str(), c.key.c_str(), out, kSettingReadSize, path.c_str());
+      EXPECT_EQ(profile_cases::Escape(out), profile_cases::Escape(c.expected))
+          << file << " [" << profile_cases::Escape(c.section) << "] "
+          << profile_cases::Escape(c.key) << " (cases.txt line " << c.line << ")";
+      EXPECT_EQ(count, std::strlen(out)) << "count of cases.txt line " << c.line;
+    }
+  }
+  EXPECT_GT(reads, 20) << "the table's rows for these files did not load";
+}
+
+TEST(PlatformContract, ProfileReadOfAMissingFileGivesNothing) {
+  auto machine = MakeContractMachine();
+  char out[kPathBufferSize];
+  std::memset(out, '#', sizeof out);
+  const std::string path = machine->FilePath(kSettingsFileName);
+  EXPECT_EQ(
+      machine->os().GetProfileString("General", "Region", out, kSettingReadSize, path.c_str()), 0u);
+  EXPECT_STREQ(out, "");
+  EXPECT_FALSE(machine->FileExists(kSettingsFileName)) << "a read creates no file";
+}
+
+// The launcher's path scans take a lead byte and the byte after it as one
+// character. In every code page lead bytes lie above ASCII, so no separator
+// ('\\', '/', ':', '.') ever opens a double-byte character.
+TEST(PlatformContract, NoAsciiByteOpensADoubleByteCharacter) {
+  auto machine = MakeContractMachine();
+  for (int byte = 0; byte < 0x80; ++byte) {
+    EXPECT_FALSE(machine->os().IsDbcsLeadByte(static_cast<std::uint8_t>(byte))) << byte;
+  }
+}
+
+// --- Single-byte writes ---
+
+TEST(PlatformContract, OpeningAMissingFileForWritingFailsAndCreatesNothing) {
+  auto machine = MakeContractMachine();
+  const std::string path = machine->FilePath("dc_flash.bin");
+  EXPECT_EQ(machine->os().OpenFileForWrite(path.c_str()), 0u);
+  EXPECT_FALSE(machine->FileExists("dc_flash.bin"));
+}
+
+TEST(PlatformContract, OneByteWrittenAtAnOffsetChangesThatByteOrLengthensTheFile) {
+  struct Case {
+    std::size_t length;
+    std::int32_t offset;
+  } cases[] = {
+      {32, 4},       // inside: the drive letter byte
+      {32, 31},      // the last byte
+      {32, 32},      // right at the end
+      {10, 100},     // past the end of a short file
+      {0, 5},        // an empty file
+      {16, 106498},  // the region byte of a short flash image
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("length " + std::to_string(c.length) + ", offset " + std::to_string(c.offset));
+    auto machine = MakeContractMachine();
+    Platform& os = machine->os();
+    const Bytes before = Pattern(c.length);
+    machine->PutFile("data.bin", before);
+    const OsHandle file = os.OpenFileForWrite(machine->FilePath("data.bin").c_str());
+    ASSERT_NE(file, 0u);
+    EXPECT_TRUE(os.SetFilePointer(file, c.offset));
+    EXPECT_TRUE(os.WriteFileByte(file, 0x5A));
+    EXPECT_TRUE(os.CloseHandle(file));
+    const Bytes after = machine->FileBytes("data.bin");
+    const std::size_t offset = static_cast<std::size_t>(c.offset);
+    ASSERT_EQ(after.size(), std::max(c.length, offset + 1));
+    EXPECT_EQ(after[offset], 0x5A);
+    for (std::size_t i = 0; i < c.length; ++i) {
+      if (i != offset) {
+        ASSERT_EQ(after[i], before[i]) << "byte " << i;
+      }
+    }
+  }
+}
+
+// --- Processes ---
+
+TEST(PlatformContract, AProgramThatCannotBeStartedGivesFalseAndAZeroedRecord) {
+  auto machine = MakeContractMachine();
+  std::string commandLine = machine->MissingProgram();
+  ProcessRecord record;
+  record.process = 0x5151;
+  record.thread = 0x5252;
+  record.processId = 0x5353;
+  record.threadId = 0x5454;
+  EXPECT_FALSE(machine->os().CreateProcess(&commandLine[0], record));
+  EXPECT_EQ(record.process, 0u);
+  EXPECT_EQ(record.thread, 0u);
+  EXPECT_EQ(record.processId, 0u);
+  EXPECT_EQ(record.threadId, 0u);
+}
+
+TEST(PlatformContract, ExitCodeIsStillActiveWhileRunningAndTheProgramsOwnOnceEnded) {
+  {
+    auto machine = MakeContractMachine();
+    std::string commandLine = machine->RunningProgram();
+    ProcessRecord running;
+    ASSERT_TRUE(machine->os().CreateProcess(&commandLine[0], running));
+    EXPECT_NE(running.process, 0u);
+    EXPECT_NE(running.thread, 0u);
+    EXPECT_NE(running.processId, 0u);
+    std::uint32_t code = 0;
+    EXPECT_TRUE(machine->os().GetExitCodeProcess(running.process, code));
+    EXPECT_EQ(code, win::kStillActive);
+    machine->EndProgram(running);
+  }
+  for (const std::uint32_t ownCode : {0u, 7u}) {
+    SCOPED_TRACE("exit code " + std::to_string(ownCode));
+    auto machine = MakeContractMachine();
+    std::string commandLine = machine->EndingProgram(ownCode);
+    ProcessRecord ended;
+    ASSERT_TRUE(machine->os().CreateProcess(&commandLine[0], ended));
+    machine->AwaitEnd(ended);
+    std::uint32_t code = win::kStillActive;
+    EXPECT_TRUE(machine->os().GetExitCodeProcess(ended.process, code));
+    EXPECT_EQ(code, ownCode);
+    machine->EndProgram(ended);
+  }
+}
+
+// The exit watch keeps the previous exit code when a query fails; a query
+// that wrote 0 instead would end the watch as if the emulator had ended.
+TEST(PlatformContract, AFailingExitCodeQueryLeavesThePreviousValue) {
+  for (const std::uint32_t previous : {win::kStillActive, 3u}) {
+    auto machine = MakeContractMachine();
+    const OsHandle process = machine->UnqueryableProcess();
+    std::uint32_t code = previous;
+    EXPECT_FALSE(machine->os().GetExitCodeProcess(process, code));
+    EXPECT_EQ(code, previous);
+  }
+}
+
+// --- Windows ---
+
+struct Offers {
+  int offered = 0;
+  int stopAt = 0;  // 0: never stop
+};
+
+bool CountAndMaybeStop(Platform&, WindowHandle window, std::intptr_t param) {
+  Offers& offers = *reinterpret_cast<Offers*>(param);
+  EXPECT_NE(window, 0u);
+  ++offers.offered;
+  return offers.offered != offers.stopAt;
+}
+
+TEST(PlatformContract, WindowEnumerationStopsWhenTheCallbackSaysStop) {
+  auto machine = MakeContractMachine();
+  machine->AddTopLevelWindows(3);
+  Offers all;
+  EXPECT_TRUE(machine->os().EnumWindows(CountAndMaybeStop, reinterpret_cast<std::intptr_t>(&all)));
+  ASSERT_GE(all.offered, 3);
+  for (const int stopAt : {1, 2}) {
+    Offers some;
+    some.stopAt = stopAt;
+    EXPECT_FALSE(
+        machine->os().EnumWindows(CountAndMaybeStop, reinterpret_cast<std::intptr_t>(&some)));
+    EXPECT_EQ(some.offered, stopAt);
+  }
+}
+
+struct OwnedWindows {
+  std::uint32_t processId = 0;
+  std::vector<std::pair<WindowHandle, std::uint32_t>> found;  // window, its thread id
+};
+
+bool CollectOwnedWindows(Platform& os, WindowHandle window, std::intptr_t param) {
+  OwnedWindows& owned = *reinterpret_cast<OwnedWindows*>(param);
+  std::uint32_t processId = 0;
+  const std::uint32_t threadId = os.GetWindowThreadProcessId(window, processId);
+  if (processId == owned.processId) owned.found.emplace_back(window, threadId);
+  return true;
+}
+
+// The emulator's window is found by the process id that the start gives.
+TEST(PlatformContract, AStartedProgramsWindowIsOwnedByTheIdsItsStartGave) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  std::string commandLine = machine->WindowProgram();
+  ProcessRecord program;
+  ASSERT_TRUE(os.CreateProcess(&commandLine[0], program));
+  os.WaitForInputIdle(program.process, 5000);
+  // The child here is a console program, for which the idle wait returns at
+  // once: give its window up to 10 s to appear.
+  OwnedWindows owned;
+  owned.processId = program.processId;
+  for (int tries = 0; tries < 100 && owned.found.empty(); ++tries) {
+    if (tries > 0) os.WaitForSingleObject(program.process, 100);
+    os.EnumWindows(CollectOwnedWindows, reinterpret_cast<std::intptr_t>(&owned));
+  }
+  // Its own window, and perhaps windows the system makes for the thread
+  // (Wine adds an input method window).
+  ASSERT_GE(owned.found.size(), 1u);
+  for (const auto& [window, threadId] : owned.found) {
+    EXPECT_EQ(threadId, program.threadId) << "made by the program's first thread";
+  }
+  machine->EndProgram(program);
+}
+
+// --- Keys ---
+
+TEST(PlatformContract, MapVirtualKeyGivesTheScanCodesAndCharactersOfTheLaunchersKeys) {
+  struct Case {
+    std::uint32_t code;
+    std::uint32_t mapType;
+    std::uint32_t expected;
+  } cases[] = {
+      // The scan codes of the taps: Enter, keypad plus, keypad minus.
+      {win::kVkReturn, win::kMapVkToVsc, 0x1C},
+      {win::kVkAdd, win::kMapVkToVsc, 0x4E},
+      {win::kVkSubtract, win::kMapVkToVsc, 0x4A},
+      {win::kVkEscape, win::kMapVkToVsc, 0x01},
+      // The exit key's character: the same number for Escape, Enter, Space,
+      // Backspace, Tab, digits and letters; nothing for a key without one.
+      {win::kVkEscape, win::kMapVkToChar, 0x1B},
+      {win::kVkReturn, win::kMapVkToChar, 0x0D},
+      {0x20, win::kMapVkToChar, 0x20},
+      {0x08, win::kMapVkToChar, 0x08},  // Backspace
+      {0x09, win::kMapVkToChar, 0x09},  // Tab
+      {'0', win::kMapVkToChar, '0'},
+      {'9', win::kMapVkToChar, '9'},
+      {'A', win::kMapVkToChar, 'A'},
+      {'Z', win::kMapVkToChar, 'Z'},
+      {0x70, win::kMapVkToChar, 0},  // F1
+      {0, win::kMapVkToChar, 0},     // what a value without digits names
+  };
+  auto machine = MakeContractMachine();
+  for (const Case& c : cases) {
+    EXPECT_EQ(machine->os().MapVirtualKey(c.code, c.mapType), c.expected)
+        << "MapVirtualKey(" << c.code << ", " << c.mapType << ")";
+  }
+}
+
+}  // namespace
+}  // namespace tolvimer::contract
