@@ -2,6 +2,7 @@
 // tests set it up to stand for a Windows machine.
 #include <string>
 
+#include "launch/run_log.h"
 #include "settings/settings.h"
 #include "tests/contract/contract_machine.h"
 #include "tests/fake/fake_platform.h"
@@ -19,6 +20,8 @@ class FakeMachine final : public ContractMachine {
     fake_.settingsExist = false;
     fake_.unstartable.push_back(kMissingProgram);
     fake_.NameProcess("window.exe", "windowed");
+    fake_.commandLine = std::string("\"") + kFolder + "platform_contract.exe\"";
+    fake_.logPath = FilePath(kLogFileName);
   }
 
   Platform& os() override { return fake_; }
@@ -36,11 +39,14 @@ class FakeMachine final : public ContractMachine {
     fake_.files[FilePath(name)] = bytes;
   }
 
+  // The run log is kept apart from the other files.
   bool FileExists(const std::string& name) override {
+    if (name == kLogFileName) return fake_.logExists;
     return fake_.files.count(FilePath(name)) != 0;
   }
 
   std::vector<std::uint8_t> FileBytes(const std::string& name) override {
+    if (name == kLogFileName) return {fake_.logText.begin(), fake_.logText.end()};
     return fake_.files[FilePath(name)];
   }
 

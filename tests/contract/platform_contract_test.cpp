@@ -167,6 +167,61 @@ TEST(PlatformContract, OneByteWrittenAtAnOffsetChangesThatByteOrLengthensTheFile
   }
 }
 
+// --- The run log's file and the error texts ---
+
+TEST(PlatformContract, TheLogFileIsCreatedAnewAndTakesWholeWrites) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  machine->PutFile("tolvimer_launch.log", Pattern(100));
+  const OsHandle file = os.CreateLogFile(machine->FilePath("tolvimer_launch.log").c_str());
+  ASSERT_NE(file, 0u);
+  const char line[] = "      0 ms  tolvimer_launch: run log\r\n";
+  EXPECT_TRUE(os.WriteFileBytes(file, line, sizeof line - 1));
+  EXPECT_TRUE(os.FlushFileBuffers(file));
+  EXPECT_TRUE(os.CloseHandle(file));
+  const Bytes bytes = machine->FileBytes("tolvimer_launch.log");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), line) << "the old log is replaced";
+}
+
+TEST(PlatformContract, AFailedCallLeavesItsErrorCodeWithATextForIt) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  const std::string missingFile = machine->FilePath("dc_flash.bin");
+  const std::string logInNoFolder = machine->FilePath("no folder\\tolvimer_launch.log");
+  struct Case {
+    const char* what;
+    bool failed;
+    std::uint32_t error;
+  };
+  // The error code is asked for right after each call, as the run log does.
+  Case cases[2];
+  cases[0] = {"a missing file opened for writing", os.OpenFileForWrite(missingFile.c_str()) == 0,
+              0};
+  cases[0].error = os.GetLastError();
+  cases[1] = {"a log in a folder that does not exist", os.CreateLogFile(logInNoFolder.c_str()) == 0,
+              0};
+  cases[1].error = os.GetLastError();
+  const std::uint32_t expected[] = {2, 3};  // ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(cases[i].what);
+    EXPECT_TRUE(cases[i].failed);
+    EXPECT_EQ(cases[i].error, expected[i]);
+    char text[256];
+    const std::uint32_t length = os.FormatMessage(cases[i].error, text, sizeof text);
+    EXPECT_GT(length, 0u) << "Windows has a text for it";
+    EXPECT_LT(length, sizeof text);
+  }
+}
+
+TEST(PlatformContract, FileExistsForAFileButNotForAFolderOrNothing) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  machine->PutFile(kSettingsFileName, Pattern(10));
+  EXPECT_TRUE(os.FileExists(machine->FilePath(kSettingsFileName).c_str()));
+  EXPECT_FALSE(os.FileExists(machine->FilePath("").c_str())) << "the folder itself";
+  EXPECT_FALSE(os.FileExists(machine->FilePath("missing.ini").c_str()));
+}
+
 // --- Processes ---
 
 TEST(PlatformContract, AProgramThatCannotBeStartedGivesFalseAndAZeroedRecord) {
