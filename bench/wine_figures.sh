@@ -14,9 +14,7 @@ LAUNCHER_EXE=$(realpath "$1")
 STANDINS=$(realpath "$2")
 RUNS=${3:-20}
 source "$REPO/tests/e2e/lib.sh"
-trap e2e_teardown EXIT
-trap 'exit 130' INT TERM
-e2e_setup || { echo "Wine could not be started"; exit 1; }
+e2e_session || { echo "Wine could not be started"; exit 1; }
 
 # summary <what> <values...>: median, spread (min..max) and count in ms.
 summary() {

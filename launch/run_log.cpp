@@ -88,18 +88,22 @@ void RunLog::StepBegun(int number) {
 
 void RunLog::EndStep() {
   if (step_ == 0 || stepHasAction_) return;
+  WriteHeadOfActionOnlyStep();
   Text body;
-  if (!stepHeadWritten_) {
-    AddHead(body);
-    Write(body.Add("always").c_str());
-    body.Clear();
-    stepHeadWritten_ = true;
-  }
   AddIndent(body);
   Write(body.Add("  -> nothing").c_str());
 }
 
 void RunLog::AddHead(Text& text) const { text.Add("  ").Number(step_).Add(". "); }
+
+// A step that read no setting opens with "always" before its first action.
+void RunLog::WriteHeadOfActionOnlyStep() {
+  if (stepHeadWritten_) return;
+  Text head;
+  AddHead(head);
+  Write(head.Add("always").c_str());
+  stepHeadWritten_ = true;
+}
 
 void RunLog::AddIndent(Text& text) const {
   for (int i = 0; i < Digits(step_) + 4; ++i) text.Add(' ');
@@ -118,13 +122,8 @@ void RunLog::Read(const char* line) {
 
 void RunLog::Action(const char* text, const char* outcome) {
   stepHasAction_ = true;
+  WriteHeadOfActionOnlyStep();
   Text body;
-  if (!stepHeadWritten_) {
-    AddHead(body);
-    Write(body.Add("always").c_str());
-    body.Clear();
-    stepHeadWritten_ = true;
-  }
   AddIndent(body);
   body.Add("  -> ").Add(text);
   if (outcome[0] != '\0') body.Add(" -- ").Add(outcome);

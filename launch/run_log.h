@@ -36,6 +36,7 @@ class RunLog final : public NarrationSink {
   void EndStep();
   // The head of the step's first line, "  12. ", and the indent under it.
   void AddHead(Text& text) const;
+  void WriteHeadOfActionOnlyStep();
   void AddIndent(Text& text) const;
 
   Platform& os_;

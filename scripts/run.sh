@@ -25,9 +25,8 @@ LAUNCHER_EXE=$REPO/build/$WINE_BUILD/tolvimer_launch.exe
 STANDINS=$REPO/build/$WINE_BUILD/e2e
 source tests/e2e/lib.sh
 set +e  # from here on every step reports for itself
-trap e2e_teardown EXIT
 echo "Starting Wine (Xvfb, virtual desktop 1024x768)..."
-e2e_setup || { echo "Wine could not be started"; exit 1; }
+e2e_session || { echo "Wine could not be started"; exit 1; }
 
 IMAGE='D:\Images\Some Game.cdi'
 new_folder sample

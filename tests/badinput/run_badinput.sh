@@ -15,9 +15,7 @@ LAUNCHER_EXE=$(realpath "$1")
 STANDINS=$(realpath "$2")
 shift 2
 source "$REPO/tests/e2e/lib.sh"
-trap e2e_teardown EXIT
-trap 'exit 130' INT TERM
-e2e_setup || { echo "Wine could not be started"; exit 1; }
+e2e_session || { echo "Wine could not be started"; exit 1; }
 
 # The locker and the crashing emulator, built with the stand-ins.
 BAD_TOOL=$STANDINS/badinput_tool.exe

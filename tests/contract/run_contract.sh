@@ -13,9 +13,7 @@ CONTRACT_EXE=$(realpath "$1")
 STANDINS=$(realpath "$2")
 shift 2
 source "$REPO/tests/e2e/lib.sh"
-trap e2e_teardown EXIT
-trap 'exit 130' INT TERM
-e2e_setup || { echo "Wine could not be started"; exit 1; }
+e2e_session || { echo "Wine could not be started"; exit 1; }
 
 # Through a file, not a pipe: a service Wine starts would hold a pipe open.
 (cd "$E2E_WORK" && timeout -s KILL 120 wine "$CONTRACT_EXE" \

@@ -67,6 +67,14 @@ make_prefix_template() {
   printf '%s\n' "$made_with" >"$template/.e2e-ready"
 }
 
+# Sets up Xvfb and Wine for the calling script and tears them down when it
+# exits or is interrupted; fails like e2e_setup.
+e2e_session() {
+  trap e2e_teardown EXIT
+  trap 'exit 130' INT TERM
+  e2e_setup
+}
+
 e2e_setup() {
   E2E_WORK=$(mktemp -d /tmp/tolvimer-e2e.XXXXXX)
   export WINEDEBUG=-all

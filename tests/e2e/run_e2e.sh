@@ -17,10 +17,8 @@ source "$HERE/lib.sh"
 source "$HERE/scenarios.sh"
 source "$HERE/scenarios_log.sh"
 
-trap e2e_teardown EXIT
-trap 'exit 130' INT TERM
 suite_start=$SECONDS
-e2e_setup || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }
+e2e_session || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }
 
 if [ $# -gt 0 ]; then names=("$@"); else names=("${SCENARIO_ORDER[@]}"); fi
 

@@ -11,6 +11,7 @@
 
 #include "exitwatch/gamepads.h"
 #include "settings/settings.h"
+#include "tests/fake/fake_pads.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/unit/launch_fixture.h"
 
@@ -19,23 +20,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr std::uint32_t kCentred = 0xFFFFFFFFu;
 constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
-
-JoyState Held(std::initializer_list<int> buttons, std::uint32_t hat = kCentred) {
-  JoyState state;
-  for (int button : buttons) state.rgbButtons[button - 1] = 0x80;
-  state.rgdwPOV[0] = hat;
-  return state;
-}
-
-FakePlatform::Pad Pad(std::uint32_t guid, std::vector<JoyState> states) {
-  FakePlatform::Pad pad;
-  pad.guid.data1 = guid;
-  pad.productName = "Pad";
-  pad.states = std::move(states);
-  return pad;
-}
 
 // Exit codes of an emulator that runs for `cycles` cycles and then ends, so
 // that a watch that misses its end still stops.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/fake/fake_pads.h"
 #include "tests/fake/fake_platform.h"
 
 namespace tolvimer::testing {
@@ -16,24 +17,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr std::uint32_t kCentred = 0xFFFFFFFFu;
 constexpr HResult kInputLost = static_cast<HResult>(0x8007001Eu);  // DIERR_INPUTLOST
 constexpr HResult kNoEffect = 1;                                   // DI_NOEFFECT
 
-// A raw state with the given buttons (1-based) held at 0x80 and the hat at `hat`.
-JoyState Held(std::initializer_list<int> buttons, std::uint32_t hat = kCentred) {
-  JoyState state;
-  for (int button : buttons) state.rgbButtons[button - 1] = 0x80;
-  state.rgdwPOV[0] = hat;
-  return state;
-}
-
-FakePlatform::Pad Pad(std::uint32_t guid, std::vector<JoyState> states = {Held({})}) {
-  FakePlatform::Pad pad;
-  pad.guid.data1 = guid;
-  pad.productName = "Pad " + std::to_string(guid);
-  pad.states = std::move(states);
-  return pad;
+// A pad named after its number, as DirectInput names a product.
+FakePlatform::Pad NumberedPad(std::uint32_t guid, std::vector<JoyState> states = {Held({})}) {
+  return Pad(guid, std::move(states), "Pad " + std::to_string(guid));
 }
 
 std::string Flags(const GamePadState& state) {
@@ -86,7 +75,7 @@ const Lines kPrepareTwoPads = {
 };
 
 TEST_F(GamePadTest, TwoPadsArePreparedInOrderAndReleasedAfterwards) {
-  os.pads = {Pad(0xA1), Pad(0xA2)};
+  os.pads = {NumberedPad(0xA1), NumberedPad(0xA2)};
   EXPECT_TRUE(InitGamePads(os, 0x400000));
   EXPECT_EQ(GetGamePadCount(), 2);
   ReleaseGamePads(os);
@@ -176,7 +165,7 @@ TEST_F(GamePadTest, FailingStepEndsPreparationAndReleaseFreesWhatWasMade) {
     SCOPED_TRACE(c.call + " #" + std::to_string(c.n));
     gamePads = GamePadTable{};
     FakePlatform fake;
-    fake.pads = {Pad(0xA1), Pad(0xA2)};
+    fake.pads = {NumberedPad(0xA1), NumberedPad(0xA2)};
     if (c.answer == 0) {
       fake.Fail(c.call, c.n);
     } else {
@@ -193,7 +182,7 @@ TEST_F(GamePadTest, FailingStepEndsPreparationAndReleaseFreesWhatWasMade) {
 }
 
 TEST_F(GamePadTest, RangeFailuresAndPollSuccessCodesDoNotStopPreparation) {
-  os.pads = {Pad(0xA1)};
+  os.pads = {NumberedPad(0xA1)};
   os.Fail("SetProperty");
   os.Answer("Poll", 1, kNoEffect);
   EXPECT_TRUE(InitGamePads(os, 0x400000));
@@ -214,7 +203,7 @@ TEST_F(GamePadTest, NoPadAttachedSucceedsAndPollsNothing) {
 }
 
 TEST_F(GamePadTest, EnumerationRecordsEightPadsAndStopsAtTheNinth) {
-  for (std::uint32_t guid = 1; guid <= 9; ++guid) os.pads.push_back(Pad(guid));
+  for (std::uint32_t guid = 1; guid <= 9; ++guid) os.pads.push_back(NumberedPad(guid));
   EXPECT_TRUE(InitGamePads(os, 0x400000));
   EXPECT_EQ(GetGamePadCount(), 8);
   for (int i = 0; i < MAX_GAMEPADS; ++i) {
@@ -256,7 +245,7 @@ TEST_F(GamePadTest, AxesAndButtonsTranslateFromTheRawState) {
   raw.rgbButtons[2] = 33;
   raw.rgbButtons[31] = 0xFF;
   raw.rgdwPOV[0] = kCentred;
-  os.pads = {Pad(0xA1, {raw})};
+  os.pads = {NumberedPad(0xA1, {raw})};
   ASSERT_TRUE(InitGamePads(os, 0x400000));
   PollGamePads(os);
   const GamePadState& state = gamePads.slots[0].state;
@@ -284,7 +273,7 @@ TEST_F(GamePadTest, HatAnglesSetDirectionsAndOtherAnglesLeaveThem) {
   };
   std::vector<JoyState> states;
   for (const Row& row : rows) states.push_back(Held({}, row.angle));
-  os.pads = {Pad(0xA1, states)};
+  os.pads = {NumberedPad(0xA1, states)};
   ASSERT_TRUE(InitGamePads(os, 0x400000));
   for (const Row& row : rows) {
     PollGamePads(os);
@@ -293,7 +282,7 @@ TEST_F(GamePadTest, HatAnglesSetDirectionsAndOtherAnglesLeaveThem) {
 }
 
 TEST_F(GamePadTest, FailedReadKeepsThatPollsRecordThenReadsZero) {
-  os.pads = {Pad(0xA1, {Held({1, 4}, 9000)}), Pad(0xA2, {Held({2})})};
+  os.pads = {NumberedPad(0xA1, {Held({1, 4}, 9000)}), NumberedPad(0xA2, {Held({2})})};
   ASSERT_TRUE(InitGamePads(os, 0x400000));
   PollGamePads(os);
   os.Fail("GetDeviceState", 3);  // pad 1's read in the second poll
@@ -313,7 +302,7 @@ TEST_F(GamePadTest, FailedReadKeepsThatPollsRecordThenReadsZero) {
 
 TEST_F(GamePadTest, FirstReadFailingRefreshesFromTheUntouchedZeroBuffer) {
   // A zero buffer holds a hat angle of 0, which reads as Up for that one poll.
-  os.pads = {Pad(0xA1, {Held({1})})};
+  os.pads = {NumberedPad(0xA1, {Held({1})})};
   os.Fail("GetDeviceState", 1);
   ASSERT_TRUE(InitGamePads(os, 0x400000));
   PollGamePads(os);
@@ -325,7 +314,7 @@ TEST_F(GamePadTest, FirstReadFailingRefreshesFromTheUntouchedZeroBuffer) {
 }
 
 TEST_F(GamePadTest, PadLeftWithoutDeviceByFailedPreparationReadsZero) {
-  os.pads = {Pad(0xA1, {Held({1})}), Pad(0xA2, {Held({1})})};
+  os.pads = {NumberedPad(0xA1, {Held({1})}), NumberedPad(0xA2, {Held({1})})};
   os.Fail("QueryInterface", 2);
   EXPECT_FALSE(InitGamePads(os, 0x400000));
   EXPECT_EQ(GetGamePadCount(), 2);

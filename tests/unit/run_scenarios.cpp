@@ -7,26 +7,10 @@
 #include "exitwatch/exit_watch.h"
 #include "exitwatch/gamepads.h"
 #include "launch/launch_sequence.h"
+#include "tests/fake/fake_pads.h"
 
 namespace tolvimer::testing {
 namespace {
-
-constexpr std::uint32_t kCentred = 0xFFFFFFFFu;
-
-JoyState Held(std::vector<int> buttons) {
-  JoyState state;
-  for (int button : buttons) state.rgbButtons[button - 1] = 0x80;
-  state.rgdwPOV[0] = kCentred;
-  return state;
-}
-
-FakePlatform::Pad Pad(std::uint32_t guid, std::vector<JoyState> states) {
-  FakePlatform::Pad pad;
-  pad.guid.data1 = guid;
-  pad.productName = "Pad";
-  pad.states = std::move(states);
-  return pad;
-}
 
 void EmulatorFiles(FakePlatform& os) {
   os.files["C:\\Emu\\dc_flash.bin"] = std::vector<std::uint8_t>(131072, 0xFF);
