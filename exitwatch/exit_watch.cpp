@@ -13,7 +13,7 @@ constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35;
 
 }  // namespace
 
-std::int8_t exitKey = 27;
+std::int8_t exitKey = kDefaultExitKey;
 
 void ReadExitKey(Settings& settings) {
   if (!settings.Read("General", "Exit")) return;

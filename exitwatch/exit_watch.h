@@ -30,7 +30,9 @@ inline constexpr ComboKey kComboKeys[] = {
     {"Button9", 8}, {"Button10", 9}, {"Button11", 10}, {"Button12", 11},
 };
 
-// The key polled during the watch; 27 (Escape) until [General] Exit changes it.
+// The exit key a new process starts with: 27, Escape.
+constexpr std::int8_t kDefaultExitKey = 27;
+// The key polled during the watch; Escape until [General] Exit changes it.
 extern std::int8_t exitKey;
 
 // [General] Exit: the exit key becomes the character code of that virtual key.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/program_state.h"
 #include "tests/unit/run_scenarios.h"
 #include "tools/plan/plan.h"
 
@@ -100,23 +101,19 @@ TEST(TwoFacesTest, ThePlanAndTheLogNameTheSameStepsWithTheSameSettings) {
       {"emulator_cannot_start", nullptr, false},
   };
   for (const Case& c : cases) {
-    const RunScenario* scenario = nullptr;
-    for (const RunScenario& s : RunScenarios()) {
-      if (std::string(s.name) == c.scenario) scenario = &s;
-    }
-    ASSERT_NE(scenario, nullptr) << c.scenario;
+    const RunScenario& scenario = Scenario(c.scenario);
     FakePlatform os;
-    ResetLauncherState();
-    scenario->setUp(os);
+    ResetProgramState();
+    scenario.setUp(os);
     if (c.settingsText != nullptr) {
       os.settingsExist = true;
       os.settingsText = c.settingsText;
     }
     AddGeneralLines(os, "Log=true\n");
-    const int result = RunLaunchSequenceForTest(os, scenario->imagePath);
+    const int result = RunLaunchSequenceForTest(os, scenario.imagePath);
 
     plan::PlanInput input;
-    input.imagePath = scenario->imagePath;
+    input.imagePath = scenario.imagePath;
     input.settingsPath = "C:\\Emu\\tolvimer_launch.ini";
     input.settingsFound = true;
     input.settingsText = os.settingsText;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/program_state.h"
 #include "tests/unit/alloc_counter.h"
 #include "tests/unit/run_scenarios.h"
 #include "version.h"
@@ -16,13 +17,6 @@ namespace tolvimer::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-const RunScenario& Scenario(const std::string& name) {
-  for (const RunScenario& scenario : RunScenarios()) {
-    if (name == scenario.name) return scenario;
-  }
-  throw std::runtime_error("no scenario " + name);
-}
 
 // The log's lines without their time stamps; checks that every line has one.
 Lines LogBodies(const std::string& log) {
@@ -229,8 +223,8 @@ TEST(RunLogTest, AFullRunWithTheLogAllocatesNothingOnTheHeap) {
     const RunScenario& scenario = Scenario("force_full_with_mount");
     // Set up outside the count: the fake's own preparations allocate.
     scenario.setUp(os);
-    os.settingsText = std::string("[General]\n") + log + os.settingsText.substr(10);
-    ResetLauncherState();
+    AddGeneralLines(os, log);
+    ResetProgramState();
     {
       AllocationCounter counter;
       result = RunLaunchSequenceForTest(os, scenario.imagePath);

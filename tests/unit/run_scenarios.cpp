@@ -2,11 +2,13 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "emulator/emulator_start.h"
 #include "exitwatch/exit_watch.h"
 #include "exitwatch/gamepads.h"
 #include "launch/launch_sequence.h"
+#include "launch/program_state.h"
 #include "tests/fake/fake_pads.h"
 
 namespace tolvimer::testing {
@@ -113,14 +115,15 @@ const std::vector<RunScenario>& RunScenarios() {
   return scenarios;
 }
 
-void ResetLauncherState() {
-  exitKey = 27;
-  windowSearch = WindowSearch{0, 0};
-  gamePads = GamePadTable{};
+const RunScenario& Scenario(const std::string& name) {
+  for (const RunScenario& scenario : RunScenarios()) {
+    if (name == scenario.name) return scenario;
+  }
+  throw std::runtime_error("no scenario " + name);
 }
 
 int RunScenarioOn(const RunScenario& scenario, FakePlatform& os, const std::string& generalLines) {
-  ResetLauncherState();
+  ResetProgramState();
   scenario.setUp(os);
   AddGeneralLines(os, generalLines);
   os.commandLine = std::string("\"C:\\Emu\\tolvimer_launch.exe\" ") + scenario.imagePath;

@@ -21,11 +21,11 @@ struct RunScenario {
 // where the side calls fail, and an empty command line.
 const std::vector<RunScenario>& RunScenarios();
 
+// The scenario of that name; throws when there is none.
+const RunScenario& Scenario(const std::string& name);
+
 // The example settings file as shipped.
 std::string ExampleSettings();
-
-// Program-wide launcher state as a new process has it.
-void ResetLauncherState();
 
 // Sets the scenario up on a fresh fake, puts `generalLines` at the head of
 // the settings file's [General] section, and runs the launcher; gives the

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "launch/program_state.h"
 #include "tests/unit/run_scenarios.h"
 
 namespace tolvimer::testing {
@@ -38,7 +39,7 @@ const char* SectionName(SectionKind kind) {
 // Runs the launcher on a settings file over the fake; gives its trace.
 std::string TraceOf(const std::string& settingsText) {
   FakePlatform os;
-  ResetLauncherState();
+  ResetProgramState();
   os.NameProcess("Tolvimer", "emu");
   os.NameProcess("mounter", "tool");
   os.AddWindow("emu", "emu");

@@ -1,9 +1,7 @@
 #include "tools/plan/plan.h"
 
-#include "emulator/emulator_start.h"
-#include "exitwatch/exit_watch.h"
-#include "exitwatch/gamepads.h"
 #include "launch/launch_sequence.h"
+#include "launch/program_state.h"
 #include "narration/narrator.h"
 #include "settings/settings.h"
 #include "tools/plan/plan_warnings.h"
@@ -12,14 +10,6 @@ namespace tolvimer::plan {
 namespace {
 
 constexpr Instance kLauncherInstance = 0x400000;
-
-// The launcher's program-wide state as a new process has it, so that each
-// plan starts as a launcher run would.
-void ResetLauncherState() {
-  exitKey = 27;
-  windowSearch = WindowSearch{0, 0};
-  gamePads = GamePadTable{};
-}
 
 // Gathers the narration into steps.
 class PlanSink final : public NarrationSink {
@@ -62,7 +52,7 @@ void PrintSteps(const std::vector<PlanStep>& steps, std::string& out) {
 }  // namespace
 
 DryRunResult DryRun(const PlanInput& input) {
-  ResetLauncherState();
+  ResetProgramState();
   DryRunResult run;
   DryRunPlatform dryRun(input);
   PlanSink sink(run.steps);

@@ -65,7 +65,8 @@ constexpr char kSaveAs[] = "save the file as ANSI or as \"Unicode\" (UTF-16 LE) 
 constexpr char kWineReadsIt[] =
     " (Wine reads such a file, so a trial under Wine does not show this)";
 
-MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) {
+MarkCost CheckMarks(const PlanInput& input, const std::vector<ListedSection>& sections,
+                    std::vector<std::string>& warnings) {
   const IgnoredMark mark = FindIgnoredMark(input.settingsText.data(), input.settingsText.size());
   if (mark == IgnoredMark::kUtf16Be) {
     warnings.push_back(
@@ -78,7 +79,6 @@ MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) 
   if (mark != IgnoredMark::kUtf8) return MarkCost::kNothing;
   // Line 1 as the user wrote it: the mark's three bytes are the start of a
   // key of the section "" or of no line at all.
-  const std::vector<ListedSection> sections = ListProfile(input.settingsText);
   for (const ListedKey& key : sections[0].keys) {
     if (key.line != 1) continue;
     const std::string written = key.name.substr(3);
@@ -99,9 +99,9 @@ MarkCost CheckMarks(const PlanInput& input, std::vector<std::string>& warnings) 
   return MarkCost::kNothing;
 }
 
-void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost markCost,
+void CheckKeys(const PlanInput& input, const std::vector<ListedSection>& sections,
+               const std::string& gameSection, MarkCost markCost,
                std::vector<std::string>& warnings) {
-  const std::vector<ListedSection> sections = ListProfile(input.settingsText);
   std::vector<std::string> seenSections(1);  // "" is the section before any header
   for (const ListedSection& section : sections) {
     const std::string label = "[" + section.name + "]";
@@ -168,11 +168,11 @@ void CheckKeys(const PlanInput& input, const std::string& gameSection, MarkCost 
   }
 }
 
-void CheckGameSection(const PlanInput& input, const std::string& gameSection,
+void CheckGameSection(const std::vector<ListedSection>& sections, const std::string& gameSection,
                       std::vector<std::string>& warnings) {
   std::string closest;
   std::size_t best = static_cast<std::size_t>(-1);
-  for (const ListedSection& section : ListProfile(input.settingsText)) {
+  for (const ListedSection& section : sections) {
     if (section.line == 0) {
       if (gameSection.empty() && !section.keys.empty()) return;
       continue;
@@ -285,10 +285,12 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
   if (!input.settingsFound) {
     warnings.push_back("there is no settings file " + input.settingsPath + ": every key is absent");
   } else {
-    const MarkCost markCost = CheckMarks(input, warnings);
+    // The file as the warnings read it, listed once.
+    const std::vector<ListedSection> sections = ListProfile(input.settingsText);
+    const MarkCost markCost = CheckMarks(input, sections, warnings);
     if (markCost != MarkCost::kEverything) {
-      CheckKeys(input, gameSection, markCost, warnings);
-      CheckGameSection(input, gameSection, warnings);
+      CheckKeys(input, sections, gameSection, markCost, warnings);
+      CheckGameSection(sections, gameSection, warnings);
     }
   }
   CheckRun(input, facts, warnings);

@@ -17,9 +17,10 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-}  // namespace
-
-std::string AsWindows1252(const std::string& file, std::vector<bool>* lacking) {
+// The file's text in Windows-1252: a UTF-16LE file converted as Windows
+// converts it, with `lacking` telling for each character whether Windows-1252
+// lacks it; any other file as it is.
+std::string AsWindows1252(const std::string& file, std::vector<bool>& lacking) {
   if (DetectProfileEncoding(file.data(), file.size()) != ProfileEncoding::kUtf16Le) return file;
   std::string out;
   for (std::size_t i = 2; i + 1 < file.size(); i += 2) {
@@ -27,15 +28,17 @@ std::string AsWindows1252(const std::string& file, std::vector<bool>* lacking) {
                                                  static_cast<unsigned char>(file[i + 1]) << 8);
     const char byte = UnicodeToCp1252(unit);
     out += byte;
-    if (lacking) lacking->push_back(Cp1252ToUnicode(static_cast<unsigned char>(byte)) != unit);
+    lacking.push_back(Cp1252ToUnicode(static_cast<unsigned char>(byte)) != unit);
   }
   return out;
 }
 
+}  // namespace
+
 std::vector<ListedSection> ListProfile(const std::string& file) {
   // Any byte-order mark but UTF-16LE's is part of line 1, as Windows reads it.
   std::vector<bool> lacking;
-  const std::string text = AsWindows1252(file, &lacking);
+  const std::string text = AsWindows1252(file, lacking);
   // Whether text[from, to) holds a character Windows-1252 lacks.
   auto lacks = [&lacking](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to && i < lacking.size(); ++i) {

@@ -26,9 +26,4 @@ struct ListedSection {
 
 std::vector<ListedSection> ListProfile(const std::string& file);
 
-// The file's text in Windows-1252: a UTF-16LE file converted as Windows
-// converts it (then `lacking`, if given, gets for each character whether
-// Windows-1252 lacks it), any other file as it is.
-std::string AsWindows1252(const std::string& file, std::vector<bool>* lacking = nullptr);
-
 }  // namespace tolvimer::plan
