@@ -129,13 +129,13 @@ void SendMenuCommandIf(Platform& os, const char* value, const char* word, std::u
   if (IsWord(value, word)) SendMenuCommand(os, id);
 }
 
-void PostCommandRow(Settings& settings, const char* gameSection, int row) {
-  if (row < kFirstCommandRow || row > kLastCommandRow) return;
-  PostRow(settings, kCommandTable[row - 1], gameSection);
-}
-
 void PostCommandRows(Settings& settings, const char* gameSection, int firstRow, int lastRow) {
-  for (int row = firstRow; row <= lastRow; ++row) PostCommandRow(settings, gameSection, row);
+  if (firstRow < kFirstCommandRow) firstRow = kFirstCommandRow;
+  if (lastRow > kLastCommandRow) lastRow = kLastCommandRow;
+  for (int row = firstRow; row <= lastRow; ++row) {
+    settings.os().BeginStep(Step::kCommandRow);
+    PostRow(settings, kCommandTable[row - 1], gameSection);
+  }
 }
 
 bool FindCommand(std::uint16_t id, CommandSource& source) {

@@ -17,11 +17,9 @@ constexpr int kLastCommandRow = 14;
 void SendMenuCommand(Platform& os, std::uint16_t id);
 // Posts the command when the whole value equals the word, A to Z folded.
 void SendMenuCommandIf(Platform& os, const char* value, const char* word, std::uint16_t id);
-// Reads row `row`'s key from the settings file at that moment and posts what
-// it gives. Row 11 is followed by an Enter tap, row 14 by the cursor parking.
-void PostCommandRow(Settings& settings, const char* gameSection, int row);
-// Walks rows firstRow to lastRow of the command table in order, reading each
-// row's key from the settings file at that moment and posting what it gives.
+// Walks rows firstRow to lastRow of the command table in order, each a step
+// of its own, reading each row's key from the settings file at that moment
+// and posting what it gives.
 // Row 11 is followed by an Enter tap, row 14 by the cursor parking.
 void PostCommandRows(Settings& settings, const char* gameSection, int firstRow, int lastRow);
 

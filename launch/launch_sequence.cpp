@@ -25,13 +25,6 @@ void UseDefaultEmulator(char (&buffer)[kPathBufferSize]) {
   buffer[i] = '\0';
 }
 
-void PostRows(Settings& settings, const char* gameSection, int firstRow, int lastRow) {
-  for (int row = firstRow; row <= lastRow; ++row) {
-    settings.os().BeginStep(Step::kCommandRow, row);
-    PostCommandRow(settings, gameSection, row);
-  }
-}
-
 // Every step after the settings file has been located, each declared as it
 // begins.
 int RunSteps(Settings& settings, Instance instance, const char* imagePath,
@@ -39,27 +32,27 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   Platform& os = settings.os();
 
   // Preparation.
-  os.BeginStep(Step::kRegion, 0);
+  os.BeginStep(Step::kRegion);
   ApplyRegionSetting(settings);
-  os.BeginStep(Step::kDrive, 0);
+  os.BeginStep(Step::kDrive);
   ApplyDriveSetting(settings);
-  os.BeginStep(Step::kResetConfig, 0);
+  os.BeginStep(Step::kResetConfig);
   ResetConfigFlags(os);
-  os.BeginStep(Step::kDisplaySwitch, 0);
+  os.BeginStep(Step::kDisplaySwitch);
   SwitchDisplayMode(settings);
-  os.BeginStep(Step::kMount, 0);
+  os.BeginStep(Step::kMount);
   MountDiscImage(settings, imagePath);
-  os.BeginStep(Step::kDelay, 0);
+  os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance);
 
   // Start.
-  os.BeginStep(Step::kStartEmulator, 0);
+  os.BeginStep(Step::kStartEmulator);
   if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
   ProcessRecord process;
   if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
-  os.BeginStep(Step::kFirstIdleWait, 0);
+  os.BeginStep(Step::kFirstIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
-  os.BeginStep(Step::kFindWindow, 0);
+  os.BeginStep(Step::kFindWindow);
   if (!FindEmulatorWindow(os, process.processId)) {
     os.MessageBox(0, "Window not found", "Error", win::kMbOk | win::kMbIconWarning);
     os.CloseHandle(process.process);
@@ -68,36 +61,36 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   }
 
   // Driving the emulator.
-  os.BeginStep(Step::kHide, 0);
+  os.BeginStep(Step::kHide);
   HideIfFullScreen(settings);
-  os.BeginStep(Step::kBringToTop, 0);
+  os.BeginStep(Step::kBringToTop);
   BringEmulatorToTop(os);
-  PostRows(settings, gameSection, 1, 8);
-  os.BeginStep(Step::kExitKey, 0);
+  PostCommandRows(settings, gameSection, 1, 8);
+  os.BeginStep(Step::kExitKey);
   ReadExitKey(settings);
-  os.BeginStep(Step::kExitCombo, 0);
+  os.BeginStep(Step::kExitCombo);
   ExitCombo combo = ReadExitCombo(settings);
-  PostRows(settings, gameSection, 9, 14);
-  os.BeginStep(Step::kTakeOver, 0);
+  PostCommandRows(settings, gameSection, 9, 14);
+  os.BeginStep(Step::kTakeOver);
   TakeOverWindow(settings);
-  os.BeginStep(Step::kBringToTop, 0);
+  os.BeginStep(Step::kBringToTop);
   BringEmulatorToTop(os);
-  os.BeginStep(Step::kCpuSpeed, 0);
+  os.BeginStep(Step::kCpuSpeed);
   StepCpuSpeed(settings, gameSection);
-  os.BeginStep(Step::kSecondIdleWait, 0);
+  os.BeginStep(Step::kSecondIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
 
   // Watching and shutting down.
-  os.BeginStep(Step::kWatch, 0);
+  os.BeginStep(Step::kWatch);
   WatchForExit(os, instance, process.process, combo);
-  os.BeginStep(Step::kCloseEmulator, 0);
+  os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
-  os.BeginStep(Step::kUnmount, 0);
+  os.BeginStep(Step::kUnmount);
   UnmountDiscImage(settings);
-  os.BeginStep(Step::kCloseHandles, 0);
+  os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
-  os.BeginStep(Step::kRestoreDisplay, 0);
+  os.BeginStep(Step::kRestoreDisplay);
   RestoreDisplayMode(settings);
   return 1;
 }

@@ -6,13 +6,6 @@
 namespace tolvimer {
 namespace {
 
-// Copies at most size - 1 characters and a terminator.
-void CopyCut(char* out, std::size_t size, const char* text) {
-  std::size_t n = 0;
-  for (; text[n] && n + 1 < size; ++n) out[n] = text[n];
-  out[n] = '\0';
-}
-
 char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // An id of "section/key" with the letters A to Z folded (FNV-1a).
@@ -31,11 +24,11 @@ Narrator::Narrator(Platform& inner, NarrationSink& sink, NarrationMode mode,
                    DryRunKnowledge* knowledge)
     : inner_(inner), sink_(sink), mode_(mode), knowledge_(knowledge) {}
 
-void Narrator::BeginStep(Step step, int row) {
+void Narrator::BeginStep(Step step) {
   EndStep();
   step_ = step;
   sink_.StepBegun(++stepNumber_);
-  inner_.BeginStep(step, row);
+  inner_.BeginStep(step);
 }
 
 void Narrator::EndStep() {

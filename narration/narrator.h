@@ -67,7 +67,7 @@ class Narrator final : public Platform {
   void Finish(int result);
   RunSummary Summary() const;
 
-  void BeginStep(Step step, int row) override;
+  void BeginStep(Step step) override;
 
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,

@@ -42,10 +42,7 @@ bool Narrator::IsDbcsLeadByte(std::uint8_t byte) { return inner_.IsDbcsLeadByte(
 OsHandle Narrator::OpenFileForWrite(const char* path) {
   FlushTaps();
   const OsHandle file = inner_.OpenFileForWrite(path);
-  const char* name = FileNameOf(path);
-  std::size_t n = 0;
-  for (; name[n] && n + 1 < sizeof openFile_; ++n) openFile_[n] = name[n];
-  openFile_[n] = '\0';
+  CopyCut(openFile_, sizeof openFile_, FileNameOf(path));
   if (file == 0) {
     line_.Add(openFile_).Add(
         " cannot be opened for writing: nothing is written to it (it is never "

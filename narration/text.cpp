@@ -2,6 +2,12 @@
 
 namespace tolvimer {
 
+void CopyCut(char* out, std::size_t size, const char* text) {
+  std::size_t n = 0;
+  for (; text[n] && n + 1 < size; ++n) out[n] = text[n];
+  out[n] = '\0';
+}
+
 Text& Text::Add(const char* text) {
   while (*text && size_ + 1 < kCapacity) text_[size_++] = *text++;
   text_[size_] = '\0';

@@ -32,4 +32,7 @@ class Text {
   std::size_t size_ = 0;
 };
 
+// Copies at most size - 1 characters of `text` and a terminator.
+void CopyCut(char* out, std::size_t size, const char* text);
+
 }  // namespace tolvimer

@@ -59,7 +59,8 @@ void AddValueNote(Text& text, const char* section, const char* key, const char* 
       }
       return;
     case ValueKind::kSelector:
-      if (!IsWord(value, "ntsc")) text.Add(" (not \"ntsc\")");
+      // The one word that picks the row's first id.
+      if (!IsWord(value, known->words[0])) text.Add(" (not \"").Add(known->words[0]).Add("\")");
       return;
     case ValueKind::kText:
       return;

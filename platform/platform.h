@@ -188,13 +188,10 @@ class Platform {
   virtual HResult Unacquire(ComObject device2) = 0;
 
   // --- Where the launch sequence stands ---
-  // The launch sequence marks the beginning of each step (`row` numbers the
-  // rows of the emulator command table, 0 elsewhere). No Windows call: the
-  // real platform ignores it; the dry run and the run log group by it.
-  virtual void BeginStep(Step step, int row) {
-    (void)step;
-    (void)row;
-  }
+  // The launch sequence marks the beginning of each step, one mark per row
+  // of the emulator command table. No Windows call: the real platform
+  // ignores it; the dry run and the run log group by it.
+  virtual void BeginStep(Step step) { (void)step; }
 
   // --- The run log: used only when [General] Log is "true" ---
   // GetCommandLineA: the whole command line of the process.

@@ -34,11 +34,6 @@ std::uint8_t LowerAsciiLetter(std::uint8_t byte) {
   return (byte >= 'A' && byte <= 'Z') ? static_cast<std::uint8_t>(byte - 'A' + 'a') : byte;
 }
 
-bool SameName(const char* a, const char* b) {
-  while (*a && *a == *b) ++a, ++b;
-  return *a == *b;
-}
-
 }  // namespace
 
 const char* PatchMeaning(const char* fileName, std::int32_t offset) {
@@ -53,7 +48,7 @@ const char* PatchMeaning(const char* fileName, std::int32_t offset) {
       {kConfigFileName, kResetOffsets[1], "a byte cleared before every start"},
   };
   for (const auto& patch : kPatches) {
-    if (SameName(fileName, patch.file) && offset == patch.offset) return patch.meaning;
+    if (IsWord(fileName, patch.file) && offset == patch.offset) return patch.meaning;
   }
   return nullptr;
 }

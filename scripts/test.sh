@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
-  "${BADINPUT_PACKAGES[@]}"
+  "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 choose_wine_build
 # The note on a missing 32-bit Wine is repeated last, whatever the outcome.
 trap '[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"' EXIT

@@ -3,14 +3,19 @@
 
 SCENARIO_ORDER+=(run_log run_log_killed run_log_read_only_folder)
 
+source "$REPO/scripts/project_version.sh"
+
 # The example settings file with the run log on, a 1 s delay and a mount tool
 # given as $1.
 logged_example_settings() {
   sed -e "s|^Exe=.*|Exe=$(sed_text "$1")|" -e 's/^Delay=5$/Delay=1/' \
-    -e 's/^\[General\]\r\{0,1\}$/[General]\nLog=true/' "$REPO/examples/tolvimer_launch.ini"
+    -e 's/^Log=false$/Log=true/' "$REPO/examples/tolvimer_launch.ini"
 }
 
 log_lines() { tr -d '\r' <"$DIR/tolvimer_launch.log" 2>/dev/null; }
+
+# The step numbers of the log, in order, on one line.
+log_steps() { log_lines | sed -n -E 's/^ *[0-9]+ ms   {1,2}([0-9]+)\. .*/\1/p' | paste -sd' '; }
 
 scenario_run_log() {
   new_folder run_log
@@ -29,14 +34,11 @@ scenario_run_log() {
   local bad
   bad=$(log_lines | grep -v -c -E '^ *[0-9]+ ms  ')
   expect_eq "lines without a time stamp" 0 "$bad"
-  local version
-  version=$(sed -n -E 's/^project\(tolvimer_launch VERSION ([0-9.]+).*/\1/p' "$REPO/CMakeLists.txt")
-  expect_eq "first line" "tolvimer_launch $version: run log" "$(log_lines | head -n1 | cut -c13-)"
+  expect_eq "first line" "tolvimer_launch $(project_version): run log" "$(log_lines | head -n1 | cut -c13-)"
   expect_log tolvimer_launch.log "command line: .*tolvimer_launch.exe.? D:.Images.Some Game.cdi"
   expect_log tolvimer_launch.log 'settings file: .*tolvimer_launch.ini \(found\)'
   # Every step, in order, as the plan numbers them.
-  expect_eq "step numbers" "$(seq -s' ' 1 37)" \
-    "$(log_lines | sed -n -E 's/^ *[0-9]+ ms   {1,2}([0-9]+)\. .*/\1/p' | paste -sd' ')"
+  expect_eq "step numbers" "$(seq -s' ' 1 37)" "$(log_steps)"
   expect_log tolvimer_launch.log 'mount the image, starting without waiting for it: ".*no mount tool.exe" -noicon -mount 0,.* -- failed: error 2 \(.+\)'
   expect_log tolvimer_launch.log 'write 0x31 .* of dc_flash.bin'
   expect_log tolvimer_launch.log 'post command 32799 \(0x801F\) to the emulator window: Screen 800x600'
@@ -57,8 +59,7 @@ scenario_run_log_killed() {
   launch "$IMAGE" 4000
   expect_eq "the launcher was killed" 96 "$LAUNCH_CODE"
   expect_log tolvimer_launch.log 'watch every 500 ms until the emulator exits'
-  expect_eq "steps left in the log" "$(seq -s' ' 1 32)" \
-    "$(log_lines | sed -n -E 's/^ *[0-9]+ ms   {1,2}([0-9]+)\. .*/\1/p' | paste -sd' ')"
+  expect_eq "steps left in the log" "$(seq -s' ' 1 32)" "$(log_steps)"
   expect_no_log tolvimer_launch.log 'exit code'
 }
 
@@ -114,5 +115,5 @@ scenario_run_log_read_only_folder() {
   writable_folder
   expect_true "no log in the read-only folder" test ! -f "$DIR/tolvimer_launch.log"
   expect_eq "the run with the log on in a read-only folder" "$without" "$with"
-  expect_true "the run completed" test "$LAUNCH_CODE" = 1
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
 }

@@ -12,7 +12,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 REPO=$(cd "$HERE/../.." && pwd)
 BUILD=$(realpath "$1")
-VERSION=$(sed -n 's/^project(tolvimer_launch VERSION \([0-9.]*\) .*/\1/p' "$REPO/CMakeLists.txt")
+source "$REPO/scripts/project_version.sh"
+VERSION=$(project_version)
 case $(i686-w64-mingw32-objdump -f "$BUILD/tolvimer_launch.exe" | sed -n 's/.*file format //p') in
   pei-i386) PLATFORM=win32 ;;
   *) PLATFORM=win64 ;;

@@ -59,7 +59,8 @@ for args in "" "--settings" "a.cdi b.cdi" "--settings $folder/warn.ini" "--help"
 done
 
 # --version: the project's version number from CMakeLists.txt, status 0.
-version=$(sed -n 's/^project(tolvimer_launch VERSION \([0-9.]*\) .*/\1/p' "$here/../../CMakeLists.txt")
+source "$here/../../scripts/project_version.sh"
+version=$(project_version)
 out=$("$plan" --version)
 status=$?
 [ "$status" = 0 ] || fail "--version exits with $status, not 0"

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/profile_reader.h"
+
 namespace tolvimer::profile_cases {
 
 struct RandomRead {
@@ -171,10 +173,6 @@ inline void AppendEncoded(std::string& out, char32_t c, RandomEncoding encoding)
 // A name as the launcher passes it: Windows-1252 bytes, characters the code
 // page lacks as '?'. In an ANSI file the characters are the bytes.
 inline std::string AsAnsi(const std::u32string& name, RandomEncoding encoding) {
-  static const char32_t kHigh[32] = {
-      0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
   std::string out;
   for (const char32_t c : name) {
     if (c >= kRawByte) {
@@ -183,8 +181,11 @@ inline std::string AsAnsi(const std::u32string& name, RandomEncoding encoding) {
       out += static_cast<char>(c);
     } else {
       char byte = '?';
-      for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == c) byte = static_cast<char>(0x80 + i);
+      // Exact characters of 0x80-0x9F only: no look-alikes in names.
+      for (int high = 0x80; high < 0xA0; ++high) {
+        if (tolvimer::Cp1252ToUnicode(static_cast<unsigned char>(high)) == c) {
+          byte = static_cast<char>(high);
+        }
       }
       out += byte;
     }

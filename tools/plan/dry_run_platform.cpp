@@ -33,7 +33,7 @@ bool DryRunPlatform::IsAssumedScreen(int width, int height) {
   return switchedWidth_ == 0 && width == kAssumedWidth && height == kAssumedHeight;
 }
 
-void DryRunPlatform::BeginStep(Step step, int) {
+void DryRunPlatform::BeginStep(Step step) {
   step_ = step;
   inSteps_ = true;
 }

@@ -37,7 +37,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   std::uint64_t OpenFileSize() override { return openFileSize_; }
   bool IsAssumedScreen(int width, int height) override;
 
-  void BeginStep(Step step, int row) override;
+  void BeginStep(Step step) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
