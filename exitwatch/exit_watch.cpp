@@ -6,11 +6,6 @@ namespace tolvimer {
 namespace {
 
 constexpr std::uint32_t kCycleMilliseconds = 500;
-// Bit 15: the key is down now; bit 0: it was pressed since the last query.
-constexpr int kKeyPressedBits = 0x8001;
-
-constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35;
-
 }  // namespace
 
 std::int8_t exitKey = kDefaultExitKey;
@@ -36,17 +31,19 @@ ExitCombo ReadExitCombo(Settings& settings) {
   return combo;
 }
 
+bool IsInputHeld(const GamePadState& state, int input) {
+  if (input < kUp) return state.buttons[input] != 0;
+  const std::uint8_t directions[] = {state.up, state.right, state.down, state.left};
+  return directions[input - kUp] != 0;
+}
+
 std::int32_t CountComboPresses(const ExitCombo& combo) {
   std::int32_t count = 0;
   for (int pad = 0; pad < GetGamePadCount(); ++pad) {
     const GamePadState& state = gamePads.slots[pad].state;
-    for (int j = 0; j < 32; ++j) {
-      if (state.buttons[j] && combo.wanted[j]) ++count;
+    for (int input = 0; input < kComboInputs; ++input) {
+      if (combo.wanted[input] && IsInputHeld(state, input)) ++count;
     }
-    if (state.up && combo.wanted[kUp]) ++count;
-    if (state.right && combo.wanted[kRight]) ++count;
-    if (state.down && combo.wanted[kDown]) ++count;
-    if (state.left && combo.wanted[kLeft]) ++count;
   }
   return count;
 }

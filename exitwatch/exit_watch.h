@@ -4,16 +4,24 @@
 
 #include <cstdint>
 
+#include "exitwatch/gamepads.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
 namespace tolvimer {
 
-// The gamepad exit combination of [GamePadExit]: wanted[0..31] are buttons 1
-// to 32, wanted[32..35] are Up, Right, Down and Left.
+// The inputs of the gamepad exit combination: 0 to 31 are buttons 1 to 32,
+// then the hat's four directions.
+constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35, kComboInputs = 36;
+
+// GetAsyncKeyState of the exit key. Bit 15: the key is down now; bit 0: it was
+// pressed since the last query.
+constexpr std::uint16_t kKeyPressedBits = 0x8001;
+
+// The gamepad exit combination of [GamePadExit], one flag per input.
 struct ExitCombo {
   std::uint8_t enabled;
-  std::uint8_t wanted[36];
+  std::uint8_t wanted[kComboInputs];
   std::int32_t wantedCount;
 };
 
@@ -24,16 +32,19 @@ struct ComboKey {
   int input;
 };
 inline constexpr ComboKey kComboKeys[] = {
-    {"Up", 32},     {"Right", 33},   {"Down", 34},     {"Left", 35},
-    {"Button1", 0}, {"Button2", 1},  {"Button3", 2},   {"Button4", 3},
-    {"Button5", 4}, {"Button6", 5},  {"Button7", 6},   {"Button8", 7},
-    {"Button9", 8}, {"Button10", 9}, {"Button11", 10}, {"Button12", 11},
+    {"Up", kUp},    {"Right", kRight}, {"Down", kDown},  {"Left", kLeft},
+    {"Button1", 0}, {"Button2", 1},    {"Button3", 2},   {"Button4", 3},
+    {"Button5", 4}, {"Button6", 5},    {"Button7", 6},   {"Button8", 7},
+    {"Button9", 8}, {"Button10", 9},   {"Button11", 10}, {"Button12", 11},
 };
 
 // The exit key a new process starts with: 27, Escape.
 constexpr std::int8_t kDefaultExitKey = 27;
 // The key polled during the watch; Escape until [General] Exit changes it.
 extern std::int8_t exitKey;
+
+// Whether a pad's last poll shows the combination input `input` held.
+bool IsInputHeld(const GamePadState& state, int input);
 
 // [General] Exit: the exit key becomes the character code of that virtual key.
 void ReadExitKey(Settings& settings);

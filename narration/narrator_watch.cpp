@@ -9,22 +9,11 @@
 namespace tolvimer {
 namespace {
 
-constexpr int kInputs = 36;
-constexpr std::uint32_t kKeyPressedBits = 0x8001;
-
+// The [GamePadExit] key that switches the input on.
 void AddInputName(Text& text, int input) {
-  static constexpr const char* kDirections[] = {"Up", "Right", "Down", "Left"};
-  if (input < 32) {
-    text.Add("Button").Number(input + 1);
-  } else {
-    text.Add(kDirections[input - 32]);
+  for (const ComboKey& combo : kComboKeys) {
+    if (combo.input == input) text.Add(combo.key);
   }
-}
-
-bool IsHeld(const GamePadState& state, int input) {
-  if (input < 32) return state.buttons[input] != 0;
-  const std::uint8_t directions[] = {state.up, state.right, state.down, state.left};
-  return directions[input - 32] != 0;
 }
 
 }  // namespace
@@ -114,8 +103,8 @@ void Narrator::AddHeldInputs(Text& text) const {
   for (int i = 0; i < gamePads.padCount; ++i) {
     const GamePadState& state = gamePads.slots[i].state;
     bool first = true;
-    for (int input = 0; input < kInputs; ++input) {
-      if ((comboWanted_ >> input & 1) == 0 || !IsHeld(state, input)) continue;
+    for (int input = 0; input < kComboInputs; ++input) {
+      if ((comboWanted_ >> input & 1) == 0 || !IsInputHeld(state, input)) continue;
       if (first) {
         text.Add(anyPad ? "; pad " : "pad ").Number(i + 1).Add(" \"");
         text.Shown(gamePads.slots[i].productName).Add("\": ");
