@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/us_keyboard.h"
 #include "settings/profile_reader.h"
 
 namespace tolvimer::testing {
@@ -46,33 +47,6 @@ const char* MessageName(std::uint32_t message, char (&buffer)[16]) {
   if (message == win::kWmClose) return "WM_CLOSE";
   std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(message));
   return buffer;
-}
-
-// What Windows answers with a US keyboard for the keys the launcher maps:
-// the scan codes of its taps, and the characters of digit, letter and a few
-// control keys (the same number as the key); 0 for anything else.
-std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t mapType) {
-  if (mapType == win::kMapVkToVsc) {
-    switch (code) {
-      case win::kVkReturn:
-        return 0x1C;
-      case win::kVkEscape:
-        return 0x01;
-      case win::kVkAdd:
-        return 0x4E;
-      case win::kVkSubtract:
-        return 0x4A;
-      default:
-        return 0;
-    }
-  }
-  if (mapType == win::kMapVkToChar) {
-    const bool sameNumber = code == 0x08 || code == 0x09 || code == win::kVkReturn ||
-                            code == win::kVkEscape || code == 0x20 ||
-                            (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z');
-    return sameNumber ? code : 0;
-  }
-  return 0;
 }
 
 void FormatMode(const DisplayMode& mode, char (&buffer)[64]) {

@@ -50,37 +50,6 @@ std::string VirtualKeyName(std::uint32_t virtualKey) {
   return text.c_str();
 }
 
-std::uint32_t MapVirtualKeyAnswer(std::uint32_t code, std::uint32_t mapType) {
-  if (mapType == 0) {
-    switch (code) {
-      case 13:
-        return 0x1C;
-      case 27:
-        return 0x01;
-      case 0x6B:
-        return 0x4E;
-      case 0x6D:
-        return 0x4A;
-      default:
-        return 0;
-    }
-  }
-  if (mapType != 2) return 0;
-  if (code == 8 || code == 9 || code == 13 || code == 27 || code == 32) return code;
-  if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) return code;
-  if (code >= 0x60 && code <= 0x69) return '0' + (code - 0x60);
-  constexpr struct {
-    std::uint32_t vk;
-    char character;
-  } kOthers[] = {{0x6A, '*'}, {0x6B, '+'},  {0x6D, '-'}, {0x6E, '.'}, {0x6F, '/'}, {0xBA, ';'},
-                 {0xBB, '='}, {0xBC, ','},  {0xBD, '-'}, {0xBE, '.'}, {0xBF, '/'}, {0xC0, '`'},
-                 {0xDB, '['}, {0xDC, '\\'}, {0xDD, ']'}, {0xDE, '\''}};
-  for (const auto& other : kOthers) {
-    if (other.vk == code) return static_cast<std::uint8_t>(other.character);
-  }
-  return 0;
-}
-
 std::string LowerAscii(std::string text) {
   for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return text;

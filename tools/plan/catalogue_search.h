@@ -21,9 +21,6 @@ std::string WordList(const KnownKey& key);
 
 // A readable name of a virtual key ("Escape", "A", "keypad plus", "F1").
 std::string VirtualKeyName(std::uint32_t virtualKey);
-// What MapVirtualKeyA gives on a US keyboard layout: MAPVK_VK_TO_VSC (0) the
-// scan code, MAPVK_VK_TO_CHAR (2) the unshifted character (0 for none).
-std::uint32_t MapVirtualKeyAnswer(std::uint32_t code, std::uint32_t mapType);
 
 // Helpers for names: A to Z lowered, and the number of one-character edits
 // between two names.

@@ -1,7 +1,7 @@
 #include "tools/plan/dry_run_platform.h"
 
+#include "platform/us_keyboard.h"
 #include "settings/settings.h"
-#include "tools/plan/catalogue_search.h"
 #include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
@@ -114,7 +114,7 @@ std::uint32_t DryRunPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t ma
     facts_.exitKeyRead = true;
     facts_.exitSettingCode = code;
   }
-  return MapVirtualKeyAnswer(code, mapType);
+  return UsKeyboardMap(code, mapType);
 }
 
 std::int16_t DryRunPlatform::GetAsyncKeyState(int virtualKey) {
