@@ -47,4 +47,10 @@ class ContractMachine {
 // The machine of this build: the fake natively, Win32 on Windows.
 std::unique_ptr<ContractMachine> MakeContractMachine();
 
+// The folder of tests/profile_cases, as the runner was told it.
+extern std::string profileCasesDir;
+// True, with the exit code in `code`, when the arguments ask this program to
+// be one of the machine's child programs.
+bool RunAsChildProgram(int argc, char** argv, int& code);
+
 }  // namespace tolvimer::contract

@@ -10,12 +10,7 @@
 #include <cstring>
 #include <string>
 
-namespace tolvimer::contract {
-extern std::string profileCasesDir;
-// True, with the exit code in `code`, when the arguments ask this program to
-// be one of the machine's child programs.
-bool RunAsChildProgram(int argc, char** argv, int& code);
-}  // namespace tolvimer::contract
+#include "tests/contract/contract_machine.h"
 
 int main(int argc, char** argv) {
   int code = 0;
