@@ -645,10 +645,6 @@ HResult FakePlatform::Unacquire(ComObject device2) {
   return result;
 }
 
-}  // namespace tolvimer::testing
-
-namespace tolvimer::testing {
-
 // --- The run log ---
 
 const char* FakePlatform::GetCommandLine() {

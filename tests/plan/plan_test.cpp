@@ -159,16 +159,6 @@ TEST_F(PlanTest, TellsWhetherTheRunWouldWriteItsLog) {
 
 // A file saved as "Unicode" (UTF-16LE) in Notepad: read as the launcher reads
 // it, values converted to Windows-1252.
-std::string Utf16Le(const std::string& ascii) {
-  std::string out = "\xFF\xFE";
-  for (const char c : ascii) {
-    out += c;
-    out += '\0';
-  }
-  return out;
-}
-
-// The same from UTF-16 code units, for characters beyond ASCII.
 std::string Utf16Le(const std::u16string& units) {
   std::string out = "\xFF\xFE";
   for (const char16_t unit : units) {
@@ -179,7 +169,7 @@ std::string Utf16Le(const std::u16string& units) {
 }
 
 TEST_F(PlanTest, ReadsAUtf16LeFileAsTheLauncherDoes) {
-  EXPECT_EQ(Plan(Utf16Le("[General]\r\nRegion=usa\r\nScreen=800x600\r\n[Some Game]\r\n"
+  EXPECT_EQ(Plan(Utf16Le(u"[General]\r\nRegion=usa\r\nScreen=800x600\r\n[Some Game]\r\n"
                          "ZWrite=true\r\n")),
             0)
       << output;

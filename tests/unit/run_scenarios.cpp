@@ -26,8 +26,7 @@ void Emulator(FakePlatform& os) {
 }
 
 void ExampleFile(FakePlatform& os) {
-  Emulator(os);
-  EmulatorFiles(os);
+  EmulatorReady(os);
   os.settingsText = ExampleSettings();
   // The player holds buttons 1 and 2 in the third cycle.
   os.pads = {Pad(0xA1, {Held({}), Held({}), Held({1, 2})})};
@@ -35,16 +34,14 @@ void ExampleFile(FakePlatform& os) {
 }
 
 void NoSettingsFile(FakePlatform& os) {
-  Emulator(os);
-  EmulatorFiles(os);
+  EmulatorReady(os);
   os.settingsExist = false;
   os.asyncKeyStates = {0, 0, 1};
   os.exitCodes = {259};
 }
 
 void ForceFullWithMount(FakePlatform& os) {
-  Emulator(os);
-  EmulatorFiles(os);
+  EmulatorReady(os);
   os.settingsText =
       "[General]\nRegion=JAP\nDrive=f:\nForceFull=true\nScreen=1024x768\nFullScreen=TRUE\n"
       "MountTool=alcohol120\nUnmount=true\nDelay=3\nExit=65\nShowStats=no\n"
@@ -88,8 +85,7 @@ void SideCallsFail(FakePlatform& os) {
 }
 
 void EmptyCommandLine(FakePlatform& os) {
-  Emulator(os);
-  EmulatorFiles(os);
+  EmulatorReady(os);
   os.settingsText = "[General]\nRegion=usa\nLog=true\n";
 }
 
@@ -113,6 +109,11 @@ const std::vector<RunScenario>& RunScenarios() {
       {"empty_command_line", "", EmptyCommandLine},
   };
   return scenarios;
+}
+
+void EmulatorReady(FakePlatform& os) {
+  Emulator(os);
+  EmulatorFiles(os);
 }
 
 const RunScenario& Scenario(const std::string& name) {

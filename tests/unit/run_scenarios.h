@@ -24,6 +24,10 @@ const std::vector<RunScenario>& RunScenarios();
 // The scenario of that name; throws when there is none.
 const RunScenario& Scenario(const std::string& name);
 
+// The emulator's files, and the emulator and mount tool as programs that can
+// be started, the emulator with its window.
+void EmulatorReady(FakePlatform& os);
+
 // The example settings file as shipped.
 std::string ExampleSettings();
 

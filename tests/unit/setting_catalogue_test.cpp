@@ -18,33 +18,11 @@
 namespace tolvimer::testing {
 namespace {
 
-const char* SectionName(SectionKind kind) {
-  switch (kind) {
-    case SectionKind::kGeneral:
-      return "General";
-    case SectionKind::kDaemonTools:
-      return "DaemonTools";
-    case SectionKind::kAlcohol120:
-      return "Alcohol120";
-    case SectionKind::kGamePadExit:
-      return "GamePadExit";
-    case SectionKind::kTolviEx:
-      return "TolviEx";
-    case SectionKind::kGame:
-      return "Some Game";
-  }
-  return "";
-}
-
 // Runs the launcher on a settings file over the fake; gives its trace.
 std::string TraceOf(const std::string& settingsText) {
   FakePlatform os;
   ResetProgramState();
-  os.NameProcess("Tolvimer", "emu");
-  os.NameProcess("mounter", "tool");
-  os.AddWindow("emu", "emu");
-  os.files["C:\\Emu\\dc_flash.bin"] = std::vector<std::uint8_t>(131072, 0xFF);
-  os.files["C:\\Emu\\tolvimer.cfg"] = std::vector<std::uint8_t>(64, 0xFF);
+  EmulatorReady(os);
   os.settingsText = settingsText;
   RunLaunchSequenceForTest(os, "D:\\Images\\Some Game.cdi");
   return os.Trace();
@@ -101,7 +79,10 @@ TEST(SettingCatalogueTest, EachWordOfAKeyIsOneTheLauncherActsOnInItsOwnWay) {
       if (key.section == SectionKind::kGeneral) {
         text += std::string(key.key) + "=" + value + "\n";
       } else {
-        text += "[" + std::string(SectionName(key.section)) + "]\n" + key.key + "=" + value + "\n";
+        const std::string section = key.section == SectionKind::kGame
+                                        ? std::string("[Some Game]")
+                                        : SectionKindLabel(key.section);
+        text += section + "\n" + key.key + "=" + value + "\n";
       }
       // The mount tools need their program to be told apart.
       text += "[DaemonTools]\nExe=C:\\mounter.exe\n[Alcohol120]\nExe=C:\\mounter.exe\n";
