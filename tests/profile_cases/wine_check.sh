@@ -63,21 +63,34 @@ finish() {
 }
 trap finish EXIT
 
+# Runs a Windows program from a fresh folder of its own, work/run/NAME, as
+# the launcher would be found beside its settings file; its output, without
+# CRs, goes to NAME's out.txt. Through a file, not a pipe: a service Wine
+# starts would hold a pipe open. Gives the program's status.
+#   run_in_folder NAME EXE SECONDS [SETTINGS_FILE] -- ARGS...
+run_in_folder() {
+  local name=$1 exe=$2 seconds=$3 settings=$4
+  shift 5
+  dir=$work/run/$name
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$exe" "$dir/$(basename "$exe")"
+  [ -z "$settings" ] || cp "$settings" "$dir/tolvimer_launch.ini"
+  timeout "$seconds" wine "$dir/$(basename "$exe")" "$@" >"$dir/raw.txt" 2>&1 </dev/null
+  local status=$?
+  tr -d '\r' <"$dir/raw.txt" >"$dir/out.txt"
+  return "$status"
+}
+
 table=$(winpath "$here/cases.txt")
 failed=0
 for file in "$here"/files/*.ini; do
   name=$(basename "$file")
-  dir=$work/run/${name%.ini}
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  cp "$probe" "$dir/profile_probe.exe"
-  cp "$file" "$dir/tolvimer_launch.ini"
-  # Through a file, not a pipe: a service Wine starts would hold a pipe open.
   args=("$table" "$name")
   [ "$mode" = --print ] && args+=(--print)
-  timeout 30 wine "$dir/profile_probe.exe" "${args[@]}" >"$dir/answers.txt" 2>&1 </dev/null
+  run_in_folder "${name%.ini}" "$probe" 30 "$file" -- "${args[@]}"
   status=$?
-  tr -d '\r' <"$dir/answers.txt"
+  cat "$dir/out.txt"
   [ "$status" = 0 ] || failed=1
 done
 # A failing probe prints its differences; a status without them (a crash, a
@@ -89,32 +102,21 @@ else
 fi
 [ "$mode" = --print ] && exit "$failed"
 
-dir=$work/run/random
-rm -rf "$dir"
-mkdir -p "$dir"
-cp "$probe" "$dir/profile_probe.exe"
-timeout $((count / 20 + 300)) wine "$dir/profile_probe.exe" --random "$seed" "$count" \
-  >"$dir/answers.txt" 2>&1 </dev/null
+run_in_folder random "$probe" $((count / 20 + 300)) '' -- --random "$seed" "$count"
 status=$?
-tr -d '\r' <"$dir/answers.txt"
+cat "$dir/out.txt"
 if [ "$status" != 0 ]; then
   echo "wine_check: the randomized differential failed (status $status)"
   failed=1
 fi
 
 if [ -n "$plan" ]; then
-  dir=$work/run/plan
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  cp "$plan" "$dir/tolvimer_plan.exe"
-  cp "$here/files/bom_utf8.ini" "$dir/tolvimer_launch.ini"
-  timeout 60 wine "$dir/tolvimer_plan.exe" 'D:\Some Game.cdi' >"$dir/plan.out" 2>&1 </dev/null
-  tr -d '\r' <"$dir/plan.out" >"$dir/plan.txt"
-  if grep -q '\[General\] Region = "jap"' "$dir/plan.txt" &&
-    grep -q 'UTF-8 byte-order mark, which Windows does not recognise' "$dir/plan.txt"; then
+  run_in_folder plan "$plan" 60 "$here/files/bom_utf8.ini" -- 'D:\Some Game.cdi'
+  if grep -q '\[General\] Region = "jap"' "$dir/out.txt" &&
+    grep -q 'UTF-8 byte-order mark, which Windows does not recognise' "$dir/out.txt"; then
     echo "wine_check: tolvimer_plan.exe reads through the system and warns about the mark"
   else
-    cat "$dir/plan.txt"
+    cat "$dir/out.txt"
     echo "wine_check: tolvimer_plan.exe does not show the system's reads with the warning"
     failed=1
   fi
