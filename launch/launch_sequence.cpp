@@ -4,6 +4,7 @@
 #include "emulator/menu_commands.h"
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
+#include "launch/recovery.h"
 #include "launch/run_log.h"
 #include "mount/autoplay_wait.h"
 #include "mount/mount_commands.h"
@@ -26,9 +27,9 @@ void UseDefaultEmulator(char (&buffer)[kPathBufferSize]) {
 }
 
 // Every step after the settings file has been located, each declared as it
-// begins.
-int RunSteps(Settings& settings, Instance instance, const char* imagePath,
-             const char* gameSection) {
+// begins; `undo` writes down what outlives the emulator before it is done.
+int RunSteps(Settings& settings, Instance instance, const char* imagePath, const char* gameSection,
+             UndoKeeper& undo) {
   Platform& os = settings.os();
 
   // Preparation.
@@ -39,8 +40,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   os.BeginStep(Step::kResetConfig);
   ResetConfigFlags(os);
   os.BeginStep(Step::kDisplaySwitch);
+  undo.BeforeDisplaySwitch();
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
+  undo.BeforeMount();
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance);
@@ -50,6 +53,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
   ProcessRecord process;
   if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
+  undo.EmulatorStarted(process);
   os.BeginStep(Step::kFirstIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
   os.BeginStep(Step::kFindWindow);
@@ -92,6 +96,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   os.CloseHandle(process.thread);
   os.BeginStep(Step::kRestoreDisplay);
   RestoreDisplayMode(settings);
+  undo.RunEnded();
   return 1;
 }
 
@@ -112,15 +117,23 @@ int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) 
   if (settings.ReadIs("General", "Log", "true")) {
     RunLog log(os);
     if (log.Open(settings, gameSection)) {
+      UndoKeeper undo(os, settings, &log);
+      if (undo.Begin(imagePath)) {
+        log.Close(undo.RecoverOnlySummary(), undo.RecoverOnlyResult());
+        return undo.RecoverOnlyResult();
+      }
       Narrator narrator(os, log, NarrationMode::kRun);
       Settings told(narrator, settings);
-      const int result = RunSteps(told, instance, imagePath, gameSection);
+      const int result = RunSteps(told, instance, imagePath, gameSection, undo);
       narrator.Finish(result);
       log.Close(narrator.Summary(), result);
       return result;
     }
   }
-  return RunSteps(settings, instance, imagePath, gameSection);
+  // With [General] Recover "true" a cut-short run is put right first.
+  UndoKeeper undo(os, settings, nullptr);
+  if (undo.Begin(imagePath)) return undo.RecoverOnlyResult();
+  return RunSteps(settings, instance, imagePath, gameSection, undo);
 }
 
 }  // namespace tolvimer

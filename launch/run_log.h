@@ -25,6 +25,8 @@ class RunLog final : public NarrationSink {
   bool Open(const Settings& settings, const char* gameSection);
   // Writes how the run went and closes the file.
   void Close(const RunSummary& summary, int result);
+  // A line of its own, outside the steps (what the undo record told).
+  void Note(const char* line) { Write(line); }
 
   void StepBegun(int number) override;
   void Read(const char* line) override;

@@ -92,15 +92,20 @@ void MountDiscImage(Settings& settings, const char* imagePath) {
   if (FormatMount(tool, values, imagePath, commandLine)) RunCommandLine(settings.os(), commandLine);
 }
 
-void UnmountDiscImage(Settings& settings) {
-  if (!settings.ReadIs("General", "Unmount", "true")) return;
+bool BuildUnmountCommandLine(Settings& settings, char (&commandLine)[kPathBufferSize]) {
+  commandLine[0] = '\0';
+  if (!settings.ReadIs("General", "Unmount", "true")) return false;
   // Everything is read anew: the file may have changed since the mount.
   const MountTool tool = ReadMountTool(settings);
-  if (tool == MountTool::kNone) return;
+  if (tool == MountTool::kNone) return false;
   ToolValues values;
   ReadToolValues(settings, tool, values);
+  return FormatUnmount(tool, values, commandLine);
+}
+
+void UnmountDiscImage(Settings& settings) {
   char commandLine[kPathBufferSize];
-  if (FormatUnmount(tool, values, commandLine)) RunCommandLine(settings.os(), commandLine);
+  if (BuildUnmountCommandLine(settings, commandLine)) RunCommandLine(settings.os(), commandLine);
 }
 
 }  // namespace tolvimer

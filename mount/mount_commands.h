@@ -26,6 +26,9 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
 bool RunCommandLine(Platform& os, char* commandLine);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
+// The unmount command line that UnmountDiscImage would run now, read from
+// the settings as they stand; false when it would run none.
+bool BuildUnmountCommandLine(Settings& settings, char (&commandLine)[kPathBufferSize]);
 // With [General] Unmount "true": unmounts with the tool configured now.
 void UnmountDiscImage(Settings& settings);
 

@@ -236,4 +236,21 @@ bool Narrator::WriteFileBytes(OsHandle file, const char* data, std::uint32_t siz
 }
 bool Narrator::FlushFileBuffers(OsHandle file) { return inner_.FlushFileBuffers(file); }
 
+// The undo record's calls: in a run they are made on the platform underneath
+// and told by the run log; here only the dry run's pass through, untold.
+OsHandle Narrator::OpenFileForRead(const char* path) { return inner_.OpenFileForRead(path); }
+bool Narrator::ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) {
+  return inner_.ReadFileBytes(file, data, size, read);
+}
+bool Narrator::MoveFileReplacing(const char* from, const char* to) {
+  return inner_.MoveFileReplacing(from, to);
+}
+bool Narrator::DeleteFile(const char* path) { return inner_.DeleteFile(path); }
+std::uint32_t Narrator::GetCurrentProcessId() { return inner_.GetCurrentProcessId(); }
+OsHandle Narrator::GetCurrentProcess() { return inner_.GetCurrentProcess(); }
+OsHandle Narrator::OpenProcess(std::uint32_t processId) { return inner_.OpenProcess(processId); }
+bool Narrator::GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) {
+  return inner_.GetProcessCreationTime(process, creationTime);
+}
+
 }  // namespace tolvimer

@@ -211,6 +211,28 @@ class Platform {
   // WriteFile of `size` bytes, synchronously; false unless all were written.
   virtual bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) = 0;
   virtual bool FlushFileBuffers(OsHandle file) = 0;
+
+  // --- The undo record: used only when [General] Recover is "true" ---
+  // The record is written with CreateLogFile, WriteFileBytes and
+  // FlushFileBuffers into a new file, then moved over the old one.
+  // CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+  // FILE_ATTRIBUTE_NORMAL, NULL); 0 when it fails.
+  virtual OsHandle OpenFileForRead(const char* path) = 0;
+  // ReadFile of up to `size` bytes, synchronously; `read` gets the count.
+  virtual bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
+                             std::uint32_t& read) = 0;
+  // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+  virtual bool MoveFileReplacing(const char* from, const char* to) = 0;
+  // DeleteFileA.
+  virtual bool DeleteFile(const char* path) = 0;
+  virtual std::uint32_t GetCurrentProcessId() = 0;
+  // GetCurrentProcess: the pseudo handle of the launcher's own process.
+  virtual OsHandle GetCurrentProcess() = 0;
+  // OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  // 0 when no such process can be opened.
+  virtual OsHandle OpenProcess(std::uint32_t processId) = 0;
+  // GetProcessTimes: the process's creation time as a 64-bit FILETIME.
+  virtual bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) = 0;
 };
 
 }  // namespace tolvimer

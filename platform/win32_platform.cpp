@@ -15,6 +15,7 @@
 #undef DirectInputCreate
 #undef GetCommandLine
 #undef FormatMessage
+#undef DeleteFile
 
 #include <cstring>
 
@@ -335,6 +336,42 @@ bool Win32Platform::WriteFileBytes(OsHandle file, const char* data, std::uint32_
 
 bool Win32Platform::FlushFileBuffers(OsHandle file) {
   return ::FlushFileBuffers(AsHandle(file)) != 0;
+}
+
+OsHandle Win32Platform::OpenFileForRead(const char* path) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? 0 : FromPointer(file);
+}
+
+bool Win32Platform::ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
+                                  std::uint32_t& read) {
+  DWORD got = 0;
+  const bool ok = ::ReadFile(AsHandle(file), data, size, &got, nullptr) != 0;
+  read = got;
+  return ok;
+}
+
+bool Win32Platform::MoveFileReplacing(const char* from, const char* to) {
+  return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32Platform::DeleteFile(const char* path) { return ::DeleteFileA(path) != 0; }
+
+std::uint32_t Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+OsHandle Win32Platform::GetCurrentProcess() { return FromPointer(::GetCurrentProcess()); }
+
+OsHandle Win32Platform::OpenProcess(std::uint32_t processId) {
+  HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  return FromPointer(process);
+}
+
+bool Win32Platform::GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) {
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(AsHandle(process), &created, &exited, &kernel, &user)) return false;
+  creationTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+  return true;
 }
 
 }  // namespace tolvimer

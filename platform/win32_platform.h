@@ -69,6 +69,14 @@ class Win32Platform final : public Platform {
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;
+  OsHandle OpenFileForRead(const char* path) override;
+  bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) override;
+  bool MoveFileReplacing(const char* from, const char* to) override;
+  bool DeleteFile(const char* path) override;
+  std::uint32_t GetCurrentProcessId() override;
+  OsHandle GetCurrentProcess() override;
+  OsHandle OpenProcess(std::uint32_t processId) override;
+  bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) override;
 };
 
 }  // namespace tolvimer

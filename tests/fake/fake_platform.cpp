@@ -26,7 +26,9 @@ const char* const kCallNames[] = {
     "QueryInterface", "Release", "GetDesktopWindow", "SetCooperativeLevel", "SetDataFormat",
     "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire", "GetCommandLine",
     "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
-    "WriteLogFile", "FlushFileBuffers"};
+    "WriteLogFile", "FlushFileBuffers", "OpenFileForRead", "ReadFile", "MoveFileEx", "DeleteFile",
+    "GetCurrentProcessId", "GetCurrentProcess", "OpenProcess", "GetProcessTimes",
+    "CreateNewFile", "WriteNewFile"};
 
 // What FormatMessageA gives for the codes the tests use.
 constexpr struct {
@@ -170,6 +172,9 @@ std::uint32_t FakePlatform::ProcessIdOf(const std::string& owner) const {
   for (int i = 0; i < startedCount_; ++i) {
     if (owner == started_[i].name) return started_[i].processId;
   }
+  for (const OtherProcess& other : otherProcesses) {
+    if (owner == other.name) return other.processId;
+  }
   return 4;  // a process the launcher did not start
 }
 
@@ -297,6 +302,7 @@ bool FakePlatform::CreateProcess(char* commandLine, ProcessRecord& out) {
   std::snprintf(handleName, sizeof handleName, "%s.thread", started.name);
   out.thread = NewHandle(handleName);
   out.processId = started.processId;
+  started.process = out.process;
   out.threadId = started.processId + 5000;
   Record("CreateProcess(\"%s\") = %s", commandLine, started.name);
   return true;
@@ -319,7 +325,11 @@ bool FakePlatform::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode)
     Record("GetExitCodeProcess(%s) = FALSE", NameOf(process));
     return false;
   }
-  exitCode = exitCodes[exitCodeAt_ < exitCodes.size() ? exitCodeAt_++ : exitCodes.size() - 1];
+  if (const OtherProcess* other = OpenedProcess(process)) {
+    exitCode = other->running ? win::kStillActive : 0;
+  } else {
+    exitCode = exitCodes[exitCodeAt_ < exitCodes.size() ? exitCodeAt_++ : exitCodes.size() - 1];
+  }
   Record("GetExitCodeProcess(%s) = %u", NameOf(process), exitCode);
   return true;
 }
@@ -361,6 +371,12 @@ bool FakePlatform::PostMessage(WindowHandle window, std::uint32_t message, std::
                                std::intptr_t lParam) {
   char buffer[16];
   const bool failed = Failing("PostMessage");
+  const std::size_t index = window - 0x10000;
+  if (!failed && message == win::kWmClose && index < windows_.size()) {
+    for (OtherProcess& other : otherProcesses) {
+      if (other.name == windows_[index].owner && other.closesOnWmClose) other.running = false;
+    }
+  }
   Record("PostMessage(%s, %s, %lu, %ld)%s", NameOf(window), MessageName(message, buffer),
          static_cast<unsigned long>(wParam), static_cast<long>(lParam), failed ? " = FALSE" : "");
   return !failed;
@@ -689,6 +705,23 @@ bool FakePlatform::FileExists(const char* path) {
 }
 
 OsHandle FakePlatform::CreateLogFile(const char* path) {
+  if (logPath != path) {
+    // Any other file is created in `files`, empty, when it is in the
+    // launcher folder; every other folder does not exist.
+    const bool failed = Failing("CreateNewFile");
+    const std::string_view folder = modulePath.substr(0, modulePath.rfind('\\') + 1);
+    const bool inFolder = std::string_view(path).substr(0, folder.size()) == folder &&
+                          std::string_view(path).find('\\', folder.size()) == std::string::npos;
+    if (!failed) lastError_ = !inFolder ? 3 : 5;  // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
+    if (failed || !inFolder || !folderWritable) {
+      Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = INVALID_HANDLE_VALUE", path);
+      return 0;
+    }
+    files[path].clear();
+    const OsHandle handle = OpenInFiles(path, "new");
+    Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = %s", path, NameOf(handle));
+    return handle;
+  }
   const bool failed = Failing("CreateLogFile");
   if (!failed && logPath != path) lastError_ = 3;  // ERROR_PATH_NOT_FOUND
   if (failed || logPath != path) {
@@ -703,6 +736,15 @@ OsHandle FakePlatform::CreateLogFile(const char* path) {
 }
 
 bool FakePlatform::WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) {
+  if (OpenFile* open = FindOpenFile(file)) {
+    const bool failed = Failing("WriteNewFile");
+    if (!failed) {
+      std::vector<std::uint8_t>& bytes = files.find(*open->path)->second;
+      bytes.insert(bytes.end(), data, data + size);
+    }
+    Record("WriteFile(%s, %u bytes)%s", NameOf(file), size, failed ? " = FALSE" : "");
+    return !failed;
+  }
   const bool failed = Failing("WriteLogFile") || file != logHandle_ || file == 0;
   if (!failed) {
     if (logText.size() + size > logText.capacity()) std::abort();  // no allocation mid-run
@@ -716,6 +758,143 @@ bool FakePlatform::FlushFileBuffers(OsHandle file) {
   const bool failed = Failing("FlushFileBuffers");
   Record("FlushFileBuffers(%s)%s", NameOf(file), failed ? " = FALSE" : "");
   return !failed;
+}
+
+// --- The undo record ---
+
+OsHandle FakePlatform::OpenInFiles(const std::string& path, const char* name) {
+  auto it = files.find(path);
+  char handleName[16];
+  std::snprintf(handleName, sizeof handleName, "%s%d", name, ++filesOpened_);
+  const OsHandle handle = NewHandle(handleName);
+  for (OpenFile& file : openFiles_) {
+    if (!file.path) {
+      file = OpenFile{handle, &it->first, 0};
+      break;
+    }
+  }
+  return handle;
+}
+
+FakePlatform::OtherProcess* FakePlatform::OpenedProcess(OsHandle handle) {
+  for (int i = 0; i < openedCount_; ++i) {
+    if (opened_[i].handle == handle) return &otherProcesses[opened_[i].other];
+  }
+  return nullptr;
+}
+
+OsHandle FakePlatform::OpenFileForRead(const char* path) {
+  auto it = files.find(std::string_view(path));
+  const bool failed = Failing("OpenFileForRead");
+  if (!failed && it == files.end()) lastError_ = 2;  // ERROR_FILE_NOT_FOUND
+  if (failed || it == files.end()) {
+    Record("CreateFile(\"%s\", GENERIC_READ) = INVALID_HANDLE_VALUE", path);
+    return 0;
+  }
+  const OsHandle handle = OpenInFiles(it->first, "read");
+  Record("CreateFile(\"%s\", GENERIC_READ) = %s", path, NameOf(handle));
+  return handle;
+}
+
+bool FakePlatform::ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
+                                 std::uint32_t& read) {
+  read = 0;
+  OpenFile* open = FindOpenFile(file);
+  if (Failing("ReadFile") || !open) {
+    Record("ReadFile(%s, %u) = FALSE", NameOf(file), size);
+    return false;
+  }
+  const std::vector<std::uint8_t>& bytes = files.find(*open->path)->second;
+  for (std::size_t at = static_cast<std::size_t>(open->position); at < bytes.size() && read < size;
+       ++at) {
+    data[read++] = static_cast<char>(bytes[at]);
+  }
+  open->position += read;
+  Record("ReadFile(%s, %u) = %u bytes", NameOf(file), size, read);
+  return true;
+}
+
+bool FakePlatform::MoveFileReplacing(const char* from, const char* to) {
+  auto it = files.find(std::string_view(from));
+  const bool failed = Failing("MoveFileEx");
+  if (!failed && it == files.end()) lastError_ = 2;
+  if (!failed && it != files.end()) {
+    std::vector<std::uint8_t> bytes = it->second;
+    files.erase(it);
+    files[to] = bytes;
+  }
+  const bool ok = !failed && files.find(std::string_view(to)) != files.end();
+  Record("MoveFileEx(\"%s\", \"%s\", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)%s", from,
+         to, ok ? "" : " = FALSE");
+  return ok;
+}
+
+bool FakePlatform::DeleteFile(const char* path) {
+  auto it = files.find(std::string_view(path));
+  const bool failed = Failing("DeleteFile") || it == files.end();
+  if (!failed) {
+    files.erase(it);
+  } else if (it == files.end()) {
+    lastError_ = 2;
+  }
+  Record("DeleteFile(\"%s\")%s", path, failed ? " = FALSE" : "");
+  return !failed;
+}
+
+std::uint32_t FakePlatform::GetCurrentProcessId() {
+  Failing("GetCurrentProcessId");
+  Record("GetCurrentProcessId() = %u", ownProcessId);
+  return ownProcessId;
+}
+
+OsHandle FakePlatform::GetCurrentProcess() {
+  Failing("GetCurrentProcess");
+  if (self_ == 0) self_ = NewHandle("self");
+  Record("GetCurrentProcess() = self");
+  return self_;
+}
+
+OsHandle FakePlatform::OpenProcess(std::uint32_t processId) {
+  const bool failed = Failing("OpenProcess");
+  for (std::size_t i = 0; !failed && i < otherProcesses.size(); ++i) {
+    if (otherProcesses[i].processId != processId) continue;
+    if (openedCount_ == static_cast<int>(sizeof opened_ / sizeof opened_[0])) std::abort();
+    char name[64];
+    std::snprintf(name, sizeof name, "%s.opened", otherProcesses[i].name.c_str());
+    const OsHandle handle = NewHandle(name);
+    opened_[openedCount_++] = Opened{handle, i};
+    Record("OpenProcess(%u) = %s", processId, name);
+    return handle;
+  }
+  lastError_ = 87;  // ERROR_INVALID_PARAMETER: no such process
+  Record("OpenProcess(%u) = NULL", processId);
+  return 0;
+}
+
+bool FakePlatform::GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) {
+  bool known = !Failing("GetProcessTimes");
+  std::uint64_t time = 0;
+  if (process == self_ && self_ != 0) {
+    time = ownCreationTime;
+  } else if (const OtherProcess* other = OpenedProcess(process)) {
+    time = other->creationTime;
+  } else {
+    bool started = false;
+    for (int i = 0; i < startedCount_; ++i) {
+      if (started_[i].process == process) {
+        time = StartedCreationTime(started_[i].processId);
+        started = true;
+      }
+    }
+    known = known && started;
+  }
+  if (!known) {
+    Record("GetProcessTimes(%s) = FALSE", NameOf(process));
+    return false;
+  }
+  creationTime = time;
+  Record("GetProcessTimes(%s) = 0x%016llX", NameOf(process), static_cast<unsigned long long>(time));
+  return true;
 }
 
 }  // namespace tolvimer::testing

@@ -82,6 +82,26 @@ class FakePlatform : public Platform {
   bool logExists = false;
   std::string logText;
 
+  // The undo record's calls. Files other than the log are created in
+  // `files` unless the launcher folder is read-only. Processes the launcher
+  // did not start, which OpenProcess finds by id; WM_CLOSE to a window of
+  // one with `closesOnWmClose` ends it.
+  bool folderWritable = true;
+  struct OtherProcess {
+    std::string name;
+    std::uint32_t processId;
+    std::uint64_t creationTime;
+    bool running = true;
+    bool closesOnWmClose = true;
+  };
+  std::vector<OtherProcess> otherProcesses;
+  std::uint32_t ownProcessId = 3000;
+  std::uint64_t ownCreationTime = 0x01DB000000003000ull;
+  // The creation time GetProcessTimes gives for a started process.
+  static std::uint64_t StartedCreationTime(std::uint32_t processId) {
+    return 0x01DC000000000000ull + processId;
+  }
+
   // Called after each traced call with its line; tests use it to act in the
   // middle of a run (for example to edit the settings file).
   std::function<void(const char* line)> afterCall;
@@ -157,6 +177,14 @@ class FakePlatform : public Platform {
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;
+  OsHandle OpenFileForRead(const char* path) override;
+  bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) override;
+  bool MoveFileReplacing(const char* from, const char* to) override;
+  bool DeleteFile(const char* path) override;
+  std::uint32_t GetCurrentProcessId() override;
+  OsHandle GetCurrentProcess() override;
+  OsHandle OpenProcess(std::uint32_t processId) override;
+  bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) override;
 
  private:
   // Runtime bookkeeping lives in fixed arrays so that calls do not allocate.
@@ -172,6 +200,11 @@ class FakePlatform : public Platform {
   struct Started {
     char name[48];
     std::uint32_t processId;
+    OsHandle process;
+  };
+  struct Opened {
+    OsHandle handle;
+    std::size_t other;  // index in otherProcesses
   };
   struct Window {
     std::string name;
@@ -196,6 +229,8 @@ class FakePlatform : public Platform {
   const char* NameOf(std::uintptr_t handle) const;
   std::uint32_t ProcessIdOf(const std::string& owner) const;
   OpenFile* FindOpenFile(OsHandle handle);
+  OsHandle OpenInFiles(const std::string& path, const char* name);
+  OtherProcess* OpenedProcess(OsHandle handle);
   int& CallCount(const char* call);
 
   std::string trace_;
@@ -218,6 +253,9 @@ class FakePlatform : public Platform {
   int devicesCreated_ = 0;
   std::uint32_t lastError_ = 0;
   OsHandle logHandle_ = 0;
+  Opened opened_[16] = {};
+  int openedCount_ = 0;
+  OsHandle self_ = 0;
 };
 
 }  // namespace tolvimer::testing

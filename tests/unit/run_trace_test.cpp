@@ -1,7 +1,7 @@
 // Whole-run traces: every platform call of each scenario, compared with the
-// trace recorded before the run log existed. With [General] Log absent or not
-// "true" the only call added is the one read of Log itself, right after the
-// settings file has been located.
+// trace recorded before the run log existed. With [General] Log and Recover
+// absent or not "true" the only calls added are the one read of each, right
+// after the settings file has been located.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,16 +25,14 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-constexpr char kLogRead[] = "GetPrivateProfileString(General, Log) = \"";
-
-// The trace without the read of Log, and where that read stood (line index,
-// or -1 when there was none; -2 when there were several).
-std::string WithoutLogRead(const std::string& trace, int& at) {
+// The trace without the reads that begin with `read`, and where that read
+// stood (line index, or -1 when there was none; -2 when there were several).
+std::string WithoutRead(const std::string& trace, const std::string& read, int& at) {
   std::istringstream lines(trace);
   std::string line, kept;
   at = -1;
   for (int i = 0; std::getline(lines, line); ++i) {
-    if (line.rfind(kLogRead, 0) == 0) {
+    if (line.rfind(read, 0) == 0) {
       at = at == -1 ? i : -2;
       continue;
     }
@@ -43,15 +41,22 @@ std::string WithoutLogRead(const std::string& trace, int& at) {
   return kept;
 }
 
+constexpr char kLogRead[] = "GetPrivateProfileString(General, Log) = \"";
+constexpr char kRecoverRead[] = "GetPrivateProfileString(General, Recover) = \"";
+
 TEST(RunTraceTest, EveryCallOfARunIsTheRecordedOne) {
   const bool update = std::getenv("TOLVIMER_UPDATE_TRACES") != nullptr;
-  for (const char* log : {"", "Log=false\n", "Log=yes\n"}) {
+  // The example settings file turns Recover on: each row turns it off (an
+  // empty value is absent) ahead of the file's own line.
+  for (const char* log : {"Recover=\n", "Log=false\nRecover=false\n", "Log=yes\nRecover=yes\n"}) {
     for (const RunScenario& scenario : RunScenarios()) {
       FakePlatform os;
       const int result = RunScenarioOn(scenario, os, log);
       int at = 0;
+      int recoverAt = 0;
       const std::string trace =
-          "exit code " + std::to_string(result) + "\n" + WithoutLogRead(os.Trace(), at);
+          "exit code " + std::to_string(result) + "\n" +
+          WithoutRead(WithoutRead(os.Trace(), kRecoverRead, recoverAt), kLogRead, at);
       if (update) {
         std::ofstream(GoldenPath(scenario), std::ios::binary) << trace;
         continue;
@@ -60,9 +65,11 @@ TEST(RunTraceTest, EveryCallOfARunIsTheRecordedOne) {
       EXPECT_FALSE(os.logExists) << scenario.name;
       if (std::string(scenario.imagePath).empty()) {
         EXPECT_EQ(at, -1) << "an empty command line reads nothing";
+        EXPECT_EQ(recoverAt, -1);
       } else {
         // Line 0 is the module path that locates the settings file.
         EXPECT_EQ(at, 1) << scenario.name << " " << log;
+        EXPECT_EQ(recoverAt, 2) << scenario.name << " " << log;
       }
     }
   }

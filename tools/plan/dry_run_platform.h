@@ -97,6 +97,15 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   OsHandle CreateLogFile(const char*) override { return 0; }
   bool WriteFileBytes(OsHandle, const char*, std::uint32_t) override { return false; }
   bool FlushFileBuffers(OsHandle) override { return false; }
+  // The undo record is neither read nor written: the plan reads it itself.
+  OsHandle OpenFileForRead(const char*) override { return 0; }
+  bool ReadFileBytes(OsHandle, char*, std::uint32_t, std::uint32_t&) override { return false; }
+  bool MoveFileReplacing(const char*, const char*) override { return false; }
+  bool DeleteFile(const char*) override { return false; }
+  std::uint32_t GetCurrentProcessId() override { return 0; }
+  OsHandle GetCurrentProcess() override { return 0; }
+  OsHandle OpenProcess(std::uint32_t) override { return 0; }
+  bool GetProcessCreationTime(OsHandle, std::uint64_t&) override { return false; }
 
  private:
   const PlanInput& input_;

@@ -1,0 +1,144 @@
+// Putting right what a cut-short run's undo record lists.
+#include "emulator/emulator_start.h"
+#include "launch/recovery.h"
+#include "mount/mount_commands.h"
+
+namespace tolvimer {
+namespace {
+
+class Teller {
+ public:
+  explicit Teller(RunLog* log) : log_(log) {}
+  Text& line() {
+    text_.Clear();
+    return text_.Add("undo record: ");
+  }
+  void Tell() {
+    if (log_ != nullptr) log_->Note(text_.c_str());
+  }
+
+ private:
+  RunLog* const log_;
+  Text text_;
+};
+
+// Opens the process with that id when it is still the same process (same
+// creation time) and still running; 0 otherwise. A reused id is another
+// process and is never touched.
+OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity) {
+  if (identity.processId == 0) return 0;
+  const OsHandle process = os.OpenProcess(identity.processId);
+  if (process == 0) return 0;
+  std::uint64_t created = 0;
+  std::uint32_t exitCode = 0;
+  if (os.GetProcessCreationTime(process, created) && created == identity.creationTime &&
+      os.GetExitCodeProcess(process, exitCode) && exitCode == win::kStillActive) {
+    return process;
+  }
+  os.CloseHandle(process);
+  return 0;
+}
+
+// Closes the old emulator as the normal end does, by WM_CLOSE to its window
+// (posted, so that a hung emulator cannot hold this start), and waits a while
+// for it to end. It is never ended by force.
+void CloseOldEmulator(Platform& os, const ProcessIdentity& emulator, Teller& tell,
+                      RecoveryOutcome& outcome) {
+  const OsHandle process = OpenIfRunning(os, emulator);
+  if (process == 0) {
+    tell.line()
+        .Add("the emulator of that run (process id ")
+        .Number(emulator.processId)
+        .Add(") is no longer running");
+    tell.Tell();
+    return;
+  }
+  const WindowHandle window = FindEmulatorWindow(os, emulator.processId);
+  if (window != 0) outcome.closeSent = os.PostMessage(window, win::kWmClose, 0, 0);
+  if (outcome.closeSent) os.WaitForSingleObject(process, kOldEmulatorCloseWait);
+  std::uint32_t exitCode = win::kStillActive;
+  os.GetExitCodeProcess(process, exitCode);
+  os.CloseHandle(process);
+  outcome.emulatorLeftRunning = exitCode == win::kStillActive;
+  Text& line = tell.line().Add("the emulator of that run (process id ").Number(emulator.processId);
+  if (!outcome.emulatorLeftRunning) {
+    line.Add(") was still running: sent WM_CLOSE, it has ended");
+  } else if (outcome.closeSent) {
+    line.Add(") was sent WM_CLOSE and still runs after ")
+        .Number(kOldEmulatorCloseWait / 1000)
+        .Add(" s: it is left running");
+  } else {
+    line.Add(") still runs, with no window to send WM_CLOSE to: it is left running");
+  }
+  tell.Tell();
+}
+
+}  // namespace
+
+RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log) {
+  RecoveryOutcome outcome;
+  Teller tell(log);
+  unsigned char bytes[kUndoRecordSize + 1];
+  std::uint32_t size = 0;
+  const OsHandle file = os.OpenFileForRead(path);
+  if (file == 0) {
+    tell.line().Add("none found: the last run ended normally");
+    tell.Tell();
+    return outcome;
+  }
+  // One byte more than a record, so that a longer file is seen as such.
+  const bool read = os.ReadFileBytes(file, reinterpret_cast<char*>(bytes), sizeof bytes, size);
+  os.CloseHandle(file);
+  UndoRecord record;
+  const UndoFileState state = read ? DecodeUndoRecord(bytes, size, record) : UndoFileState::kShort;
+  if (state != UndoFileState::kValid) {
+    tell.line()
+        .Add("tolvimer_launch.undo is ")
+        .Add(UndoFileStateText(state))
+        .Add(": nothing in it is acted on");
+    tell.Tell();
+    return outcome;
+  }
+
+  const OsHandle writer = OpenIfRunning(os, record.launcher);
+  if (writer != 0) {
+    os.CloseHandle(writer);
+    outcome.writerRunning = true;
+    tell.line()
+        .Add("the launcher that wrote it (process id ")
+        .Number(record.launcher.processId)
+        .Add(") is still running: nothing is touched, and this run keeps no record");
+    tell.Tell();
+    return outcome;
+  }
+
+  tell.line()
+      .Add("a run cut short (launcher process id ")
+      .Number(record.launcher.processId)
+      .Add(") left changes behind; putting them right");
+  tell.Tell();
+  if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
+  if (record.unmountLine[0] != '\0') {
+    outcome.unmountStarted = RunCommandLine(os, record.unmountLine);
+    outcome.unmountFailed = !outcome.unmountStarted;
+    tell.line()
+        .Add(outcome.unmountStarted ? "unmount started: " : "unmount could not be started: ")
+        .Shown(record.unmountLine);
+    tell.Tell();
+  }
+  if (record.displaySwitched) {
+    outcome.displayRestored = os.ChangeDisplaySettings(nullptr, 0) == 0;
+    outcome.displayRestoreRefused = !outcome.displayRestored;
+    tell.line().Add(outcome.displayRestored
+                        ? "the desktop returned to the mode stored in the registry"
+                        : "the desktop mode stored in the registry was refused");
+    tell.Tell();
+  }
+  if (!os.DeleteFile(path)) {
+    tell.line().Add("tolvimer_launch.undo could not be removed");
+    tell.Tell();
+  }
+  return outcome;
+}
+
+}  // namespace tolvimer

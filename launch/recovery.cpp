@@ -1,0 +1,129 @@
+#include "launch/recovery.h"
+
+#include "mount/mount_commands.h"
+
+namespace tolvimer {
+namespace {
+
+// `name` in the launcher folder: the settings path with its file name
+// replaced. False when the folder is unknown or the path would not fit.
+bool BesideSettings(const Settings& settings, const char* name, char (&out)[kPathBufferSize]) {
+  out[0] = '\0';
+  const char* settingsPath = settings.path();
+  std::size_t length = 0;
+  while (settingsPath[length]) ++length;
+  constexpr std::size_t kNameLength = sizeof kSettingsFileName - 1;
+  if (length <= kNameLength) return false;
+  char directory[kPathBufferSize];
+  for (std::size_t i = 0; i < length - kNameLength; ++i) directory[i] = settingsPath[i];
+  directory[length - kNameLength] = '\0';
+  return JoinPath(directory, name, out, sizeof out);
+}
+
+bool IsExactly(const char* text, const char* word) {
+  std::size_t i = 0;
+  for (; text[i] && text[i] == word[i]; ++i) {
+  }
+  return text[i] == '\0' && word[i] == '\0';
+}
+
+}  // namespace
+
+bool UndoKeeper::Begin(const char* imagePath) {
+  if (!settings_.ReadIs("General", "Recover", "true")) return false;
+  if (!BesideSettings(settings_, kUndoFileName, path_) ||
+      !BesideSettings(settings_, kUndoNewFileName, newPath_)) {
+    Note("undo record: the launcher folder is not known: no record is kept");
+    return IsExactly(imagePath, kRecoverOnlyArgument);
+  }
+  outcome_ = PutRightCutShortRun(os_, path_, log_);
+  const bool recoverOnly = IsExactly(imagePath, kRecoverOnlyArgument);
+  if (recoverOnly) {
+    // Asked by hand, the desktop is put back even when no record says so: a
+    // desktop left at a game's resolution is what the user most often sees.
+    if (!outcome_.writerRunning && !outcome_.displayRestored && !outcome_.displayRestoreRefused) {
+      const bool ok = os_.ChangeDisplaySettings(nullptr, 0) == 0;
+      outcome_.displayRestored = ok;
+      outcome_.displayRestoreRefused = !ok;
+      Note(ok ? "undo record: the desktop returned to the mode stored in the registry"
+              : "undo record: the desktop mode stored in the registry was refused");
+    }
+    return true;
+  }
+  // Another launcher's record is never overwritten: this run keeps none.
+  if (outcome_.writerRunning) return false;
+  on_ = true;
+  record_.launcher.processId = os_.GetCurrentProcessId();
+  os_.GetProcessCreationTime(os_.GetCurrentProcess(), record_.launcher.creationTime);
+  return false;
+}
+
+RunSummary UndoKeeper::RecoverOnlySummary() const {
+  return RunSummary{"no game was started: the launcher was asked only to put things right",
+                    outcome_.closeSent,
+                    outcome_.unmountStarted,
+                    outcome_.unmountFailed,
+                    outcome_.displayRestored,
+                    outcome_.displayRestoreRefused};
+}
+
+void UndoKeeper::BeforeDisplaySwitch() {
+  if (!on_ || !settings_.ReadIs("General", "ForceFull", "true")) return;
+  // Written whether or not [General] Screen names a mode: the normal end
+  // restores the registry mode on ForceFull alone, and so does the recovery.
+  record_.displaySwitched = true;
+  Save();
+}
+
+void UndoKeeper::BeforeMount() {
+  if (!on_) return;
+  // The line the normal end would run, from the same builder.
+  if (BuildUnmountCommandLine(settings_, record_.unmountLine)) Save();
+}
+
+void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {
+  if (!on_) return;
+  record_.emulatorStarted = true;
+  record_.emulator.processId = process.processId;
+  os_.GetProcessCreationTime(process.process, record_.emulator.creationTime);
+  Save();
+}
+
+void UndoKeeper::RunEnded() {
+  if (!on_) return;
+  if (!os_.DeleteFile(path_) && log_ != nullptr) {
+    Text line;
+    Note(line.Add("undo record: tolvimer_launch.undo could not be removed: error ")
+             .Number(os_.GetLastError())
+             .Add("; the next start puts back again what it lists")
+             .c_str());
+  }
+}
+
+void UndoKeeper::Save() {
+  unsigned char bytes[kUndoRecordSize];
+  EncodeUndoRecord(record_, bytes);
+  // Written whole into a new file, then moved over the old record: a write
+  // cut off leaves the old record, or a new file that is never read.
+  const OsHandle file = os_.CreateLogFile(newPath_);
+  bool ok = file != 0;
+  if (ok) {
+    ok = os_.WriteFileBytes(file, reinterpret_cast<const char*>(bytes), kUndoRecordSize) &&
+         os_.FlushFileBuffers(file);
+    os_.CloseHandle(file);
+    ok = ok && os_.MoveFileReplacing(newPath_, path_);
+  }
+  if (!ok && log_ != nullptr) {
+    Text line;
+    Note(line.Add("undo record: tolvimer_launch.undo could not be written: error ")
+             .Number(os_.GetLastError())
+             .Add("; the run goes on without it")
+             .c_str());
+  }
+}
+
+void UndoKeeper::Note(const char* line) {
+  if (log_ != nullptr) log_->Note(line);
+}
+
+}  // namespace tolvimer

@@ -1,0 +1,77 @@
+// [General] Recover "true": the run keeps tolvimer_launch.undo beside the
+// launcher while it has something changed that outlives the emulator, and a
+// later start puts right what a run cut short (killed, or ended early) left.
+// With Recover off the keeper makes no call at all.
+#pragma once
+
+#include "launch/run_log.h"
+#include "launch/undo_record.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+namespace tolvimer {
+
+// The command line that asks only for the putting right, with no game.
+constexpr char kRecoverOnlyArgument[] = "--recover";
+
+// How long a still-running emulator of the cut-short run is given to close.
+constexpr std::uint32_t kOldEmulatorCloseWait = 10000;
+
+// What a start found of a cut-short run and what it put back.
+struct RecoveryOutcome {
+  bool writerRunning = false;  // the record's launcher still runs: untouched
+  bool closeSent = false;      // WM_CLOSE posted to the old emulator's window
+  bool emulatorLeftRunning = false;
+  bool unmountStarted = false;
+  bool unmountFailed = false;
+  bool displayRestored = false;
+  bool displayRestoreRefused = false;
+};
+
+class UndoKeeper {
+ public:
+  // `settings` is the located settings file, read here on the platform
+  // underneath any narration; `log` is the run log, or null.
+  UndoKeeper(Platform& os, Settings& settings, RunLog* log)
+      : os_(os), settings_(settings), log_(log) {}
+
+  // Reads [General] Recover. With "true", puts right what a cut-short run's
+  // record lists and gets ready to keep this run's own record. True when
+  // `imagePath` is "--recover": the putting right was all that was asked.
+  bool Begin(const char* imagePath);
+  // The exit code of a run that only put things right: 0 when another
+  // launcher still holds the record, 1 otherwise.
+  int RecoverOnlyResult() const { return outcome_.writerRunning ? 0 : 1; }
+  // The run log's closing lines for such a run.
+  RunSummary RecoverOnlySummary() const;
+
+  // Each is written down before it is done (or, for the emulator, as soon as
+  // it runs); nothing happens unless Begin turned the keeper on.
+  void BeforeDisplaySwitch();
+  void BeforeMount();
+  void EmulatorStarted(const ProcessRecord& process);
+  // The normal end has put everything back: the record goes.
+  void RunEnded();
+
+ private:
+  void Save();
+  void Note(const char* line);
+
+  Platform& os_;
+  Settings& settings_;
+  RunLog* const log_;
+  bool on_ = false;
+  char path_[kPathBufferSize] = {};
+  char newPath_[kPathBufferSize] = {};
+  UndoRecord record_;
+  RecoveryOutcome outcome_;
+};
+
+// Puts right what the record at `path` lists, in the order of the normal
+// end: the old emulator closed, the image unmounted, the desktop mode
+// restored; then removes the file. Tells each finding to `log` (may be null).
+// A missing, foreign or damaged file is left alone; one whose launcher still
+// runs is not touched.
+RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log);
+
+}  // namespace tolvimer

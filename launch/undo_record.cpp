@@ -1,0 +1,100 @@
+#include "launch/undo_record.h"
+
+namespace tolvimer {
+namespace {
+
+constexpr unsigned char kMark[8] = {'T', 'L', 'U', 'N', 'D', 'O', '\r', '\n'};
+constexpr std::size_t kChecksumAt = 16;
+constexpr std::size_t kLauncherAt = 20;
+constexpr std::size_t kFlagsAt = 32;
+constexpr std::size_t kEmulatorAt = 36;
+constexpr std::size_t kLineAt = 48;
+constexpr std::uint32_t kDisplayFlag = 1;
+constexpr std::uint32_t kEmulatorFlag = 2;
+
+void Put32(unsigned char* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint32_t Get32(const unsigned char* at) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value |= std::uint32_t{at[i]} << (8 * i);
+  return value;
+}
+
+void PutIdentity(unsigned char* at, const ProcessIdentity& identity) {
+  Put32(at, identity.processId);
+  Put32(at + 4, static_cast<std::uint32_t>(identity.creationTime));
+  Put32(at + 8, static_cast<std::uint32_t>(identity.creationTime >> 32));
+}
+
+ProcessIdentity GetIdentity(const unsigned char* at) {
+  return ProcessIdentity{Get32(at), (std::uint64_t{Get32(at + 8)} << 32) | Get32(at + 4)};
+}
+
+// FNV-1a over everything after the checksum field.
+std::uint32_t Checksum(const unsigned char* bytes) {
+  std::uint32_t sum = 2166136261u;
+  for (std::size_t i = kChecksumAt + 4; i < kUndoRecordSize; ++i)
+    sum = (sum ^ bytes[i]) * 16777619u;
+  return sum;
+}
+
+}  // namespace
+
+void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]) {
+  for (unsigned char& byte : bytes) byte = 0;
+  for (std::size_t i = 0; i < sizeof kMark; ++i) bytes[i] = kMark[i];
+  Put32(bytes + 8, kUndoVersion);
+  Put32(bytes + 12, kUndoRecordSize);
+  PutIdentity(bytes + kLauncherAt, record.launcher);
+  Put32(bytes + kFlagsAt,
+        (record.displaySwitched ? kDisplayFlag : 0) | (record.emulatorStarted ? kEmulatorFlag : 0));
+  PutIdentity(bytes + kEmulatorAt, record.emulator);
+  // The line is copied up to its terminator; the rest stays zero.
+  for (std::size_t i = 0; i + 1 < kPathBufferSize && record.unmountLine[i]; ++i)
+    bytes[kLineAt + i] = static_cast<unsigned char>(record.unmountLine[i]);
+  Put32(bytes + kChecksumAt, Checksum(bytes));
+}
+
+UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, UndoRecord& record) {
+  record = UndoRecord{};
+  for (std::size_t i = 0; i < sizeof kMark; ++i) {
+    if (i >= size || bytes[i] != kMark[i]) return UndoFileState::kForeign;
+  }
+  if (size < 12) return UndoFileState::kShort;
+  if (Get32(bytes + 8) != kUndoVersion) return UndoFileState::kNewer;
+  if (size < kChecksumAt + 4) return UndoFileState::kShort;
+  if (Get32(bytes + 12) != kUndoRecordSize) return UndoFileState::kDamaged;
+  if (size < kUndoRecordSize) return UndoFileState::kShort;
+  if (size > kUndoRecordSize || Get32(bytes + kChecksumAt) != Checksum(bytes))
+    return UndoFileState::kDamaged;
+  if (bytes[kLineAt + kPathBufferSize - 1] != 0) return UndoFileState::kDamaged;
+
+  record.launcher = GetIdentity(bytes + kLauncherAt);
+  const std::uint32_t flags = Get32(bytes + kFlagsAt);
+  record.displaySwitched = (flags & kDisplayFlag) != 0;
+  record.emulatorStarted = (flags & kEmulatorFlag) != 0;
+  record.emulator = GetIdentity(bytes + kEmulatorAt);
+  for (std::size_t i = 0; i < kPathBufferSize; ++i)
+    record.unmountLine[i] = static_cast<char>(bytes[kLineAt + i]);
+  return UndoFileState::kValid;
+}
+
+const char* UndoFileStateText(UndoFileState state) {
+  switch (state) {
+    case UndoFileState::kValid:
+      return "a whole record";
+    case UndoFileState::kForeign:
+      return "not an undo record";
+    case UndoFileState::kNewer:
+      return "written by a newer launcher";
+    case UndoFileState::kShort:
+      return "cut off";
+    case UndoFileState::kDamaged:
+      return "damaged";
+  }
+  return "damaged";
+}
+
+}  // namespace tolvimer

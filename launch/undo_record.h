@@ -1,0 +1,53 @@
+// The undo record, tolvimer_launch.undo beside the launcher ([General]
+// Recover "true"): what a run has changed that outlives the emulator, and
+// how it is undone. One fixed-size record of plain bytes, little-endian, with
+// a mark, a version, its length and a checksum, so that a record cut off or
+// garbled is told from a whole one and never acted on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/settings.h"
+
+namespace tolvimer {
+
+constexpr char kUndoFileName[] = "tolvimer_launch.undo";
+constexpr char kUndoNewFileName[] = "tolvimer_launch.undo.new";
+
+// A process told from a later one that got the same id.
+struct ProcessIdentity {
+  std::uint32_t processId = 0;
+  std::uint64_t creationTime = 0;  // FILETIME from GetProcessTimes
+};
+
+struct UndoRecord {
+  ProcessIdentity launcher;      // the run that wrote the record
+  bool displaySwitched = false;  // undone by the mode stored in the registry
+  bool emulatorStarted = false;
+  ProcessIdentity emulator;
+  char unmountLine[kPathBufferSize] = {};  // empty: nothing to unmount
+};
+
+constexpr std::uint32_t kUndoVersion = 1;
+// Mark, version, length, checksum; the launcher, the flags, the emulator;
+// the unmount command line.
+constexpr std::size_t kUndoRecordSize = 8 + 4 + 4 + 4 + 12 + 4 + 12 + kPathBufferSize;
+
+void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]);
+
+enum class UndoFileState {
+  kValid,
+  kForeign,  // no mark: not an undo record
+  kNewer,    // a version this launcher does not know
+  kShort,    // cut off before its length
+  kDamaged,  // wrong length or checksum, or an unterminated command line
+};
+
+// Reads a record from the `size` bytes read from the file.
+UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, UndoRecord& record);
+
+// Why a file that is not a valid record is not acted on, in a few words.
+const char* UndoFileStateText(UndoFileState state);
+
+}  // namespace tolvimer
