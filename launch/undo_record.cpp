@@ -59,8 +59,8 @@ void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoReco
 
 UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, UndoRecord& record) {
   record = UndoRecord{};
-  for (std::size_t i = 0; i < sizeof kMark; ++i) {
-    if (i >= size || bytes[i] != kMark[i]) return UndoFileState::kForeign;
+  for (std::size_t i = 0; i < sizeof kMark && i < size; ++i) {
+    if (bytes[i] != kMark[i]) return UndoFileState::kForeign;
   }
   if (size < 12) return UndoFileState::kShort;
   if (Get32(bytes + 8) != kUndoVersion) return UndoFileState::kNewer;

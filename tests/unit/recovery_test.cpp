@@ -1,0 +1,401 @@
+// [General] Recover: the undo record a run keeps, and what the next start
+// puts right after a run that was cut short.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launch/launch_sequence.h"
+#include "launch/undo_record.h"
+#include "tests/fake/fake_platform.h"
+
+namespace tolvimer::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr char kUndoPath[] = "C:\\Emu\\tolvimer_launch.undo";
+constexpr char kNewPath[] = "C:\\Emu\\tolvimer_launch.undo.new";
+constexpr char kImage[] = "D:\\Images\\Some Game.cdi";
+constexpr std::uint32_t kFirstLauncher = 3000;
+
+std::string Settings(bool unmount, const char* more = "") {
+  return std::string("[General]\nRecover=TRUE\nForceFull=true\nScreen=640x480\n") +
+         "MountTool=daemontools\n" + (unmount ? "Unmount=true\n" : "") + more +
+         "[DaemonTools]\nExe=C:\\Tools\\mount.exe\nDevice=0\n";
+}
+
+// A launcher started as process `pid`, with the emulator and the mount tool.
+void LauncherAt(FakePlatform& os, std::uint32_t pid, const std::string& settings) {
+  os.settingsText = settings;
+  os.ownProcessId = pid;
+  os.ownCreationTime = 0x01DB000000000000ull + pid;
+  os.NameProcess("Tolvimer", "emu");
+  os.NameProcess("mount.exe", "tool");
+  os.AddWindow("emu", "emu");
+}
+
+struct Killed {};
+
+// Runs a first launcher until the first call whose trace line begins with
+// `killAt`, where it is killed; gives the files it left.
+std::map<std::string, Bytes, std::less<>> KilledRun(const std::string& settings,
+                                                    const std::string& killAt) {
+  FakePlatform os;
+  LauncherAt(os, kFirstLauncher, settings);
+  os.afterCall = [&killAt](const char* line) {
+    if (std::string(line).rfind(killAt, 0) == 0) throw Killed{};
+  };
+  EXPECT_THROW(RunLaunchSequence(os, 0x400000, kImage), Killed) << killAt;
+  return os.files;
+}
+
+// The calls of a start from its read of Recover up to where its own run
+// begins (the launcher asks for its own identity, or reads Region), leaving
+// out the run log's own writes.
+Lines RecoveryCalls(const FakePlatform& os) {
+  Lines kept;
+  bool in = false;
+  for (const std::string& line : os.Lines()) {
+    if (line.rfind("GetCurrentProcessId", 0) == 0 ||
+        line.rfind("GetPrivateProfileString(General, Region)", 0) == 0) {
+      break;
+    }
+    const bool logged = line.rfind("GetTickCount", 0) == 0 || line.rfind("WriteFile(log", 0) == 0 ||
+                        line.rfind("FlushFileBuffers(log", 0) == 0;
+    if (in && !logged) kept.push_back(line);
+    if (line.rfind("GetPrivateProfileString(General, Recover)", 0) == 0) in = true;
+  }
+  return kept;
+}
+
+const Lines kReadRecord = {
+    "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
+    "ReadFile(read1, 313) = 312 bytes",
+    "CloseHandle(read1)",
+    "OpenProcess(3000) = NULL",
+};
+const Lines kCloseOldEmulator = {
+    "OpenProcess(1002) = oldemu.opened",
+    "GetProcessTimes(oldemu.opened) = 0x01DC0000000003EA",
+    "GetExitCodeProcess(oldemu.opened) = 259",
+    "EnumWindows",
+    "GetWindowThreadProcessId(emu) = 4",
+    "GetWindowThreadProcessId(oldwin) = 1002",
+    "PostMessage(oldwin, WM_CLOSE, 0, 0)",
+    "WaitForSingleObject(oldemu.opened, 10000)",
+};
+const Lines kUnmount = {
+    "CreateProcess(\"\"C:\\Tools\\mount.exe\" -unmount 0\") = tool",
+    "CloseHandle(tool.process)",
+    "CloseHandle(tool.thread)",
+};
+const Lines kRestoreAndRemove = {
+    "ChangeDisplaySettings(NULL, 0)",
+    "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")",
+};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(RecoveryTest, ANewStartPutsRightExactlyWhatTheKilledRunHadChanged) {
+  const Lines closed = Join(
+      {kCloseOldEmulator, {"GetExitCodeProcess(oldemu.opened) = 0", "CloseHandle(oldemu.opened)"}});
+  const struct {
+    const char* what;
+    const char* killAt;
+    bool unmount;
+    Lines putRight;
+  } cases[] = {
+      {"after the mode switch", "ChangeDisplaySettings(640x480", true,
+       Join({kReadRecord, kRestoreAndRemove})},
+      {"after the mount", "CreateProcess(\"\"C:\\Tools\\mount.exe\" -noicon", true,
+       Join({kReadRecord, kUnmount, kRestoreAndRemove})},
+      {"after the mount, Unmount off", "CreateProcess(\"\"C:\\Tools\\mount.exe\" -noicon", false,
+       Join({kReadRecord, kRestoreAndRemove})},
+      {"during the watch", "WaitForSingleObject(emu.process, 500)", true,
+       Join({kReadRecord, closed, kUnmount, kRestoreAndRemove})},
+      {"during the watch, Unmount off", "WaitForSingleObject(emu.process, 500)", false,
+       Join({kReadRecord, closed, kRestoreAndRemove})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(c.unmount));
+    os.files = KilledRun(Settings(c.unmount), c.killAt);
+    ASSERT_EQ(os.files.count(kUndoPath), 1u);
+    // The old emulator, still running, with its window below the new one's.
+    os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
+    os.AddWindow("oldwin", "oldemu");
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    EXPECT_EQ(RecoveryCalls(os), c.putRight);
+    // Then the run goes on as usual, and its own record goes at its end.
+    const Lines ownSteps = os.Lines({"ChangeDisplaySettings", "DeleteFile"});
+    EXPECT_EQ(ownSteps.back(), "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")");
+    EXPECT_EQ(ownSteps[ownSteps.size() - 2], "ChangeDisplaySettings(NULL, 0)");
+    EXPECT_EQ(os.files.count(kUndoPath), 0u);
+    EXPECT_EQ(os.files.count(kNewPath), 0u);
+  }
+}
+
+TEST(RecoveryTest, AnOldEmulatorThatDoesNotCloseIsLeftRunningAndTheRestIsPutRight) {
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true));
+  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+  os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
+  os.otherProcesses.back().closesOnWmClose = false;
+  os.AddWindow("oldwin", "oldemu");
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  EXPECT_EQ(RecoveryCalls(os),
+            Join({kReadRecord,
+                  kCloseOldEmulator,
+                  {"GetExitCodeProcess(oldemu.opened) = 259", "CloseHandle(oldemu.opened)"},
+                  kUnmount,
+                  kRestoreAndRemove}));
+  EXPECT_TRUE(os.otherProcesses.back().running);
+}
+
+TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
+  for (const bool ended : {true, false}) {
+    SCOPED_TRACE(ended ? "the old emulator has ended" : "its id now belongs to another program");
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(false));
+    os.files = KilledRun(Settings(false), "WaitForSingleObject(emu.process, 500)");
+    if (!ended) os.otherProcesses.push_back({"stranger", 1002, 0x01DD000000000000ull});
+    os.AddWindow("strangerwin", "stranger");
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    const Lines opened = ended ? Lines{"OpenProcess(1002) = NULL"}
+                               : Lines{"OpenProcess(1002) = stranger.opened",
+                                       "GetProcessTimes(stranger.opened) = 0x01DD000000000000",
+                                       "CloseHandle(stranger.opened)"};
+    EXPECT_EQ(RecoveryCalls(os), Join({kReadRecord, opened, kRestoreAndRemove}));
+  }
+}
+
+TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+  const Bytes before = os.files[kUndoPath];
+  os.otherProcesses.push_back({"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher});
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  EXPECT_EQ(RecoveryCalls(os),
+            (Lines{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
+                   "ReadFile(read1, 313) = 312 bytes", "CloseHandle(read1)",
+                   "OpenProcess(3000) = first.opened",
+                   "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
+                   "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}));
+  EXPECT_EQ(os.files[kUndoPath], before);
+  EXPECT_EQ(os.Lines({"MoveFileEx", "DeleteFile", "GetCurrentProcessId"}), Lines{});
+  EXPECT_NE(os.logText.find("(process id 3000) is still running: nothing is touched"),
+            std::string::npos);
+}
+
+TEST(RecoveryTest, AWriterWhoseIdWasReusedCountsAsEnded) {
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(false));
+  os.files = KilledRun(Settings(false), "ChangeDisplaySettings(640x480");
+  os.otherProcesses.push_back({"reused", kFirstLauncher, 0x01DE000000000000ull});
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  const Lines calls = RecoveryCalls(os);
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2], "ChangeDisplaySettings(NULL, 0)");
+}
+
+// A valid record of a killed run, as bytes.
+Bytes ValidRecord() {
+  UndoRecord record;
+  record.launcher = {kFirstLauncher, 0x01DB000000000BB8ull};
+  record.displaySwitched = true;
+  unsigned char bytes[kUndoRecordSize];
+  EncodeUndoRecord(record, bytes);
+  return Bytes(bytes, bytes + kUndoRecordSize);
+}
+
+TEST(RecoveryTest, AFileThatIsNotAWholeRecordIsNeverActedOn) {
+  Bytes damaged = ValidRecord();
+  damaged[100] ^= 0x20;
+  Bytes newer = ValidRecord();
+  newer[8] = 2;
+  const Bytes valid = ValidRecord();
+  const struct {
+    const char* what;
+    Bytes bytes;
+    UndoFileState state;
+  } cases[] = {
+      {"damaged", damaged, UndoFileState::kDamaged},
+      {"cut off", Bytes(valid.begin(), valid.begin() + 200), UndoFileState::kShort},
+      {"cut off in its head", Bytes(valid.begin(), valid.begin() + 10), UndoFileState::kShort},
+      {"cut off in its mark", Bytes(valid.begin(), valid.begin() + 3), UndoFileState::kShort},
+      {"empty", Bytes{}, UndoFileState::kShort},
+      {"foreign", Bytes{'h', 'e', 'l', 'l', 'o'}, UndoFileState::kForeign},
+      {"newer", newer, UndoFileState::kNewer},
+      {"longer",
+       [] {
+         Bytes b = ValidRecord();
+         b.push_back(0);
+         return b;
+       }(),
+       UndoFileState::kDamaged},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UndoRecord record;
+    EXPECT_EQ(DecodeUndoRecord(c.bytes.data(), c.bytes.size(), record), c.state);
+
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(false, "Log=true\n"));
+    os.files[kUndoPath] = c.bytes;
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    const Lines calls = RecoveryCalls(os);
+    ASSERT_EQ(calls.size(), 3u);  // read and closed, nothing else
+    EXPECT_NE(os.logText.find(std::string("tolvimer_launch.undo is ") + UndoFileStateText(c.state) +
+                              ": nothing in it is acted on"),
+              std::string::npos);
+    // The run's own record replaced it, and went at the normal end.
+    EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  }
+  UndoRecord record;
+  ASSERT_EQ(DecodeUndoRecord(valid.data(), valid.size(), record), UndoFileState::kValid);
+  EXPECT_EQ(record.launcher.processId, kFirstLauncher);
+  EXPECT_TRUE(record.displaySwitched);
+  EXPECT_FALSE(record.emulatorStarted);
+}
+
+TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true));
+  std::vector<UndoRecord> saved;
+  std::vector<std::size_t> savedAt;
+  os.afterCall = [&os, &saved, &savedAt](const char* line) {
+    if (std::string(line).rfind("MoveFileEx", 0) != 0) return;
+    const Bytes& bytes = os.files[kUndoPath];
+    saved.emplace_back();
+    EXPECT_EQ(DecodeUndoRecord(bytes.data(), bytes.size(), saved.back()), UndoFileState::kValid);
+    savedAt.push_back(os.Lines().size());
+  };
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  ASSERT_EQ(saved.size(), 3u);
+  const Lines lines = os.Lines();
+  const auto at = [&lines](const std::string& prefix) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].rfind(prefix, 0) == 0) return i + 1;
+    }
+    return std::size_t{0};
+  };
+  EXPECT_LT(savedAt[0], at("ChangeDisplaySettings(640x480"));
+  EXPECT_LT(savedAt[1], at("CreateProcess(\"\"C:\\Tools\\mount.exe\" -noicon"));
+  EXPECT_GT(savedAt[2], at("CreateProcess(\"Tolvimer_alpha_25.exe\")"));
+  EXPECT_LT(savedAt[2], at("WaitForInputIdle"));
+  for (const UndoRecord& record : saved) {
+    EXPECT_EQ(record.launcher.processId, 3001u);
+    EXPECT_EQ(record.launcher.creationTime, 0x01DB000000000000ull + 3001);
+    EXPECT_TRUE(record.displaySwitched);
+  }
+  EXPECT_STREQ(saved[0].unmountLine, "");
+  EXPECT_STREQ(saved[1].unmountLine, "\"C:\\Tools\\mount.exe\" -unmount 0");
+  EXPECT_FALSE(saved[1].emulatorStarted);
+  EXPECT_TRUE(saved[2].emulatorStarted);
+  // The mount tool was started first, as process 1001.
+  EXPECT_EQ(saved[2].emulator.processId, 1002u);
+  EXPECT_EQ(saved[2].emulator.creationTime, FakePlatform::StartedCreationTime(1002));
+  // Each write: a new file written whole and flushed, then moved over the old.
+  EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 3u);
+  EXPECT_EQ(os.Lines({"MoveFileEx"}).size(), 3u);
+  EXPECT_EQ(os.Lines({"MoveFileEx"})[0],
+            "MoveFileEx(\"C:\\Emu\\tolvimer_launch.undo.new\", \"C:\\Emu\\tolvimer_launch.undo\", "
+            "MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)");
+  EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  EXPECT_EQ(os.Lines().back(), "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")");
+}
+
+TEST(RecoveryTest, AnUnwritableFolderChangesNothingButALogLine) {
+  FakePlatform plain;
+  LauncherAt(plain, 3001, Settings(true, "Recover=false\n"));
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+  os.folderWritable = false;
+  EXPECT_EQ(RunLaunchSequence(plain, 0x400000, kImage), 1);
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  const Lines acts = {"ChangeDisplaySettings", "CreateProcess", "PostMessage", "SendMessage"};
+  EXPECT_EQ(os.Lines(acts), plain.Lines(acts));
+  EXPECT_NE(os.logText.find("tolvimer_launch.undo could not be written: error 5"),
+            std::string::npos);
+  EXPECT_EQ(os.files.count(kUndoPath), 0u);
+}
+
+TEST(RecoveryTest, WithRecoverOffAnOldRecordIsNeitherReadNorRemoved) {
+  for (const char* recover : {"", "Recover=yes\n", "Recover=\n"}) {
+    SCOPED_TRACE(recover);
+    FakePlatform os;
+    os.NameProcess("Tolvimer", "emu");
+    os.AddWindow("emu", "emu");
+    os.settingsText = std::string("[General]\n") + recover + "ForceFull=true\nScreen=640x480\n";
+    os.files[kUndoPath] = ValidRecord();
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    EXPECT_EQ(os.files[kUndoPath], ValidRecord());
+    EXPECT_EQ(os.Lines({"ReadFile", "DeleteFile", "MoveFileEx", "OpenProcess"}), Lines{});
+  }
+}
+
+TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
+  const struct {
+    const char* what;
+    const char* settings;
+    bool record;
+    int result;
+    Lines calls;  // every call after the read of Recover
+  } cases[] = {
+      {"a record", "[General]\nRecover=true\n", true, 1, Join({kReadRecord, kRestoreAndRemove})},
+      {"no record: the desktop goes back all the same",
+       "[General]\nRecover=true\n",
+       false,
+       1,
+       {"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
+        "ChangeDisplaySettings(NULL, 0)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, c.settings);
+    if (c.record) os.files[kUndoPath] = ValidRecord();
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, "--recover"), c.result);
+    Lines after;
+    bool in = false;
+    for (const std::string& line : os.Lines()) {
+      if (in) after.push_back(line);
+      in = in || line.rfind("GetPrivateProfileString(General, Recover)", 0) == 0;
+    }
+    EXPECT_EQ(after, c.calls);
+  }
+  // With Recover off the words are an image path like any other.
+  FakePlatform off;
+  LauncherAt(off, 3001, "[General]\n");
+  EXPECT_EQ(RunLaunchSequence(off, 0x400000, "--recover"), 1);
+  EXPECT_EQ(off.Lines({"CreateProcess"}), Lines{"CreateProcess(\"Tolvimer_alpha_25.exe\") = emu"});
+}
+
+TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+  os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
+  os.AddWindow("oldwin", "oldemu");
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  for (const char* told : {
+           "undo record: a run cut short (launcher process id 3000) left changes behind",
+           "undo record: the emulator of that run (process id 1002) was still running: sent "
+           "WM_CLOSE, it has ended",
+           "undo record: unmount started: \"C:\\Tools\\mount.exe\" -unmount 0",
+           "undo record: the desktop returned to the mode stored in the registry",
+       }) {
+    EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+  }
+}
+
+}  // namespace
+}  // namespace tolvimer::testing
