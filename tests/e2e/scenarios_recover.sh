@@ -1,0 +1,59 @@
+# The end-to-end scenario of [General] Recover=true, added to the scenarios of
+# scenarios.sh: a launcher killed during play, then the next launch.
+
+SCENARIO_ORDER+=(recover_after_kill)
+
+scenario_recover_after_kill() {
+  new_folder recover_after_kill
+  add_mount_tool "mount tool.exe"
+  # The first emulator plays on after its launcher is killed.
+  emulator_script LifetimeMs=60000
+  settings <<EOF
+[General]
+Recover=true
+ForceFull=true
+Screen=800x600
+MountTool=daemontools
+Unmount=true
+[DaemonTools]
+Exe=${WDIR}mount tool.exe
+Device=0
+EOF
+  expect_true "desktop at 1024x768 before the run" desktop_is 1024x768
+  # Killed (TerminateProcess) while it watches.
+  launch "$IMAGE" 5000
+  expect_eq "the launcher was killed" 96 "$LAUNCH_CODE"
+  expect_true "the undo record is left behind" test -s "$DIR/tolvimer_launch.undo"
+  expect_true "the desktop stays at 800x600 after the kill" desktop_is 800x600
+  expect_eq "mount tool runs of the killed launcher" 1 "$(mount_lines 1 | wc -l)"
+  # The old emulator's further lines and the next run's go to fresh logs.
+  mv "$DIR/emulator_log.txt" "$DIR/emulator_log.first.txt"
+  mv "$DIR/mount_log.txt" "$DIR/mount_log.first.txt"
+  local old_pid
+  old_pid=$(sed -n -E 's/^t=[0-9]+ start pid=([0-9]+) .*/\1/p' "$DIR/emulator_log.first.txt")
+
+  # The next launch; its own emulator is ended by Escape.
+  emulator_script "$ESCAPE_SOON"
+  LAUNCH_TRACE=1 launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_in_range "ms from the old emulator's end to the new one's start" 0 20000 \
+    "$(ms_between emulator_log.txt '^t=[0-9]+ end reason=close' emulator_log.txt '^t=[0-9]+ start ')"
+  expect_eq "emulators that started in the next launch" 1 \
+    "$(grep -c -E '^t=[0-9]+ start ' "$DIR/emulator_log.txt")"
+  [ "$(sed -n -E 's/^t=[0-9]+ start pid=([0-9]+) .*/\1/p' "$DIR/emulator_log.txt")" != "$old_pid" ] ||
+    fail "the old emulator's pid started again"
+  expect_eq "mount tool lines: the old unmount, then the run's own mount and unmount" \
+    "\"${WDIR}mount tool.exe\" -unmount 0|\"${WDIR}mount tool.exe\" -noicon -mount 0,\"$IMAGE\"|\"${WDIR}mount tool.exe\" -unmount 0" \
+    "$(mount_lines 3 | paste -sd'|')"
+  expect_in_range "ms from the old emulator's end to the old unmount" 0 5000 \
+    "$(ms_between emulator_log.txt '^t=[0-9]+ end reason=close' mount_log.txt '-unmount')"
+  # Back to the registry's mode first, then the run's own switch and restore.
+  expect_eq "ChangeDisplaySettingsA calls" "registry flags=0x0|mode flags=0x0|registry flags=0x0" \
+    "$(display_settings_calls)"
+  expect_eq "screen when the new emulator started" 800x600 \
+    "$(field emulator_log.txt '^t=[0-9]+ window ' screen)"
+  expect_true "desktop restored to 1024x768 after the run" desktop_is 1024x768
+  expect_true "no undo record is left" test ! -e "$DIR/tolvimer_launch.undo"
+  expect_true "no new record file is left" test ! -e "$DIR/tolvimer_launch.undo.new"
+  desktop_is 1024x768 || restore_desktop
+}
