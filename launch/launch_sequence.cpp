@@ -40,10 +40,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   os.BeginStep(Step::kResetConfig);
   ResetConfigFlags(os);
   os.BeginStep(Step::kDisplaySwitch);
-  undo.BeforeDisplaySwitch();
+  undo.BeforeDisplaySwitch(settings);
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
-  undo.BeforeMount();
+  undo.BeforeMount(settings);
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance);

@@ -67,18 +67,18 @@ RunSummary UndoKeeper::RecoverOnlySummary() const {
                     outcome_.displayRestoreRefused};
 }
 
-void UndoKeeper::BeforeDisplaySwitch() {
-  if (!on_ || !settings_.ReadIs("General", "ForceFull", "true")) return;
+void UndoKeeper::BeforeDisplaySwitch(Settings& settings) {
+  if (!on_ || !settings.ReadIs("General", "ForceFull", "true")) return;
   // Written whether or not [General] Screen names a mode: the normal end
   // restores the registry mode on ForceFull alone, and so does the recovery.
   record_.displaySwitched = true;
   Save();
 }
 
-void UndoKeeper::BeforeMount() {
+void UndoKeeper::BeforeMount(Settings& settings) {
   if (!on_) return;
   // The line the normal end would run, from the same builder.
-  if (BuildUnmountCommandLine(settings_, record_.unmountLine)) Save();
+  if (BuildUnmountCommandLine(settings, record_.unmountLine)) Save();
 }
 
 void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {

@@ -46,9 +46,11 @@ class UndoKeeper {
   RunSummary RecoverOnlySummary() const;
 
   // Each is written down before it is done (or, for the emulator, as soon as
-  // it runs); nothing happens unless Begin turned the keeper on.
-  void BeforeDisplaySwitch();
-  void BeforeMount();
+  // it runs); nothing happens unless Begin turned the keeper on. The settings
+  // are read through the step's own `settings`, so that the run log and the
+  // plan tell those reads in the step that makes them.
+  void BeforeDisplaySwitch(Settings& settings);
+  void BeforeMount(Settings& settings);
   void EmulatorStarted(const ProcessRecord& process);
   // The normal end has put everything back: the record goes.
   void RunEnded();

@@ -60,6 +60,7 @@ std::uint32_t DryRunPlatform::GetProfileString(const char* section, const char* 
   if (path == folder_ + kSettingsFileName) n = ReadPlanSetting(input_, section, key, out, size);
   const bool on = n != 0 && IsWord(out, "true");
   if (!inSteps_ && IsWord(section, "General") && IsWord(key, "Log")) facts_.logOn = on;
+  if (!inSteps_ && IsWord(section, "General") && IsWord(key, "Recover")) facts_.recoverOn = on;
   if (step_ == Step::kExitCombo && IsWord(section, "GamePadExit")) {
     if (IsWord(key, "MapGamePadExit")) {
       facts_.comboEnabled = on;

@@ -27,6 +27,7 @@ struct RunFacts {
   std::vector<std::string> comboInputs;
   bool launcherPathTooLong = false;
   bool logOn = false;  // [General] Log is "true"
+  bool recoverOn = false;  // [General] Recover is "true"
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {

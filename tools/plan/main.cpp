@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "launch/undo_record.h"
 #include "settings/settings.h"
 #include "tools/plan/own_directory.h"
 #include "tools/plan/plan.h"
@@ -76,6 +77,13 @@ int main(int argc, char** argv) {
     text << file.rdbuf();
     input.settingsText = text.str();
     input.settingsFound = LookAt(input.settingsPath).exists;
+  }
+  std::ifstream undo(input.launcherFolder + tolvimer::kUndoFileName, std::ios::binary);
+  if (undo) {
+    std::ostringstream bytes;
+    bytes << undo.rdbuf();
+    input.undoRecord = bytes.str();
+    input.undoFound = true;
   }
   input.lookAt = LookAt;
   std::string plan;

@@ -1,6 +1,7 @@
 #include "tools/plan/plan.h"
 
 #include "launch/launch_sequence.h"
+#include "launch/undo_record.h"
 #include "launch/program_state.h"
 #include "narration/narrator.h"
 #include "settings/settings.h"
@@ -49,6 +50,39 @@ void PrintSteps(const std::vector<PlanStep>& steps, std::string& out) {
   }
 }
 
+// What the next launch would put right first: the undo record a run cut
+// short left in the launcher folder.
+std::string PendingRecovery(const PlanInput& input) {
+  if (!input.undoFound) return "none pending (no tolvimer_launch.undo in the launcher folder)";
+  UndoRecord record;
+  const UndoFileState state = DecodeUndoRecord(
+      reinterpret_cast<const unsigned char*>(input.undoRecord.data()), input.undoRecord.size(),
+      record);
+  if (state != UndoFileState::kValid) {
+    return std::string("tolvimer_launch.undo is ") + UndoFileStateText(state) +
+           ": the next launch acts on nothing in it";
+  }
+  std::string text = "pending: a run cut short (launcher process id " +
+                     std::to_string(record.launcher.processId) +
+                     "); unless that launcher still runs, the next launch first";
+  std::string sep = " ";
+  if (record.emulatorStarted) {
+    text += sep + "closes its emulator (process id " + std::to_string(record.emulator.processId) +
+            ") if it still runs";
+    sep = ", ";
+  }
+  if (record.unmountLine[0] != '\0') {
+    text += sep + "runs the unmount command line " + record.unmountLine;
+    sep = ", ";
+  }
+  if (record.displaySwitched) {
+    text += sep + "returns the desktop to the mode stored in the registry";
+    sep = ", ";
+  }
+  if (sep == " ") text += " removes the record: nothing else is listed";
+  return text;
+}
+
 }  // namespace
 
 DryRunResult DryRun(const PlanInput& input) {
@@ -78,6 +112,9 @@ int RunPlan(const PlanInput& input, std::string& out) {
          (run.facts.logOn ? "tolvimer_launch.log in the launcher folder ([General] Log is true)"
                           : "none ([General] Log is not true)") +
          "\n";
+  if (run.facts.recoverOn) {
+    out += "  cut-short run:   " + PendingRecovery(input) + "\n";
+  }
   out += "Nothing is done: no file is written, no program started, no window touched.\n\n";
   PrintSteps(run.steps, out);
 

@@ -19,6 +19,9 @@ struct PlanInput {
   bool settingsFound = false;
   std::string settingsText;    // its bytes
   std::string launcherFolder;  // where the launcher would be, ending in '/' or '\'
+  // tolvimer_launch.undo in that folder, as its bytes, when it is there.
+  bool undoFound = false;
+  std::string undoRecord;
   // Checks absolute native paths like "C:\..." too (only on Windows).
   bool windowsPaths = false;
   std::function<FileFacts(const std::string& path)> lookAt;
