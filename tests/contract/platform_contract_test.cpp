@@ -183,6 +183,42 @@ TEST(PlatformContract, TheLogFileIsCreatedAnewAndTakesWholeWrites) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), line) << "the old log is replaced";
 }
 
+// --- The undo record's file ---
+
+TEST(PlatformContract, ANewFileMovedOverAnOldOneReplacesItAndIsReadBackWhole) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  machine->PutFile("record.bin", Pattern(100));
+  const std::string oldPath = machine->FilePath("record.bin");
+  const std::string newPath = machine->FilePath("record.bin.new");
+  const OsHandle file = os.CreateLogFile(newPath.c_str());
+  ASSERT_NE(file, 0u);
+  const Bytes written = Pattern(30);
+  EXPECT_TRUE(os.WriteFileBytes(file, reinterpret_cast<const char*>(written.data()), 30));
+  EXPECT_TRUE(os.FlushFileBuffers(file));
+  EXPECT_TRUE(os.CloseHandle(file));
+  EXPECT_TRUE(os.MoveFileReplacing(newPath.c_str(), oldPath.c_str()));
+  EXPECT_FALSE(machine->FileExists("record.bin.new"));
+  EXPECT_EQ(machine->FileBytes("record.bin"), written);
+
+  // Read back with room for more: the count says how much there was.
+  const OsHandle reader = os.OpenFileForRead(oldPath.c_str());
+  ASSERT_NE(reader, 0u);
+  char bytes[64] = {};
+  std::uint32_t read = 0;
+  EXPECT_TRUE(os.ReadFileBytes(reader, bytes, sizeof bytes, read));
+  EXPECT_EQ(read, 30u);
+  EXPECT_EQ(Bytes(bytes, bytes + 30), written);
+  EXPECT_TRUE(os.CloseHandle(reader));
+
+  EXPECT_TRUE(os.DeleteFile(oldPath.c_str()));
+  EXPECT_FALSE(machine->FileExists("record.bin"));
+  EXPECT_FALSE(os.DeleteFile(oldPath.c_str()));
+  EXPECT_EQ(os.GetLastError(), 2u);  // ERROR_FILE_NOT_FOUND
+  EXPECT_EQ(os.OpenFileForRead(oldPath.c_str()), 0u);
+  EXPECT_FALSE(os.MoveFileReplacing(newPath.c_str(), oldPath.c_str()));
+}
+
 TEST(PlatformContract, AFailedCallLeavesItsErrorCodeWithATextForIt) {
   auto machine = MakeContractMachine();
   Platform& os = machine->os();
