@@ -82,7 +82,7 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   std::uint32_t size = 0;
   const OsHandle file = os.OpenFileForRead(path);
   if (file == 0) {
-    tell.line().Add("none found: the last run ended normally");
+    tell.line().Add("none found: nothing to put right");
     tell.Tell();
     return outcome;
   }

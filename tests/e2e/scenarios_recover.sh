@@ -1,7 +1,7 @@
 # The end-to-end scenario of [General] Recover=true, added to the scenarios of
 # scenarios.sh: a launcher killed during play, then the next launch.
 
-SCENARIO_ORDER+=(recover_after_kill)
+SCENARIO_ORDER+=(recover_after_kill recover_only)
 
 scenario_recover_after_kill() {
   new_folder recover_after_kill
@@ -55,5 +55,44 @@ EOF
   expect_true "desktop restored to 1024x768 after the run" desktop_is 1024x768
   expect_true "no undo record is left" test ! -e "$DIR/tolvimer_launch.undo"
   expect_true "no new record file is left" test ! -e "$DIR/tolvimer_launch.undo.new"
+  desktop_is 1024x768 || restore_desktop
+}
+
+# The same kill, then "tolvimer_launch.exe --recover": everything is put right
+# and no game starts; the run log tells what was put back.
+scenario_recover_only() {
+  new_folder recover_only
+  add_mount_tool "mount tool.exe"
+  emulator_script LifetimeMs=60000
+  settings <<EOF
+[General]
+Recover=true
+Log=true
+ForceFull=true
+Screen=640x480
+MountTool=daemontools
+Unmount=true
+[DaemonTools]
+Exe=${WDIR}mount tool.exe
+Device=0
+EOF
+  launch "$IMAGE" 5000
+  expect_eq "the launcher was killed" 96 "$LAUNCH_CODE"
+  expect_true "the desktop stays at 640x480 after the kill" desktop_is 640x480
+  mv "$DIR/emulator_log.txt" "$DIR/emulator_log.first.txt"
+  mv "$DIR/mount_log.txt" "$DIR/mount_log.first.txt"
+
+  launch --recover
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log emulator_log.txt '^t=[0-9]+ end reason=close'
+  expect_no_log emulator_log.txt '^t=[0-9]+ start '
+  expect_eq "mount tool lines: the old unmount only" "\"${WDIR}mount tool.exe\" -unmount 0" \
+    "$(mount_lines 1)"
+  expect_true "desktop restored to 1024x768" desktop_is 1024x768
+  expect_true "no undo record is left" test ! -e "$DIR/tolvimer_launch.undo"
+  expect_log tolvimer_launch.log 'undo record: a run cut short \(launcher process id [0-9]+\) left changes behind'
+  expect_log tolvimer_launch.log 'undo record: the emulator of that run \(process id [0-9]+\) was still running: sent WM_CLOSE, it has ended'
+  expect_log tolvimer_launch.log 'undo record: the desktop returned to the mode stored in the registry'
+  expect_log tolvimer_launch.log 'put back: the emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored'
   desktop_is 1024x768 || restore_desktop
 }

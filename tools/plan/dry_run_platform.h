@@ -26,7 +26,7 @@ struct RunFacts {
   bool comboEnabled = false;
   std::vector<std::string> comboInputs;
   bool launcherPathTooLong = false;
-  bool logOn = false;  // [General] Log is "true"
+  bool logOn = false;      // [General] Log is "true"
   bool recoverOn = false;  // [General] Recover is "true"
 };
 

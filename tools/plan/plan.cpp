@@ -1,8 +1,8 @@
 #include "tools/plan/plan.h"
 
 #include "launch/launch_sequence.h"
-#include "launch/undo_record.h"
 #include "launch/program_state.h"
+#include "launch/undo_record.h"
 #include "narration/narrator.h"
 #include "settings/settings.h"
 #include "tools/plan/plan_warnings.h"
@@ -55,9 +55,9 @@ void PrintSteps(const std::vector<PlanStep>& steps, std::string& out) {
 std::string PendingRecovery(const PlanInput& input) {
   if (!input.undoFound) return "none pending (no tolvimer_launch.undo in the launcher folder)";
   UndoRecord record;
-  const UndoFileState state = DecodeUndoRecord(
-      reinterpret_cast<const unsigned char*>(input.undoRecord.data()), input.undoRecord.size(),
-      record);
+  const UndoFileState state =
+      DecodeUndoRecord(reinterpret_cast<const unsigned char*>(input.undoRecord.data()),
+                       input.undoRecord.size(), record);
   if (state != UndoFileState::kValid) {
     return std::string("tolvimer_launch.undo is ") + UndoFileStateText(state) +
            ": the next launch acts on nothing in it";
