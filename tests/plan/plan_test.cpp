@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "launch/undo_record.h"
+
 namespace tolvimer::plan {
 namespace {
 
@@ -39,6 +41,8 @@ class PlanTest : public ::testing::Test {
       }
       return facts;
     };
+    input.undoFound = undoFound;
+    input.undoRecord = undoRecord;
     output.clear();
     return RunPlan(input, output);
   }
@@ -60,6 +64,9 @@ class PlanTest : public ::testing::Test {
   bool Tells(const std::string& text) const { return output.find(text) != std::string::npos; }
 
   std::map<std::string, std::uint64_t> files;
+  // tolvimer_launch.undo in the launcher folder.
+  bool undoFound = false;
+  std::string undoRecord;
   std::string output;
 };
 
@@ -344,6 +351,55 @@ TEST_F(PlanTest, WarningsTable) {
     EXPECT_EQ(status, 1) << c.name;
     EXPECT_EQ(Warnings(), c.expected) << c.name << "\n---\n" << output;
     PutFilesBack();
+  }
+}
+
+// The undo record a killed run left, as its bytes.
+std::string KilledRunRecord(bool emulator) {
+  UndoRecord record;
+  record.launcher = {412, 0x01DB000000000001ull};
+  record.displaySwitched = true;
+  record.emulatorStarted = emulator;
+  record.emulator = {428, 0x01DB000000000002ull};
+  const char line[] = "\"C:\\Tools\\mounter.exe\" -unmount 0";
+  for (std::size_t i = 0; i < sizeof line; ++i) record.unmountLine[i] = line[i];
+  unsigned char bytes[kUndoRecordSize];
+  EncodeUndoRecord(record, bytes);
+  return std::string(reinterpret_cast<const char*>(bytes), kUndoRecordSize);
+}
+
+TEST_F(PlanTest, TellsWhatTheNextLaunchWouldPutRightAfterACutShortRun) {
+  const struct {
+    const char* what;
+    const char* settings;
+    bool found;
+    std::string record;
+    const char* head;  // nullptr: no such line at all
+  } cases[] = {
+      {"Recover off", "[General]\nRecover=yes\n", true, KilledRunRecord(true), nullptr},
+      {"nothing pending", "[General]\nRecover=true\n", false, "",
+       "  cut-short run:   none pending (no tolvimer_launch.undo in the launcher folder)\n"},
+      {"a killed run", "[General]\nRecover=TRUE\n", true, KilledRunRecord(true),
+       "  cut-short run:   pending: a run cut short (launcher process id 412); unless that "
+       "launcher still runs, the next launch first closes its emulator (process id 428) if it "
+       "still runs, runs the unmount command line \"C:\\Tools\\mounter.exe\" -unmount 0, returns "
+       "the desktop to the mode stored in the registry\n"},
+      {"killed before the emulator", "[General]\nRecover=true\n", true, KilledRunRecord(false),
+       "first runs the unmount command line"},
+      {"a damaged file", "[General]\nRecover=true\n", true, KilledRunRecord(true).substr(0, 100),
+       "  cut-short run:   tolvimer_launch.undo is cut off: the next launch acts on nothing in "
+       "it\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    undoFound = c.found;
+    undoRecord = c.record;
+    Plan(c.settings);
+    if (c.head == nullptr) {
+      EXPECT_FALSE(Tells("cut-short run:")) << output;
+    } else {
+      EXPECT_TRUE(Tells(c.head)) << output;
+    }
   }
 }
 
