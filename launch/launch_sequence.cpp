@@ -86,7 +86,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
-  UnmountDiscImage(settings);
+  UnmountDiscImage(settings, imagePath);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "mount/command_line.h"
+#include "mount/custom_mount.h"
+
 namespace tolvimer {
 namespace {
 
@@ -10,13 +13,14 @@ namespace {
 // this size.
 constexpr std::size_t kToolValueSize = 256;
 
-enum class MountTool { kNone, kDaemonTools, kAlcohol120 };
+enum class MountTool { kNone, kDaemonTools, kAlcohol120, kCustom };
 
 // The tool named by [General] MountTool, read now.
 MountTool ReadMountTool(Settings& settings) {
   if (!settings.Read("General", "MountTool")) return MountTool::kNone;
   if (IsWord(settings.value(), "daemontools")) return MountTool::kDaemonTools;
   if (IsWord(settings.value(), "alcohol120")) return MountTool::kAlcohol120;
+  if (IsWord(settings.value(), "custom")) return MountTool::kCustom;
   return MountTool::kNone;
 }
 
@@ -34,44 +38,56 @@ void ReadToolValues(const Settings& settings, MountTool tool, ToolValues& values
   settings.ReadInto(section, daemonTools ? "Device" : "Drive", values.target, sizeof values.target);
 }
 
-bool FormatMount(MountTool tool, const ToolValues& values, const char* imagePath,
-                 char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target, imagePath};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args, 3);
+// Formats a built-in form and runs it; a line too long for its buffer is
+// reported instead.
+void RunForm(Settings& settings, const char* form, const char* const* args, std::size_t argCount) {
+  char commandLine[kPathBufferSize];
+  std::size_t length = 0;
+  if (FormatCommandLine(commandLine, form, args, argCount, &length)) {
+    RunCommandLine(settings.os(), commandLine);
+  } else {
+    settings.os().CommandLineTooLong(length, sizeof commandLine - 1);
+  }
 }
 
-bool FormatUnmount(MountTool tool, const ToolValues& values, char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount, args,
-      2);
+// [CustomMount]: Exe and `argsKey` read now, and [General] Drive when the
+// value holds {drive}. Without the Args value nothing is run: the tool alone
+// might open its window or wait for input.
+void RunCustom(Settings& settings, const char* argsKey, const char* imagePath) {
+  char exe[kToolValueSize];
+  char args[kToolValueSize];
+  settings.ReadInto("CustomMount", "Exe", exe, sizeof exe);
+  if (!settings.ReadInto("CustomMount", argsKey, args, sizeof args)) return;
+  char drive = '\0';
+  if (HasPiece(args, ArgsPiece::kDrive) && settings.Read("General", "Drive")) {
+    drive = settings.value()[0];
+    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  }
+  char commandLine[kCustomCommandSize];
+  std::size_t length = 0;
+  if (BuildCustomCommandLine(commandLine, exe, args, imagePath, drive, length)) {
+    RunCommandLine(settings.os(), commandLine);
+  } else {
+    settings.os().CommandLineTooLong(length, sizeof commandLine - 1);
+  }
 }
 
 }  // namespace
 
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
-                       const char* const* args, std::size_t argCount) {
-  std::size_t length = 0;
+                       const char* const* args, std::size_t argCount, std::size_t* length) {
+  CommandLineBuilder builder(commandLine, sizeof commandLine);
   std::size_t nextArg = 0;
   for (const char* f = format; *f; ++f) {
-    const char* piece = f;
-    std::size_t pieceLength = 1;
     if (f[0] == '%' && f[1] == 's' && nextArg < argCount) {
-      piece = args[nextArg++];
-      pieceLength = std::strlen(piece);
+      builder.Add(args[nextArg++]);
       ++f;
+    } else {
+      builder.Add(*f);
     }
-    // Room is needed for the piece and the terminator.
-    if (pieceLength >= sizeof commandLine - length) {
-      commandLine[0] = '\0';
-      return false;
-    }
-    std::memcpy(commandLine + length, piece, pieceLength);
-    length += pieceLength;
   }
-  commandLine[length] = '\0';
-  return true;
+  if (length != nullptr) *length = builder.length();
+  return builder.Finish();
 }
 
 bool RunCommandLine(Platform& os, char* commandLine) {
@@ -86,21 +102,28 @@ bool RunCommandLine(Platform& os, char* commandLine) {
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
+  if (tool == MountTool::kCustom) return RunCustom(settings, "MountArgs", imagePath);
   ToolValues values;
   ReadToolValues(settings, tool, values);
-  char commandLine[kPathBufferSize];
-  if (FormatMount(tool, values, imagePath, commandLine)) RunCommandLine(settings.os(), commandLine);
+  const char* const args[] = {values.exe, values.target, imagePath};
+  RunForm(settings, tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args,
+          3);
+  // The form's own quotes then hold the front end's: the tool gets the path
+  // cut at its first blank.
+  if (imagePath[0] == '"') settings.os().QuotedImagePathInForm();
 }
 
-void UnmountDiscImage(Settings& settings) {
+void UnmountDiscImage(Settings& settings, const char* imagePath) {
   if (!settings.ReadIs("General", "Unmount", "true")) return;
   // Everything is read anew: the file may have changed since the mount.
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
+  if (tool == MountTool::kCustom) return RunCustom(settings, "UnmountArgs", imagePath);
   ToolValues values;
   ReadToolValues(settings, tool, values);
-  char commandLine[kPathBufferSize];
-  if (FormatUnmount(tool, values, commandLine)) RunCommandLine(settings.os(), commandLine);
+  const char* const args[] = {values.exe, values.target};
+  RunForm(settings, tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount,
+          args, 2);
 }
 
 }  // namespace tolvimer

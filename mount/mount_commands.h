@@ -18,15 +18,18 @@ constexpr char kAlcohol120Unmount[] = "\"%s\" %s /U";
 // Fills `commandLine` from a template that holds only %s conversions, with
 // every argument inserted character for character. False, with the buffer
 // emptied, when the result would not fit whole: a cut command line would run
-// a different command, so it is never run.
+// a different command, so it is never run. `length`, when given, receives
+// the whole line's length, fitting or not.
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
-                       const char* const* args, std::size_t argCount);
+                       const char* const* args, std::size_t argCount,
+                       std::size_t* length = nullptr);
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
-// With [General] Unmount "true": unmounts with the tool configured now.
-void UnmountDiscImage(Settings& settings);
+// With [General] Unmount "true": unmounts with the tool configured now (the
+// image path is for [CustomMount] UnmountArgs).
+void UnmountDiscImage(Settings& settings, const char* imagePath);
 
 }  // namespace tolvimer

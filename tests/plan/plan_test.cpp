@@ -222,8 +222,8 @@ TEST_F(PlanTest, WarningsTable) {
        {},
        {"line 2: [General] Screen: \"640 x 480\" matches none of 640x480, 800x600, 1024x768, "
         "1280x1024, 1600x1200: it has no effect",
-        "line 3: [General] MountTool: \"daemon tools\" matches none of daemontools, alcohol120: "
-        "it has no effect",
+        "line 3: [General] MountTool: \"daemon tools\" matches none of daemontools, alcohol120, "
+        "custom: it has no effect",
         "line 6: [Some Game] LimitFPS: \"30fps\" matches none of 30, 60: it has no effect, and "
         "[TolviEx] LimitFPS is not read instead"}},
       {"switches and numbers",

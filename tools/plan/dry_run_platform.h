@@ -27,6 +27,14 @@ struct RunFacts {
   std::vector<std::string> comboInputs;
   bool launcherPathTooLong = false;
   bool logOn = false;  // [General] Log is "true"
+  // Command lines not run for want of room: "mount" or "unmount", with the
+  // characters they would have had beyond the room their buffer holds.
+  struct TooLong {
+    std::string what;
+    std::size_t length;
+    std::size_t room;
+  };
+  std::vector<TooLong> tooLong;
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {
@@ -38,6 +46,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool IsAssumedScreen(int width, int height) override;
 
   void BeginStep(Step step) override;
+  void CommandLineTooLong(std::size_t length, std::size_t room) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
