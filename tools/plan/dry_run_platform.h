@@ -35,6 +35,7 @@ struct RunFacts {
     std::size_t room;
   };
   std::vector<TooLong> tooLong;
+  bool quotedImageInForm = false;  // a quoted image path went into a built-in form
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {
@@ -47,6 +48,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
 
   void BeginStep(Step step) override;
   void CommandLineTooLong(std::size_t length, std::size_t room) override;
+  void QuotedImagePathInForm() override { facts_.quotedImageInForm = true; }
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
