@@ -362,8 +362,10 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
     std::vector<std::string> told;
     std::vector<std::string> expected;
   } cases[] = {
-      {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=-m \"{image}\"\n"
-                "UnmountArgs=-u {drive}:\n" + game,
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=-m \"{image}\"\n"
+           "UnmountArgs=-u {drive}:\n" +
+           game,
        "\"D:\\Images\\Some Game.cdi\"",
        {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
         "\"D:\\Images\\Some Game.cdi\"\n",
