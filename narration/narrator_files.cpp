@@ -140,6 +140,7 @@ void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   line_.Add(" would be ").Number(static_cast<std::int64_t>(length)).Add(" characters, ");
   line_.Number(static_cast<std::int64_t>(length - room)).Add(" more than the ");
   line_.Number(static_cast<std::int64_t>(room)).Add(" that fit: it is not run");
+  if (step_ == Step::kUnmount) unmountFailed_ = true;
   Act();
 }
 

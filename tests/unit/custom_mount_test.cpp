@@ -272,6 +272,8 @@ TEST(CustomMountTest, TheRunLogTellsTheLinesAsBuilt) {
       {Custom("MountArgs=-m \"{image}\"\nUnmountArgs=-u \"{image}\"\n", "Log=true\n"), fits + "g",
        "-> the unmount command line would be 2048 characters, 1 more than the 2047 that fit: it "
        "is not run\r\n"},
+      {Custom("MountArgs=-m\nUnmountArgs=-u \"{image}\"\n", "Log=true\n"), fits + "g",
+       "; the unmount command could not be started\r\n"},
       {Custom("MountArgs=-m \"{image}\"\n", "Log=true\n"), fits + "g",
        "-> the mount command line would be 2048 characters, 1 more than the 2047 that fit: it is "
        "not run\r\n"},
