@@ -102,7 +102,10 @@ bool RunCommandLine(Platform& os, char* commandLine) {
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
-  if (tool == MountTool::kCustom) return RunCustom(settings, "MountArgs", imagePath);
+  if (tool == MountTool::kCustom) {
+    RunCustom(settings, "MountArgs", imagePath);
+    return;
+  }
   ToolValues values;
   ReadToolValues(settings, tool, values);
   const char* const args[] = {values.exe, values.target, imagePath};
@@ -118,7 +121,10 @@ void UnmountDiscImage(Settings& settings, const char* imagePath) {
   // Everything is read anew: the file may have changed since the mount.
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
-  if (tool == MountTool::kCustom) return RunCustom(settings, "UnmountArgs", imagePath);
+  if (tool == MountTool::kCustom) {
+    RunCustom(settings, "UnmountArgs", imagePath);
+    return;
+  }
   ToolValues values;
   ReadToolValues(settings, tool, values);
   const char* const args[] = {values.exe, values.target};
