@@ -43,7 +43,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   undo.BeforeDisplaySwitch(settings);
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
-  undo.BeforeMount(settings);
+  undo.BeforeMount(settings, imagePath);
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance);
@@ -90,7 +90,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
-  UnmountDiscImage(settings);
+  UnmountDiscImage(settings, imagePath);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);

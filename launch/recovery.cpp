@@ -75,10 +75,12 @@ void UndoKeeper::BeforeDisplaySwitch(Settings& settings) {
   Save();
 }
 
-void UndoKeeper::BeforeMount(Settings& settings) {
+void UndoKeeper::BeforeMount(Settings& settings, const char* imagePath) {
   if (!on_) return;
-  // The line the normal end would run, from the same builder.
-  if (BuildUnmountCommandLine(settings, record_.unmountLine)) Save();
+  // The line the normal end would run, from the same builder; a line too
+  // long to run is not kept either.
+  if (BuildUnmountCommandLine(settings, imagePath, record_.unmountLine).kind == BuiltLine::kBuilt)
+    Save();
 }
 
 void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {

@@ -50,7 +50,7 @@ class UndoKeeper {
   // are read through the step's own `settings`, so that the run log and the
   // plan tell those reads in the step that makes them.
   void BeforeDisplaySwitch(Settings& settings);
-  void BeforeMount(Settings& settings);
+  void BeforeMount(Settings& settings, const char* imagePath);
   void EmulatorStarted(const ProcessRecord& process);
   // The normal end has put everything back: the record goes.
   void RunEnded();

@@ -52,7 +52,7 @@ void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoReco
         (record.displaySwitched ? kDisplayFlag : 0) | (record.emulatorStarted ? kEmulatorFlag : 0));
   PutIdentity(bytes + kEmulatorAt, record.emulator);
   // The line is copied up to its terminator; the rest stays zero.
-  for (std::size_t i = 0; i + 1 < kPathBufferSize && record.unmountLine[i]; ++i)
+  for (std::size_t i = 0; i + 1 < kCustomCommandSize && record.unmountLine[i]; ++i)
     bytes[kLineAt + i] = static_cast<unsigned char>(record.unmountLine[i]);
   Put32(bytes + kChecksumAt, Checksum(bytes));
 }
@@ -69,14 +69,14 @@ UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, Und
   if (size < kUndoRecordSize) return UndoFileState::kShort;
   if (size > kUndoRecordSize || Get32(bytes + kChecksumAt) != Checksum(bytes))
     return UndoFileState::kDamaged;
-  if (bytes[kLineAt + kPathBufferSize - 1] != 0) return UndoFileState::kDamaged;
+  if (bytes[kLineAt + kCustomCommandSize - 1] != 0) return UndoFileState::kDamaged;
 
   record.launcher = GetIdentity(bytes + kLauncherAt);
   const std::uint32_t flags = Get32(bytes + kFlagsAt);
   record.displaySwitched = (flags & kDisplayFlag) != 0;
   record.emulatorStarted = (flags & kEmulatorFlag) != 0;
   record.emulator = GetIdentity(bytes + kEmulatorAt);
-  for (std::size_t i = 0; i < kPathBufferSize; ++i)
+  for (std::size_t i = 0; i < kCustomCommandSize; ++i)
     record.unmountLine[i] = static_cast<char>(bytes[kLineAt + i]);
   return UndoFileState::kValid;
 }

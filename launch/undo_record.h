@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mount/custom_mount.h"
 #include "settings/settings.h"
 
 namespace tolvimer {
@@ -26,13 +27,13 @@ struct UndoRecord {
   bool displaySwitched = false;  // undone by the mode stored in the registry
   bool emulatorStarted = false;
   ProcessIdentity emulator;
-  char unmountLine[kPathBufferSize] = {};  // empty: nothing to unmount
+  char unmountLine[kCustomCommandSize] = {};  // empty: nothing to unmount
 };
 
 constexpr std::uint32_t kUndoVersion = 1;
 // Mark, version, length, checksum; the launcher, the flags, the emulator;
 // the unmount command line.
-constexpr std::size_t kUndoRecordSize = 8 + 4 + 4 + 4 + 12 + 4 + 12 + kPathBufferSize;
+constexpr std::size_t kUndoRecordSize = 8 + 4 + 4 + 4 + 12 + 4 + 12 + kCustomCommandSize;
 
 void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]);
 

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "mount/command_line.h"
+#include "mount/custom_mount.h"
+
 namespace tolvimer {
 namespace {
 
@@ -10,13 +13,14 @@ namespace {
 // this size.
 constexpr std::size_t kToolValueSize = 256;
 
-enum class MountTool { kNone, kDaemonTools, kAlcohol120 };
+enum class MountTool { kNone, kDaemonTools, kAlcohol120, kCustom };
 
 // The tool named by [General] MountTool, read now.
 MountTool ReadMountTool(Settings& settings) {
   if (!settings.Read("General", "MountTool")) return MountTool::kNone;
   if (IsWord(settings.value(), "daemontools")) return MountTool::kDaemonTools;
   if (IsWord(settings.value(), "alcohol120")) return MountTool::kAlcohol120;
+  if (IsWord(settings.value(), "custom")) return MountTool::kCustom;
   return MountTool::kNone;
 }
 
@@ -34,44 +38,66 @@ void ReadToolValues(const Settings& settings, MountTool tool, ToolValues& values
   settings.ReadInto(section, daemonTools ? "Device" : "Drive", values.target, sizeof values.target);
 }
 
-bool FormatMount(MountTool tool, const ToolValues& values, const char* imagePath,
-                 char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target, imagePath};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args, 3);
+// Formats a built-in form into `line`, within the built-in forms' own
+// limit of kPathBufferSize.
+BuiltLine BuildForm(const char* form, const char* const* args, std::size_t argCount,
+                    char (&line)[kCustomCommandSize]) {
+  char formLine[kPathBufferSize];
+  BuiltLine built;
+  built.room = sizeof formLine - 1;
+  built.kind = FormatCommandLine(formLine, form, args, argCount, &built.length)
+                   ? BuiltLine::kBuilt
+                   : BuiltLine::kTooLong;
+  line[0] = '\0';
+  if (built.kind == BuiltLine::kBuilt) std::memcpy(line, formLine, built.length + 1);
+  return built;
 }
 
-bool FormatUnmount(MountTool tool, const ToolValues& values, char (&commandLine)[kPathBufferSize]) {
-  const char* const args[] = {values.exe, values.target};
-  return FormatCommandLine(
-      commandLine, tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount, args,
-      2);
+// [CustomMount]: Exe and `argsKey` read now, and [General] Drive when the
+// value holds {drive}. Without the Args value nothing is built: the tool
+// alone might open its window or wait for input.
+BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* imagePath,
+                      char (&line)[kCustomCommandSize]) {
+  char exe[kToolValueSize];
+  char args[kToolValueSize];
+  line[0] = '\0';
+  BuiltLine built;
+  built.room = sizeof line - 1;
+  settings.ReadInto("CustomMount", "Exe", exe, sizeof exe);
+  if (!settings.ReadInto("CustomMount", argsKey, args, sizeof args)) return built;
+  char drive = '\0';
+  if (HasPiece(args, ArgsPiece::kDrive) && settings.Read("General", "Drive")) {
+    drive = settings.value()[0];
+    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  }
+  built.kind = BuildCustomCommandLine(line, exe, args, imagePath, drive, built.length)
+                   ? BuiltLine::kBuilt
+                   : BuiltLine::kTooLong;
+  return built;
+}
+
+// Runs a built line; a line too long for its buffer is reported instead.
+void RunBuilt(Settings& settings, const BuiltLine& built, char* line) {
+  if (built.kind == BuiltLine::kBuilt) RunCommandLine(settings.os(), line);
+  if (built.kind == BuiltLine::kTooLong) settings.os().CommandLineTooLong(built.length, built.room);
 }
 
 }  // namespace
 
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
-                       const char* const* args, std::size_t argCount) {
-  std::size_t length = 0;
+                       const char* const* args, std::size_t argCount, std::size_t* length) {
+  CommandLineBuilder builder(commandLine, sizeof commandLine);
   std::size_t nextArg = 0;
   for (const char* f = format; *f; ++f) {
-    const char* piece = f;
-    std::size_t pieceLength = 1;
     if (f[0] == '%' && f[1] == 's' && nextArg < argCount) {
-      piece = args[nextArg++];
-      pieceLength = std::strlen(piece);
+      builder.Add(args[nextArg++]);
       ++f;
+    } else {
+      builder.Add(*f);
     }
-    // Room is needed for the piece and the terminator.
-    if (pieceLength >= sizeof commandLine - length) {
-      commandLine[0] = '\0';
-      return false;
-    }
-    std::memcpy(commandLine + length, piece, pieceLength);
-    length += pieceLength;
   }
-  commandLine[length] = '\0';
-  return true;
+  if (length != nullptr) *length = builder.length();
+  return builder.Finish();
 }
 
 bool RunCommandLine(Platform& os, char* commandLine) {
@@ -86,26 +112,41 @@ bool RunCommandLine(Platform& os, char* commandLine) {
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
+  char commandLine[kCustomCommandSize];
+  if (tool == MountTool::kCustom) {
+    RunBuilt(settings, BuildCustom(settings, "MountArgs", imagePath, commandLine), commandLine);
+    return;
+  }
   ToolValues values;
   ReadToolValues(settings, tool, values);
-  char commandLine[kPathBufferSize];
-  if (FormatMount(tool, values, imagePath, commandLine)) RunCommandLine(settings.os(), commandLine);
+  const char* const args[] = {values.exe, values.target, imagePath};
+  RunBuilt(settings,
+           BuildForm(tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args,
+                     3, commandLine),
+           commandLine);
+  // The form's own quotes then hold the front end's: the tool gets the path
+  // cut at its first blank.
+  if (imagePath[0] == '"') settings.os().QuotedImagePathInForm();
 }
 
-bool BuildUnmountCommandLine(Settings& settings, char (&commandLine)[kPathBufferSize]) {
+BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
+                                  char (&commandLine)[kCustomCommandSize]) {
   commandLine[0] = '\0';
-  if (!settings.ReadIs("General", "Unmount", "true")) return false;
+  if (!settings.ReadIs("General", "Unmount", "true")) return BuiltLine{};
   // Everything is read anew: the file may have changed since the mount.
   const MountTool tool = ReadMountTool(settings);
-  if (tool == MountTool::kNone) return false;
+  if (tool == MountTool::kNone) return BuiltLine{};
+  if (tool == MountTool::kCustom) return BuildCustom(settings, "UnmountArgs", imagePath, commandLine);
   ToolValues values;
   ReadToolValues(settings, tool, values);
-  return FormatUnmount(tool, values, commandLine);
+  const char* const args[] = {values.exe, values.target};
+  return BuildForm(tool == MountTool::kDaemonTools ? kDaemonToolsUnmount : kAlcohol120Unmount, args,
+                   2, commandLine);
 }
 
-void UnmountDiscImage(Settings& settings) {
-  char commandLine[kPathBufferSize];
-  if (BuildUnmountCommandLine(settings, commandLine)) RunCommandLine(settings.os(), commandLine);
+void UnmountDiscImage(Settings& settings, const char* imagePath) {
+  char commandLine[kCustomCommandSize];
+  RunBuilt(settings, BuildUnmountCommandLine(settings, imagePath, commandLine), commandLine);
 }
 
 }  // namespace tolvimer

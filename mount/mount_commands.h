@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "mount/custom_mount.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
@@ -18,18 +19,29 @@ constexpr char kAlcohol120Unmount[] = "\"%s\" %s /U";
 // Fills `commandLine` from a template that holds only %s conversions, with
 // every argument inserted character for character. False, with the buffer
 // emptied, when the result would not fit whole: a cut command line would run
-// a different command, so it is never run.
+// a different command, so it is never run. `length`, when given, receives
+// the whole line's length, fitting or not.
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
-                       const char* const* args, std::size_t argCount);
+                       const char* const* args, std::size_t argCount,
+                       std::size_t* length = nullptr);
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
+// What a command-line builder made of the settings: nothing to run, a line,
+// or a line too long for its buffer.
+struct BuiltLine {
+  enum Kind { kNone, kBuilt, kTooLong } kind = kNone;
+  std::size_t length = 0;  // the line's length, also when it did not fit
+  std::size_t room = 0;    // the most characters its buffer holds
+};
 // The unmount command line that UnmountDiscImage would run now, read from
-// the settings as they stand; false when it would run none.
-bool BuildUnmountCommandLine(Settings& settings, char (&commandLine)[kPathBufferSize]);
+// the settings as they stand (the image path is for [CustomMount]
+// UnmountArgs). A built-in form keeps its own limit of kPathBufferSize.
+BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
+                                  char (&commandLine)[kCustomCommandSize]);
 // With [General] Unmount "true": unmounts with the tool configured now.
-void UnmountDiscImage(Settings& settings);
+void UnmountDiscImage(Settings& settings, const char* imagePath);
 
 }  // namespace tolvimer

@@ -68,6 +68,8 @@ class Narrator final : public Platform {
   RunSummary Summary() const;
 
   void BeginStep(Step step) override;
+  void CommandLineTooLong(std::size_t length, std::size_t room) override;
+  void QuotedImagePathInForm() override;
 
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,

@@ -131,6 +131,29 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
   return ok;
 }
 
+void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
+  FlushTaps();
+  inner_.CommandLineTooLong(length, room);
+  line_.Add(step_ == Step::kMount     ? "the mount command line"
+            : step_ == Step::kUnmount ? "the unmount command line"
+                                      : "the command line");
+  line_.Add(" would be ").Number(static_cast<std::int64_t>(length)).Add(" characters, ");
+  line_.Number(static_cast<std::int64_t>(length - room)).Add(" more than the ");
+  line_.Number(static_cast<std::int64_t>(room)).Add(" that fit: it is not run");
+  if (step_ == Step::kUnmount) unmountFailed_ = true;
+  Act();
+}
+
+void Narrator::QuotedImagePathInForm() {
+  FlushTaps();
+  inner_.QuotedImagePathInForm();
+  line_.Add(
+      "warning: the image path came in quotes, which the mount form's own quotes double: the "
+      "tool takes the path to end at its first blank; turn off the front end's quoting, or use "
+      "MountTool=custom, whose {image} is the bare path");
+  Act();
+}
+
 std::uint32_t Narrator::WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) {
   FlushTaps();
   const std::uint32_t result = inner_.WaitForInputIdle(process, milliseconds);

@@ -9,7 +9,8 @@ namespace tolvimer {
 
 class Text {
  public:
-  static constexpr std::size_t kCapacity = 1024;
+  // Room for a [CustomMount] command line of 2,047 characters and its words.
+  static constexpr std::size_t kCapacity = 2304;
 
   Text() { text_[0] = '\0'; }
 

@@ -192,6 +192,17 @@ class Platform {
   // of the emulator command table. No Windows call: the real platform
   // ignores it; the dry run and the run log group by it.
   virtual void BeginStep(Step step) { (void)step; }
+  // What the launch sequence knows and no call shows; no Windows call
+  // either, for the dry run and the run log to tell.
+  // A command line of `length` characters was not run: its buffer holds at
+  // most `room`.
+  virtual void CommandLineTooLong(std::size_t length, std::size_t room) {
+    (void)length;
+    (void)room;
+  }
+  // The image path came in quotes and went inside a built-in mount form's
+  // own quotes.
+  virtual void QuotedImagePathInForm() {}
 
   // --- The run log: used only when [General] Log is "true" ---
   // GetCommandLineA: the whole command line of the process.

@@ -17,7 +17,8 @@ seconds=${1:-10}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(fuzz_game_section fuzz_leading_integer fuzz_word_test fuzz_mount_command fuzz_profile_reader)
+  targets=(fuzz_game_section fuzz_leading_integer fuzz_word_test fuzz_mount_command fuzz_profile_reader
+    fuzz_custom_mount)
 
 echo "== build fuzz targets (clang, build/fuzz)"
 CC=clang CXX=clang++ cmake -S fuzz -B build/fuzz -G Ninja >/dev/null

@@ -16,7 +16,7 @@ constexpr KnownKey kKnownKeys[] = {
      "Screen",
      K::kWords,
      {"640x480", "800x600", "1024x768", "1280x1024", "1600x1200"}},
-    {S::kGeneral, "MountTool", K::kWords, {"daemontools", "alcohol120"}},
+    {S::kGeneral, "MountTool", K::kWords, {"daemontools", "alcohol120", "custom"}},
     {S::kGeneral, "Delay", K::kInteger, {}},
     {S::kGeneral, "TolvimerExe", K::kText, {}},
     {S::kGeneral, "FullScreen", K::kSwitch, {}},
@@ -30,6 +30,9 @@ constexpr KnownKey kKnownKeys[] = {
     {S::kDaemonTools, "Device", K::kText, {}},
     {S::kAlcohol120, "Exe", K::kText, {}},
     {S::kAlcohol120, "Drive", K::kText, {}},
+    {S::kCustomMount, "Exe", K::kText, {}},
+    {S::kCustomMount, "MountArgs", K::kText, {}},
+    {S::kCustomMount, "UnmountArgs", K::kText, {}},
     {S::kGamePadExit, "MapGamePadExit", K::kSwitch, {}},
     {S::kGamePadExit, "Up", K::kSwitch, {}},
     {S::kGamePadExit, "Right", K::kSwitch, {}},
@@ -71,6 +74,7 @@ constexpr struct {
     {S::kAlcohol120, "Alcohol120", "[Alcohol120]"},
     {S::kGamePadExit, "GamePadExit", "[GamePadExit]"},
     {S::kTolviEx, "TolviEx", "[TolviEx]"},
+    {S::kCustomMount, "CustomMount", "[CustomMount]"},
 };
 
 }  // namespace

@@ -7,7 +7,15 @@
 
 namespace tolvimer {
 
-enum class SectionKind { kGeneral, kDaemonTools, kAlcohol120, kGamePadExit, kTolviEx, kGame };
+enum class SectionKind {
+  kGeneral,
+  kDaemonTools,
+  kAlcohol120,
+  kGamePadExit,
+  kTolviEx,
+  kGame,
+  kCustomMount,
+};
 
 enum class ValueKind {
   kWords,     // one of `words`; any other value has no effect

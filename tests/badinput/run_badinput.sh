@@ -23,7 +23,7 @@ BAD_TOOL=$STANDINS/badinput_tool.exe
 
 IMAGE='D:\Images\Some Game.cdi'
 # What the harness, the stand-ins and this script may add to a launcher folder.
-ALLOWED_NEW='^(command_line|emulator_log|run_log|mount_log|press_log|dinput_log|box_log|lock_ready[0-9]*)\.txt$'
+ALLOWED_NEW='^((command_line|emulator_log|run_log|mount_log|press_log|dinput_log|box_log|lock_ready[0-9]*)\.txt|tolvimer_launch\.log)$'
 CLEARED='12:4d:00 13:4e:00'          # bytes 12 and 13 of tolvimer.cfg, cleared on every start
 DRIVE_E="4:45:65 $CLEARED"          # and the drive letter 'E' lowered to 'e'
 REGION_USA="106498:$(printf '%02x' $((106498 % 251 + 1))):31"
@@ -246,11 +246,64 @@ case_crash_at_start() {
   kill_background
 }
 
+# [CustomMount] with the launcher's 2,048-byte line: exactly full it runs
+# whole; one character more, or the longest values with a long image path,
+# it is not run, the log says by how much, and the unmount still runs.
+custom_settings() {  # custom_settings <MountArgs>
+  add_mount_tool mount.exe
+  printf '[General]\r\nMountTool=custom\r\nUnmount=true\r\nLog=true\r\n[CustomMount]\r\nExe=%s\r\nMountArgs=%s\r\nUnmountArgs=-u\r\n' \
+    "${WDIR}mount.exe" "$1" | settings
+}
+
+case_custom_line() {  # case_custom_line <length of the mount line>
+  new_folder "custom$1"
+  custom_settings '-m "{image}"'
+  emulator_script 'Presses=27@800'
+  # "<exe>" -m "<image>": 8 characters besides the two paths.
+  local exe="${WDIR}mount.exe" image line mounts
+  image=$(image_of_length $(($1 - ${#exe} - 8)))
+  line="\"$exe\" -m \"$image\""
+  begin_case
+  launch "$image" 20000
+  mounts=$(mount_lines 1 | grep -c -F -x -- "$line")
+  end_case "custom line $1" 1 15 '' "$CLEARED" \
+    "mount line run whole: $mounts; others: $(mount_lines 1 | grep -v -c -F -x -e "$line" -e "\"$exe\" -u")"
+  local told
+  told=$(grep -c "the mount command line would be $1 characters, $(($1 - 2047)) more than the 2047" \
+    "$DIR/tolvimer_launch.log" 2>/dev/null)
+  if [ "$1" -le 2047 ]; then
+    [ "$mounts" -eq 1 ] || { echo "    - the mount line was not run whole"; failures=$((failures + 1)); }
+  else
+    [ "$(mount_lines 1 | grep -c -- ' -m ')" -eq 0 ] && [ "$told" -eq 1 ] ||
+      { echo "    - a mount line was run, or the log does not say by how much it was too long"; failures=$((failures + 1)); }
+  fi
+}
+
+case_custom_longest() {
+  new_folder custom_longest
+  # MountArgs of 254 characters, nearly all {image}, and an image path of
+  # 300: about 10,800 characters asked for.
+  local args
+  args=$(printf '"{image}"%.0s' $(seq 28))
+  args="$args$(head -c $((254 - ${#args})) /dev/zero | tr '\0' x)"
+  custom_settings "$args"
+  emulator_script 'Presses=27@800'
+  begin_case
+  launch "$(image_of_length 300)" 20000
+  local runs
+  runs=$(mount_lines 1 | wc -l)
+  end_case "custom longest values" 1 15 '' "$CLEARED" \
+    "runs: $runs (the unmount); $(grep -o 'the mount command line would be [0-9]* characters' "$DIR/tolvimer_launch.log")"
+  [ "$runs" -eq 1 ] && [ "$(mount_lines 1)" = "\"${WDIR}mount.exe\" -u" ] ||
+    { echo "    - a mount line was run, or the unmount was not"; failures=$((failures + 1)); }
+}
+
 ALL_CASES=(
   "image_path 259" "image_path 260" "image_path 300" "image_path 4000" "deep_folder 259" "deep_folder 262"
   long_values
   long_emulator_command huge_settings random_settings "limits 2147483647" "limits -2147483648"
   "limits 99999999999999999999" read_only locked crash_at_start
+  "custom_line 2047" "custom_line 2048" custom_longest
 )
 # Not in the default run: CPU at the 32-bit limits asks for about 2^31 speed
 # taps, which the launcher sends as asked (no limit on the count); run them by

@@ -35,7 +35,7 @@ class Log {
   void Open(HMODULE module, const char* name) { BesideModule(module, name, path_); }
 
   void Line(const char* format, ...) {
-    char text[2048];
+    char text[4096];  // room for a custom mount line of 2,047 characters
     int length = std::snprintf(text, sizeof text, "t=%lu ", GetTickCount());
     va_list args;
     va_start(args, format);

@@ -137,7 +137,7 @@ HResult FakePlatform::DiResult(const char* call) {
 }
 
 void FakePlatform::Record(const char* format, ...) {
-  char line[1024];
+  char line[4096];  // a custom mount line of 2,047 characters with its call
   va_list args;
   va_start(args, format);
   std::vsnprintf(line, sizeof line, format, args);

@@ -32,6 +32,7 @@ class PlanTest : public ::testing::Test {
     input.settingsFound = true;
     input.settingsText = settings;
     input.launcherFolder = "/emu/";
+    input.windowsPaths = windowsPaths;
     input.lookAt = [this](const std::string& path) {
       FileFacts facts;
       const auto found = files.find(path);
@@ -67,6 +68,7 @@ class PlanTest : public ::testing::Test {
   // tolvimer_launch.undo in the launcher folder.
   bool undoFound = false;
   std::string undoRecord;
+  bool windowsPaths = false;
   std::string output;
 };
 
@@ -229,8 +231,8 @@ TEST_F(PlanTest, WarningsTable) {
        {},
        {"line 2: [General] Screen: \"640 x 480\" matches none of 640x480, 800x600, 1024x768, "
         "1280x1024, 1600x1200: it has no effect",
-        "line 3: [General] MountTool: \"daemon tools\" matches none of daemontools, alcohol120: "
-        "it has no effect",
+        "line 3: [General] MountTool: \"daemon tools\" matches none of daemontools, alcohol120, "
+        "custom: it has no effect",
         "line 6: [Some Game] LimitFPS: \"30fps\" matches none of 30, 60: it has no effect, and "
         "[TolviEx] LimitFPS is not read instead"}},
       {"switches and numbers",
@@ -400,6 +402,69 @@ TEST_F(PlanTest, TellsWhatTheNextLaunchWouldPutRightAfterACutShortRun) {
     } else {
       EXPECT_TRUE(Tells(c.head)) << output;
     }
+  }
+}
+
+// [General] MountTool custom: the lines the plan shows, and the values that
+// would not do what they most likely mean.
+TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
+  windowsPaths = true;
+  files["C:\\Tools\\mt.exe"] = 1000;
+  const std::string game = "[Some Game]\nCPU=100\n";
+  const std::string custom = "[General]\nMountTool=custom\nUnmount=true\nDrive=e\n";
+  struct Case {
+    std::string settings;
+    std::string image;
+    std::vector<std::string> told;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=-m \"{image}\"\n"
+           "UnmountArgs=-u {drive}:\n" +
+           game,
+       "\"D:\\Images\\Some Game.cdi\"",
+       {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
+        "\"D:\\Images\\Some Game.cdi\"\n",
+        "[General] Drive = \"e\" (read again)\n"
+        "        -> unmount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" "
+        "-u E:\n"},
+       {}},
+      {custom + "[CustomMount]\nExe=C:\\Tools\\other\nMountArgs=-m {path} {Drive}\n" + game,
+       "",
+       {},
+       {"[CustomMount] Exe C:\\Tools\\other.exe does not exist",
+        "[CustomMount] MountArgs has no {image}: the tool is not told which image to mount",
+        "[CustomMount] MountArgs: \"{path}\" is no placeholder ({image}, {drive}; {{ and }} for "
+        "one brace): it is passed on as written",
+        "[CustomMount] MountArgs: \"{Drive}\" is no placeholder ({image}, {drive}; {{ and }} for "
+        "one brace): it is passed on as written",
+        "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
+      {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
+       "",
+       {},
+       {"line 6: [CustomMount] MountArgs begins and ends with a double quote: the settings "
+        "reader takes both off, so the tool gets {image} (put the quotes around the placeholder "
+        "only, or add a word before them)",
+        "line 7: [CustomMount] UnmountArgs begins and ends with a single quote: the settings "
+        "reader takes both off, so the tool gets -u (put the quotes around the placeholder only, "
+        "or add a word before them)",
+        "[General] MountTool is custom but [CustomMount] has no Exe: the command lines begin "
+        "with \"\" and no tool is started"}},
+      {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs={image}\n" + game,
+       "D:\\" + std::string(2040, 'g') + ".cdi",
+       {"-> the mount command line would be 2065 characters, 18 more than the 2047 that fit: it "
+        "is not run\n"},
+       {"the settings file has no section [" + std::string(255, 'g') +
+            "]: every game key is absent; the closest game section is [Some Game]",
+        "[CustomMount] UnmountArgs is absent: nothing is unmounted",
+        "the mount command line would be 2065 characters, 18 more than the 2047 that fit: it is "
+        "not run"}},
+  };
+  for (const Case& c : cases) {
+    const int status = c.image.empty() ? Plan(c.settings) : Plan(c.settings, c.image);
+    EXPECT_EQ(status, c.expected.empty() ? 0 : 1) << c.settings;
+    for (const std::string& text : c.told) EXPECT_TRUE(Tells(text)) << text << "\n---\n" << output;
+    EXPECT_EQ(Warnings(), c.expected) << c.settings << "\n---\n" << output;
   }
 }
 

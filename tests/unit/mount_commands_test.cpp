@@ -209,7 +209,7 @@ TEST(MountCommandTest, UnmountAsksUnmountFirstAndReadsEverythingAnew) {
     SetUpMachine(os, c.settings);
     Settings settings(os);
     ASSERT_TRUE(settings.Locate());
-    UnmountDiscImage(settings);
+    UnmountDiscImage(settings, kImage);
     EXPECT_EQ(os.Lines({"GetPrivateProfileString", "CreateProcess", "CloseHandle"}), c.trace);
   }
 }

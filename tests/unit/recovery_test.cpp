@@ -70,9 +70,13 @@ Lines RecoveryCalls(const FakePlatform& os) {
   return kept;
 }
 
+// The read of a whole record: one byte more is asked for, to tell a longer file.
+const std::string kReadWholeRecord = "ReadFile(read1, " + std::to_string(kUndoRecordSize + 1) +
+                                     ") = " + std::to_string(kUndoRecordSize) + " bytes";
+
 const Lines kReadRecord = {
     "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-    "ReadFile(read1, 313) = 312 bytes",
+    kReadWholeRecord,
     "CloseHandle(read1)",
     "OpenProcess(3000) = NULL",
 };
@@ -185,7 +189,7 @@ TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
   EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
   EXPECT_EQ(RecoveryCalls(os),
             (Lines{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-                   "ReadFile(read1, 313) = 312 bytes", "CloseHandle(read1)",
+                   kReadWholeRecord, "CloseHandle(read1)",
                    "OpenProcess(3000) = first.opened",
                    "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
                    "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}));

@@ -42,12 +42,14 @@ std::vector<std::string> Effects(const std::string& trace) {
 }
 
 TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
-  // Settings that make every read happen: the gamepad keys, both mount tools
+  // Settings that make every read happen: the gamepad keys, the three mount tools
   // (one run each), both fallbacks, the second and third reads.
   const std::string common =
       "ForceFull=true\nUnmount=true\nLog=true\n[GamePadExit]\nMapGamePadExit=true\n";
   const std::string traces = TraceOf("[General]\nMountTool=daemontools\n" + common) +
-                             TraceOf("[General]\nMountTool=alcohol120\n" + common);
+                             TraceOf("[General]\nMountTool=alcohol120\n" + common) +
+                             TraceOf("[General]\nMountTool=custom\n" + common +
+                                     "[CustomMount]\nMountArgs={image}\nUnmountArgs={drive}\n");
   static const std::regex kRead("GetPrivateProfileString\\(([^,]+), ([^)]+)\\)");
   std::set<std::pair<SectionKind, std::string>> read;
   for (std::sregex_iterator it(traces.begin(), traces.end(), kRead), end; it != end; ++it) {
@@ -85,7 +87,9 @@ TEST(SettingCatalogueTest, EachWordOfAKeyIsOneTheLauncherActsOnInItsOwnWay) {
         text += section + "\n" + key.key + "=" + value + "\n";
       }
       // The mount tools need their program to be told apart.
-      text += "[DaemonTools]\nExe=C:\\mounter.exe\n[Alcohol120]\nExe=C:\\mounter.exe\n";
+      text +=
+          "[DaemonTools]\nExe=C:\\mounter.exe\n[Alcohol120]\nExe=C:\\mounter.exe\n"
+          "[CustomMount]\nExe=C:\\mounter.exe\nMountArgs=-m\n";
       return Effects(TraceOf(text));
     };
     const std::vector<std::string> none = effectsOf("none of its words");

@@ -38,6 +38,10 @@ void DryRunPlatform::BeginStep(Step step) {
   inSteps_ = true;
 }
 
+void DryRunPlatform::CommandLineTooLong(std::size_t length, std::size_t room) {
+  facts_.tooLong.push_back({step_ == Step::kUnmount ? "unmount" : "mount", length, room});
+}
+
 std::uint32_t DryRunPlatform::GetModuleFileName(char* buffer, std::uint32_t capacity) {
   const std::string path = folder_ + "tolvimer_launch.exe";
   if (capacity == 0) return 0;

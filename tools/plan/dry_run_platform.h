@@ -28,6 +28,15 @@ struct RunFacts {
   bool launcherPathTooLong = false;
   bool logOn = false;      // [General] Log is "true"
   bool recoverOn = false;  // [General] Recover is "true"
+  // Command lines not run for want of room: "mount" or "unmount", with the
+  // characters they would have had beyond the room their buffer holds.
+  struct TooLong {
+    std::string what;
+    std::size_t length;
+    std::size_t room;
+  };
+  std::vector<TooLong> tooLong;
+  bool quotedImageInForm = false;  // a quoted image path went into a built-in form
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {
@@ -39,6 +48,8 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool IsAssumedScreen(int width, int height) override;
 
   void BeginStep(Step step) override;
+  void CommandLineTooLong(std::size_t length, std::size_t room) override;
+  void QuotedImagePathInForm() override { facts_.quotedImageInForm = true; }
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;

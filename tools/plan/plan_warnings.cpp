@@ -7,6 +7,7 @@
 #include "settings/setting_catalogue.h"
 #include "settings/settings.h"
 #include "tools/plan/catalogue_search.h"
+#include "tools/plan/custom_mount_warnings.h"
 #include "tools/plan/profile_listing.h"
 #include "tools/plan/setting_reads.h"
 
@@ -239,13 +240,13 @@ void CheckEmulator(const PlanInput& input, const RunFacts& facts,
   }
 }
 
-void CheckRun(const PlanInput& input, const RunFacts& facts, std::vector<std::string>& warnings) {
+void CheckRun(const RunFacts& facts, std::vector<std::string>& warnings) {
   if (facts.launcherPathTooLong) {
     warnings.push_back(
         "the launcher folder's path is too long for the launcher (260 "
         "characters with its file name): it would read no settings");
   }
-  if (!input.imagePath.empty() && input.imagePath[0] == '"' && !facts.mountCommandLines.empty()) {
+  if (facts.quotedImageInForm && !facts.mountCommandLines.empty()) {
     warnings.push_back(
         "the image path is in quotes: the launcher keeps them, so the mount "
         "command line gets them doubled: " +
@@ -291,9 +292,11 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
     if (markCost != MarkCost::kEverything) {
       CheckKeys(input, sections, gameSection, markCost, warnings);
       CheckGameSection(sections, gameSection, warnings);
+      CheckCustomMount(input, sections, warnings);
     }
   }
-  CheckRun(input, facts, warnings);
+  CheckRun(facts, warnings);
+  CheckCommandLineRoom(facts, warnings);
   CheckEmulator(input, facts, warnings);
   return warnings;
 }

@@ -71,7 +71,8 @@ std::vector<ListedSection> ListProfile(const std::string& file) {
     const std::size_t nameEnd = raw.find('=');
     sections.back().keys.push_back(
         {Trim(line.substr(0, equals)), equals != std::string::npos, lineNumber,
-         lacks(start, nameEnd == std::string::npos ? end : start + nameEnd)});
+         lacks(start, nameEnd == std::string::npos ? end : start + nameEnd),
+         equals != std::string::npos ? Trim(line.substr(equals + 1)) : std::string()});
   }
   return sections;
 }

@@ -15,6 +15,7 @@ struct ListedKey {
   // The name holds characters that Windows-1252 lacks (in a UTF-16LE file):
   // no read, which asks in Windows-1252, can match it.
   bool unreadable = false;
+  std::string value;  // the text after '=', blanks trimmed, quotes kept
 };
 
 struct ListedSection {

@@ -1,0 +1,86 @@
+#include "mount/custom_mount.h"
+
+#include <cstring>
+
+#include "mount/command_line.h"
+
+namespace tolvimer {
+namespace {
+
+bool StartsWith(const char* text, const char* head) {
+  return std::strncmp(text, head, std::strlen(head)) == 0;
+}
+
+}  // namespace
+
+ArgsPiece NextArgsPiece(const char*& args) {
+  const char* const start = args;
+  if (*start == '\0') return {ArgsPiece::kEnd, start, 0};
+  if ((start[0] == '{' && start[1] == '{') || (start[0] == '}' && start[1] == '}')) {
+    args += 2;
+    return {ArgsPiece::kText, start, 1};
+  }
+  if (StartsWith(start, kImagePlaceholder)) {
+    args += sizeof kImagePlaceholder - 1;
+    return {ArgsPiece::kImage, start, 0};
+  }
+  if (StartsWith(start, kDrivePlaceholder)) {
+    args += sizeof kDrivePlaceholder - 1;
+    return {ArgsPiece::kDrive, start, 0};
+  }
+  if (*start == '{' || *start == '}') {
+    // Up to the next closing brace, unless another brace opens first.
+    ++args;
+    if (*start == '{') {
+      while (*args && *args != '{' && *args != '}') ++args;
+      if (*args == '}')
+        ++args;
+      else
+        args = start + 1;
+    }
+    return {ArgsPiece::kUnknownBrace, start, static_cast<std::size_t>(args - start)};
+  }
+  while (*args && *args != '{' && *args != '}') ++args;
+  return {ArgsPiece::kText, start, static_cast<std::size_t>(args - start)};
+}
+
+bool HasPiece(const char* args, ArgsPiece::Kind kind) {
+  for (ArgsPiece piece = NextArgsPiece(args); piece.kind != ArgsPiece::kEnd;
+       piece = NextArgsPiece(args)) {
+    if (piece.kind == kind) return true;
+  }
+  return false;
+}
+
+const char* BareImagePath(const char* imagePath, std::size_t& length) {
+  length = std::strlen(imagePath);
+  if (length >= 2 && imagePath[0] == '"' && imagePath[length - 1] == '"') {
+    length -= 2;
+    return imagePath + 1;
+  }
+  return imagePath;
+}
+
+bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
+                            const char* imagePath, char driveLetter, std::size_t& length) {
+  std::size_t imageLength = 0;
+  const char* const image = BareImagePath(imagePath, imageLength);
+  CommandLineBuilder builder(line, sizeof line);
+  builder.Add('"');
+  builder.Add(exe);
+  builder.Add("\" ");
+  for (ArgsPiece piece = NextArgsPiece(args); piece.kind != ArgsPiece::kEnd;
+       piece = NextArgsPiece(args)) {
+    if (piece.kind == ArgsPiece::kImage) {
+      builder.Add(image, imageLength);
+    } else if (piece.kind == ArgsPiece::kDrive) {
+      if (driveLetter != '\0') builder.Add(driveLetter);
+    } else {
+      builder.Add(piece.text, piece.length);
+    }
+  }
+  length = builder.length();
+  return builder.Finish();
+}
+
+}  // namespace tolvimer
