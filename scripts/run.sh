@@ -7,15 +7,16 @@
 # what it did: the settings each step read, the patched bytes, the mount
 # lines, the posted commands, the key taps, how play ended and the exit code.
 # Installs what it lacks first. The launcher run is the shipped 32-bit one,
-# the file a user copies beside the emulator; where 32-bit Wine cannot be
-# installed it says so and runs the 64-bit twin.
+# the file a user copies beside the emulator, where the kernel runs 32-bit
+# programs; elsewhere it says so in a "!!!" line and runs the 64-bit twin
+# (TOLVIMER_WINE32=native runs the shipped one through qemu there, in minutes).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
 source scripts/packages.sh
 source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
-choose_wine_build
+choose_wine_build auto-fallback
 
 echo "Building (preset $WINE_BUILD)..."
 cmake --preset "$WINE_BUILD" >/dev/null
@@ -48,7 +49,7 @@ AtMs=3000
 Pad1Buttons=1 2
 EOF
 echo "The plan (tolvimer_plan, a dry run of the same launch: nothing is done):"
-timeout 30 wine "$REPO/build/$WINE_BUILD/tools/plan/tolvimer_plan.exe" \
+timeout "$(slow 30)" wine "$REPO/build/$WINE_BUILD/tools/plan/tolvimer_plan.exe" \
   --settings "${WDIR}tolvimer_launch.ini" "$IMAGE" </dev/null || true
 echo
 echo "Running: tolvimer_launch.exe $IMAGE (build/$WINE_BUILD/tolvimer_launch.exe)"
@@ -67,4 +68,4 @@ else
   echo "  (no run log was written)"
 fi
 echo "Launcher exit code: $LAUNCH_CODE"
-[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"
+[ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"

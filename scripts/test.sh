@@ -2,11 +2,17 @@
 # Builds everything and runs every test: the native unit tests (plain and
 # under AddressSanitizer and UndefinedBehaviorSanitizer), the fuzz targets,
 # both Windows builds warning-free, the check that the shipped launcher
-# imports only Windows' own DLLs, the platform contract under Wine (both
-# builds), the release archive, and the shipped 32-bit launcher under Wine:
-# the settings-read differential table, the end-to-end scenarios and the
-# bad-input table. The 64-bit twin then runs the end-to-end scenarios that
-# depend on the width of pointers and handles.
+# imports only Windows' own DLLs, the platform contract under Wine, the
+# release archive, the settings-read differential table, the end-to-end
+# scenarios and the bad-input table.
+#
+# Which launcher runs them is decided by running a 32-bit program (see
+# scripts/wine_build.sh): where the kernel runs it, the shipped 32-bit
+# launcher runs everything and the 64-bit twin the scenarios that depend on
+# the width of pointers and handles; where only qemu runs it, the 64-bit twin
+# runs everything and the shipped launcher, emulated, the scenarios where 32
+# and 64 bits can differ; where nothing runs it, the twin alone, with a "!!!"
+# line first and last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -14,8 +20,9 @@ source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
   "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 choose_wine_build
-# The note on a missing 32-bit Wine is repeated last, whatever the outcome.
-trap '[ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"' EXIT
+# The note on what the shipped launcher did not run is repeated last,
+# whatever the outcome.
+trap '[ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"' EXIT
 # One Wine prefix template for every run under Wine, made once.
 export E2E_PREFIX_TEMPLATE=$PWD/build/wineprefix-template
 
@@ -38,17 +45,37 @@ echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
 
 contract_builds=(mingw-x86_64)
-[ "$WINE_BUILD" = mingw-i686 ] && contract_builds=(mingw-i686 mingw-x86_64)
+[ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
 for preset in "${contract_builds[@]}"; do
   echo "== platform contract under Wine over the Win32 platform ($preset)"
   bash tests/contract/run_contract.sh "build/$preset/tests/contract/platform_contract.exe" \
     "build/$preset/e2e" --gtest_brief=1
 done
 
-echo "== release archive ($WINE_BUILD): contents, version information and manifest," \
-  "the unpacked launcher under Wine"
-cmake --build --preset "$WINE_BUILD" --target package >/dev/null
-bash tests/package/check_package.sh "build/$WINE_BUILD"
+# The twin's stand-ins with the 32-bit DirectInput stand-in, which loads
+# into the shipped launcher: only the launcher itself is emulated.
+I686_STANDINS=build/mingw-x86_64/e2e-with-i686-dinput
+rm -rf "$I686_STANDINS"
+mkdir -p "$I686_STANDINS"
+cp build/mingw-x86_64/e2e/*.exe "$I686_STANDINS/"
+cp build/mingw-i686/e2e/dinput.dll "$I686_STANDINS/"
+X64_PROBE=build/mingw-x86_64/tests/package/version_probe.exe
+
+echo "== release archives: contents, version information and manifest, the unpacked launcher"
+cmake --build --preset mingw-i686 --target package >/dev/null
+cmake --build --preset mingw-x86_64 --target package >/dev/null
+case $WINE32_WAY in
+  native) bash tests/package/check_package.sh build/mingw-i686 ;;
+  emulated)
+    E2E_SLOW_START_MS=240000 bash tests/package/check_package.sh build/mingw-i686 \
+      --probe "$X64_PROBE" --standins "$I686_STANDINS" --no-plan-run
+    bash tests/package/check_package.sh build/mingw-x86_64
+    ;;
+  twin)
+    bash tests/package/check_package.sh build/mingw-i686 --probe "$X64_PROBE" --no-run
+    bash tests/package/check_package.sh build/mingw-x86_64
+    ;;
+esac
 
 echo "== settings reads under Wine against the project's reader" \
   "(the differential table, then random files; $WINE_BUILD)"
@@ -62,11 +89,23 @@ bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" "build/$WINE_B
 echo "== bad-input table under Wine ($WINE_BUILD)"
 bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "build/$WINE_BUILD/e2e"
 
-if [ "$WINE_BUILD" = mingw-i686 ]; then
-  # The 64-bit twin passes pointers and handles of 64 bits through the same
-  # code: the window search record through EnumWindows, HWND_TOPMOST and the
-  # window style, DirectInput's records (their sizes differ per build).
-  echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
-  bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e \
-    typical_run pad_combination force_full_takeover
-fi
+case $WINE32_WAY in
+  native)
+    # The 64-bit twin passes pointers and handles of 64 bits through the same
+    # code: the window search record through EnumWindows, HWND_TOPMOST and the
+    # window style, DirectInput's records (their sizes differ per build).
+    echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
+    bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e \
+      typical_run pad_combination force_full_takeover
+    ;;
+  emulated)
+    # Where 32 and 64 bits can differ: records and handles passed through
+    # Windows (the window search, DirectInput's records with the stand-in
+    # pads, the takeover's HWND_TOPMOST and style, the AutoPlay window's
+    # message id and class, the run log's file calls).
+    echo "== end to end under Wine, the shipped mingw-i686 launcher through qemu, the scenarios" \
+      "where 32 and 64 bits can differ (about a minute and a half each)"
+    E2E_SLOW_START_MS=240000 bash tests/e2e/run_e2e.sh build/mingw-i686/tolvimer_launch.exe \
+      "$I686_STANDINS" typical_run pad_combination force_full_takeover autoplay_query run_log
+    ;;
+esac

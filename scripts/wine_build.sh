@@ -1,26 +1,110 @@
-# Which Windows build runs under Wine; sourced by scripts/test.sh and
-# scripts/run.sh after scripts/packages.sh.
+# Which Windows build runs under Wine, decided by running a 32-bit program;
+# sourced by scripts/test.sh and scripts/run.sh after scripts/packages.sh.
 #
-# choose_wine_build installs 32-bit Wine if it can and sets WINE_BUILD to
-# mingw-i686, the launcher users install. When 32-bit Wine cannot be had it
-# prints one prominent line saying so, sets WINE_BUILD to mingw-x86_64 (the
-# same code as a 64-bit program) and WINE32_MISSING to that line.
+# TOLVIMER_WINE32 asks for one way (default auto):
+#   native    the shipped i686 launcher runs the whole suite, as where the
+#             kernel runs 32-bit programs (through qemu where it does not:
+#             about a minute per launch)
+#   emulated  the 64-bit twin runs the whole suite and the i686 launcher the
+#             scenarios where 32 and 64 bits can differ
+#   twin      the 64-bit twin only; 32-bit Wine is neither installed nor used
+#   auto      native where the kernel runs 32-bit programs, emulated where
+#             qemu can run them, twin where nothing can
+#
+# choose_wine_build [auto-fallback] sets:
+#   WINE32_WAY   native, emulated or twin: the way taken
+#   WINE_BUILD   the build that runs the whole suite
+#   WINE32_NOTE  the "!!!" line telling what the shipped launcher did not run,
+#                empty when it ran everything; printed here, and by the
+#                caller again at its end
+# With auto-fallback (scripts/run.sh), auto takes twin where the kernel
+# runs no 32-bit programs: one emulated launch takes minutes.
+source scripts/i386_programs.sh
+
+WINE32_WAY=native
 WINE_BUILD=mingw-i686
-WINE32_MISSING=''
+WINE32_NOTE=''
+
+# Debian's `wine` picks the 32-bit loader whenever wine32 is installed, for
+# 64-bit programs too. Where that loader cannot run, or runs emulated, a
+# folder first on PATH makes `wine` the 64-bit loader, which still hands a
+# 32-bit program to the 32-bit loader when one is started.
+use_64_bit_wine_loader() {
+  local folder=$PWD/build/wine64-loader name
+  mkdir -p "$folder"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+      >"$folder/$name"
+    chmod +x "$folder/$name"
+  done
+  export PATH="$folder:$PATH"
+}
 
 choose_wine_build() {
-  local output
-  if output=$(bash scripts/ensure_packages.sh "${WINE32_PACKAGES[@]}" 2>&1); then
-    [ -z "$output" ] || echo "$output"
-    WINE_BUILD=mingw-i686
-    WINE32_MISSING=''
-    return 0
+  local asked=${TOLVIMER_WINE32:-auto}
+  case $asked in
+    auto | native | emulated | twin) ;;
+    *)
+      echo "TOLVIMER_WINE32=$asked: not one of auto, native, emulated, twin" >&2
+      return 1
+      ;;
+  esac
+  probe_i386_programs
+  local way=$asked
+  if [ "$asked" = auto ]; then
+    case $I386_RUNS in
+      native) way=native ;;
+      emulated) way=emulated ;;
+      none) way=twin ;;
+    esac
+    [ "${1:-}" = auto-fallback ] && [ "$way" = emulated ] && way=twin
   fi
-  local reason
-  reason=$(tail -n 1 <<<"$output")
-  WINE_BUILD=mingw-x86_64
-  WINE32_MISSING="!!! the shipped 32-bit launcher was NOT run end to end: 32-bit Wine"
-  WINE32_MISSING+=" (${WINE32_PACKAGES[*]}) could not be installed (${reason:-apt-get failed});"
-  WINE32_MISSING+=" the 64-bit build runs instead"
-  echo "$WINE32_MISSING"
+  if [ "$way" != twin ] && [ "$I386_RUNS" = none ]; then
+    echo "TOLVIMER_WINE32=$asked cannot be had: $I386_WHY; the 64-bit twin runs instead"
+    way=twin
+  fi
+  WINE32_WAY=$way
+  WINE32_NOTE=''
+  local output
+  if [ "$way" != twin ]; then
+    if ! output=$(bash scripts/ensure_packages.sh "${WINE32_PACKAGES[@]}" 2>&1); then
+      WINE32_NOTE="32-bit Wine (${WINE32_PACKAGES[*]}) could not be installed ($(tail -n 1 <<<"$output"))"
+      way=twin
+      WINE32_WAY=twin
+    else
+      [ -z "$output" ] || echo "$output"
+    fi
+  fi
+  [ "$I386_RUNS" = native ] || use_64_bit_wine_loader
+  # A prefix made where the 32-bit loader could run holds its 32-bit half.
+  local loader=absent
+  [ -x /usr/lib/wine/wine ] && loader=installed
+  export E2E_PREFIX_FLAVOUR="32-bit loader $loader, 32-bit programs $I386_RUNS"
+
+  local why=${I386_WHY:-the kernel runs 32-bit programs}
+  [ "$asked" = auto ] || why="TOLVIMER_WINE32=$asked asked for it; $why"
+  case $WINE32_WAY in
+    native)
+      WINE_BUILD=mingw-i686
+      # Slow where the launcher runs emulated: every scenario waits for it.
+      [ "$I386_RUNS" = emulated ] && export E2E_SLOW_START_MS=${E2E_SLOW_START_MS:-240000}
+      ;;
+    emulated)
+      WINE_BUILD=mingw-x86_64
+      WINE32_NOTE="!!! the shipped 32-bit launcher ran only the scenarios where 32 and 64 bits"
+      WINE32_NOTE+=" can differ ($why); the 64-bit twin ran the whole suite"
+      ;;
+    twin)
+      WINE_BUILD=mingw-x86_64
+      [ -n "$WINE32_NOTE" ] && why=$WINE32_NOTE
+      WINE32_NOTE="!!! the shipped 32-bit launcher was NOT run end to end ($why);"
+      WINE32_NOTE+=" the 64-bit twin ran instead"
+      ;;
+  esac
+  case $WINE32_WAY in
+    native) echo "Under Wine: the shipped mingw-i686 launcher runs everything ($why)" ;;
+    emulated) echo "Under Wine: the 64-bit twin runs everything, the shipped launcher the chosen scenarios" ;;
+    twin) echo "Under Wine: the 64-bit twin only" ;;
+  esac
+  [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"
 }

@@ -9,6 +9,12 @@
 # kept open for the whole run so that the desktop, and its mode, stay up.
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-30}  # seconds for any single wine call
+# Milliseconds more that a launcher may take to start: where 32-bit programs
+# run through qemu, a 32-bit launcher takes about a minute before its first
+# step. What a scenario measures from the launcher's own steps is unchanged.
+E2E_SLOW_START_MS=${E2E_SLOW_START_MS:-0}
+slow() { echo $(($1 + E2E_SLOW_START_MS / 1000)); }           # seconds, plus the allowance
+slow_ms() { echo $(($1 + E2E_SLOW_START_MS)); }               # milliseconds, plus the allowance
 
 sed_text() { printf '%s' "${1//\\/\\\\}" | sed 's/[|&]/\\&/g'; }  # literal sed replacement
 
@@ -41,7 +47,9 @@ wait_for() {  # wait_for <seconds> <command...>: true once the command succeeds
 # otherwise blocks two seconds), runs everything on a virtual desktop, and
 # limits its relay trace, when a launch asks for it, to the calls whose
 # arguments a scenario checks. The ready mark lists the keys it was made with,
-# so a change to them makes the prefix anew.
+# so a change to them makes the prefix anew; so does E2E_PREFIX_FLAVOUR (set
+# by scripts/wine_build.sh), which tells whether the prefix can hold Wine's
+# 32-bit half.
 PREFIX_KEYS=(
   'HKCU\Software\Wine\X11 Driver|Managed|N'
   'HKCU\Software\Wine\Explorer|Desktop|Default'
@@ -51,12 +59,17 @@ PREFIX_KEYS=(
 
 make_prefix_template() {
   local template=$1 made_with
-  made_with=$(printf '%s\n' "${PREFIX_KEYS[@]}")
+  made_with=$(printf '%s\n' "${PREFIX_KEYS[@]}" "${E2E_PREFIX_FLAVOUR:-}")
   [ "$(cat "$template/.e2e-ready" 2>/dev/null)" = "$made_with" ] && return 0
-  e2e_log "Creating the Wine prefix (once)..."
+  e2e_log "Creating the Wine prefix (once; minutes where Wine's 32-bit half runs through qemu)..."
   rm -rf "$template"
-  WINEPREFIX=$template timeout 120 wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX=$template timeout 600 wineboot -i >"$template.wineboot.txt" 2>&1 || true
   WINEPREFIX=$template timeout 60 wineserver -w
+  if ! [ -f "$template/system.reg" ]; then
+    e2e_log "wineboot made no prefix: $(grep -m1 -i -E 'error|cannot|failed|not found' \
+      "$template.wineboot.txt" || head -n1 "$template.wineboot.txt")"
+    return 1
+  fi
   local key
   for key in "${PREFIX_KEYS[@]}"; do
     IFS='|' read -r path name value <<<"$key"
@@ -92,7 +105,7 @@ e2e_setup() {
   local template=${E2E_PREFIX_TEMPLATE:-$STANDINS/wineprefix-template}
   mkdir -p "$(dirname "$template")"
   (
-    flock -w 300 9 || exit 1
+    flock -w 900 9 || exit 1
     make_prefix_template "$template"
   ) 9>"$template.lock" || { e2e_log "no Wine prefix"; return 1; }
   export WINEPREFIX="$E2E_WORK/prefix"
@@ -101,7 +114,8 @@ e2e_setup() {
   wineserver -f -p >/dev/null 2>&1 &
   WINESERVER_PID=$!
   E2E_STOP="$E2E_WORK/stop-hold"
-  timeout -s KILL 900 wine "$STANDINS/e2e_tool.exe" hold 890000 "$(winpath "$E2E_STOP")" \
+  timeout -s KILL $((900 + 40 * E2E_SLOW_START_MS / 1000)) wine "$STANDINS/e2e_tool.exe" hold \
+    $((890000 + 40 * E2E_SLOW_START_MS)) "$(winpath "$E2E_STOP")" \
     >/dev/null 2>&1 &
   HOLD_PID=$!
   E2E_TOOL_OUT="$E2E_WORK/screen.txt"
@@ -155,7 +169,7 @@ centre_cursor() { tool cursor 320 240; }
 BACKGROUND_PIDS=()
 
 background_tool() {  # starts e2e_tool.exe in the background until the scenario ends
-  timeout -s KILL 60 wine "$STANDINS/e2e_tool.exe" "$@" >/dev/null 2>&1 &
+  timeout -s KILL "$(slow 60)" wine "$STANDINS/e2e_tool.exe" "$@" >/dev/null 2>&1 &
   BACKGROUND_PIDS+=($!)
 }
 
@@ -212,7 +226,8 @@ add_mount_tool() {  # add_mount_tool <file name>: the stand-in mount tool in the
 # writes Wine's relay trace of the calls listed in the prefix to
 # wine_trace.txt in the folder.
 launch_start() {
-  local args=$1 limit=${2:-20000} debug=$WINEDEBUG trace=/dev/null
+  local args=$1 limit debug=$WINEDEBUG trace=/dev/null
+  limit=$(slow_ms "${2:-20000}")
   if [ -n "${LAUNCH_TRACE:-}" ]; then
     debug=-all,+relay
     trace="$DIR/wine_trace.txt"

@@ -122,7 +122,7 @@ Device=1
 EOF
   launch "$IMAGE" 10000
   expect_eq "exit code" 0 "$LAUNCH_CODE"
-  expect_in_range "seconds the launcher took (no message box waits)" 0 4 "$LAUNCH_SECONDS"
+  expect_in_range "seconds the launcher took (no message box waits)" 0 "$(slow 4)" "$LAUNCH_SECONDS"
   expect_eq "mount lines (mounted, never unmounted)" \
     "\"${WDIR}mount tool.exe\" -noicon -mount 1,\"$IMAGE\"" "$(mount_lines 1)"
   expect_eq "region byte (the patch stays)" 30 "$(bytes_at dc_flash.bin 106498 1)"
@@ -140,7 +140,7 @@ Unmount=true
 Exe=${WDIR}mount tool.exe
 Drive=X:
 EOF
-  background_tool close-box Error 20000 "${WDIR}box_log.txt"
+  background_tool close-box Error "$(slow_ms 20000)" "${WDIR}box_log.txt"
   launch "$IMAGE"
   expect_eq "exit code" 0 "$LAUNCH_CODE"
   expect_eq "message box text" "Window not found" \
@@ -448,7 +448,7 @@ scenario_autoplay_query() {
 [General]
 Delay=10
 EOF
-  background_tool autoplay-query 1000 20000 "${WDIR}query_log.txt"
+  background_tool autoplay-query 1000 "$(slow_ms 20000)" "${WDIR}query_log.txt"
   launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
   expect_log query_log.txt 'found title=Disable Autoplay visible=0 topmost=1 popup=1'
@@ -456,7 +456,7 @@ EOF
   expect_log query_log.txt 'gone=1'
   expect_in_range "ms from the query to the emulator's start (not the 10 s delay)" 0 1500 \
     "$(ms_between query_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
-  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+  expect_in_range "seconds the whole run took" 0 "$(slow 8)" "$LAUNCH_SECONDS"
 }
 
 # The emulator takes 1.5 s to handle WM_CLOSE: the launcher waits for it
@@ -613,7 +613,7 @@ Exe=${WDIR}mount tool.exe
 Drive=Y:
 EOF
   launch_start "$IMAGE"
-  if wait_log 15 emulator_log.txt 'command id=32785'; then
+  if wait_log "$(slow 15)" emulator_log.txt 'command id=32785'; then
     sleep 0.8
     settings <<EOF
 [General]

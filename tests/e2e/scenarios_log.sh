@@ -25,7 +25,7 @@ scenario_run_log() {
   launch_start "$IMAGE" 20000
   # Written as it goes, and readable by another program meanwhile.
   expect_true "the log tells the watch while the emulator runs" \
-    wait_log 15 tolvimer_launch.log 'watch every 500 ms'
+    wait_log "$(slow 15)" tolvimer_launch.log 'watch every 500 ms'
   tool read "${WDIR}tolvimer_launch.log" "$(winpath "$E2E_WORK/log_meanwhile.txt")"
   grep -q 'watch every 500 ms' "$E2E_WORK/log_meanwhile.txt" 2>/dev/null ||
     fail "another program cannot read the log meanwhile"
