@@ -41,9 +41,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   os.BeginStep(Step::kDisplaySwitch);
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
+  const DiscWatch disc = NoteDiscBeforeMount(settings);
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
-  WaitAfterMount(settings, instance);
+  WaitAfterMount(settings, instance, disc);
 
   // Start.
   os.BeginStep(Step::kStartEmulator);

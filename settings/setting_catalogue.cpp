@@ -25,6 +25,8 @@ constexpr KnownKey kKnownKeys[] = {
     {S::kGeneral, "Exit", K::kInteger, {}},
     {S::kGeneral, "Unmount", K::kSwitch, {}},
     {S::kGeneral, "Log", K::kSwitch, {}},
+    {S::kGeneral, "WaitForDisc", K::kSwitch, {}},
+    {S::kGeneral, "CancelAutoPlay", K::kSwitch, {}},
     {S::kDaemonTools, "Exe", K::kText, {}},
     {S::kDaemonTools, "Device", K::kText, {}},
     {S::kAlcohol120, "Exe", K::kText, {}},
