@@ -204,8 +204,7 @@ class Platform {
 
   // The same wait with the helpers of [General] WaitForDisc and
   // CancelAutoPlay; used only when one of them is on.
-  virtual AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance,
-                                                     std::uint32_t milliseconds,
+  virtual AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
                                                      const AutoPlayWaitHelpers& helpers) = 0;
   // The launcher's IQueryCancelAutoPlay object in the running object table,
   // under the class moniker of its own CLSID, ROTFLAGS_REGISTRATIONKEEPSALIVE.

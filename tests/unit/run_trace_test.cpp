@@ -74,9 +74,8 @@ TEST(RunTraceTest, EveryCallOfARunIsTheRecordedOne) {
       FakePlatform os;
       const int result = RunScenarioOn(scenario, os, log);
       int at = 0;
-      const std::string trace =
-          "exit code " + std::to_string(result) + "\n" +
-          WithoutAutoPlayHelperReads(WithoutLogRead(os.Trace(), at));
+      const std::string trace = "exit code " + std::to_string(result) + "\n" +
+                                WithoutAutoPlayHelperReads(WithoutLogRead(os.Trace(), at));
       if (update) {
         std::ofstream(GoldenPath(scenario), std::ios::binary) << trace;
         continue;
