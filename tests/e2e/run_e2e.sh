@@ -16,6 +16,7 @@ shift 2
 source "$HERE/lib.sh"
 source "$HERE/scenarios.sh"
 source "$HERE/scenarios_log.sh"
+source "$HERE/scenarios_autoplay.sh"
 
 suite_start=$SECONDS
 e2e_session || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }
