@@ -24,9 +24,9 @@
 //                                 sharing only writing, until the stop file exists
 //   read <file> <outFile>         copy a file as a viewer reads one that is
 //                                 still being written (sharing reads and writes)
-#include <windows.h>
 #include <objbase.h>
 #include <shobjidl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
