@@ -21,8 +21,9 @@ void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc
   if (!settings.Read("General", "Delay")) return;
   Platform& os = settings.os();
   const std::uint32_t delay = DelayMilliseconds(settings.value());
+  // The helpers act only in a wait; without one CancelAutoPlay is not read.
   const bool cancel = delay != 0 && settings.ReadIs("General", "CancelAutoPlay", "true");
-  if (!cancel && !(disc.watching && delay != 0)) {
+  if (!cancel && (delay == 0 || !disc.watching)) {
     os.WaitWithAutoPlaySuppressed(instance, delay);
     return;
   }

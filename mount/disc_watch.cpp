@@ -15,18 +15,29 @@ DriveContent LookAtDrive(Platform& os, const char* root) {
   return content;
 }
 
+bool DriveRootOf(const char* driveValue, char (&root)[4]) {
+  // The letter written into tolvimer.cfg: the first character of Drive.
+  const char letter = driveValue[0];
+  root[0] = '\0';
+  if (letter >= 'a' && letter <= 'z') {
+    root[0] = static_cast<char>(letter - 'a' + 'A');
+  } else if (letter >= 'A' && letter <= 'Z') {
+    root[0] = letter;
+  } else {
+    return false;
+  }
+  root[1] = ':';
+  root[2] = '\\';
+  root[3] = '\0';
+  return true;
+}
+
 DiscWatch NoteDiscBeforeMount(Settings& settings) {
   DiscWatch watch;
   if (!settings.ReadIs("General", "WaitForDisc", "true")) return watch;
-  // The letter written into tolvimer.cfg: the first character of Drive.
-  if (!settings.Read("General", "Drive")) return watch;
-  const char letter = settings.value()[0];
-  const bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
-  if (!isLetter) return watch;
-  watch.root[0] = letter >= 'a' ? static_cast<char>(letter - 'a' + 'A') : letter;
-  watch.root[1] = ':';
-  watch.root[2] = '\\';
-  watch.root[3] = '\0';
+  if (!settings.Read("General", "Drive") || !DriveRootOf(settings.value(), watch.root)) {
+    return watch;
+  }
   watch.watching = true;
   watch.before = LookAtDrive(settings.os(), watch.root);
   return watch;

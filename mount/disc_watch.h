@@ -22,6 +22,11 @@ struct DiscWatch {
   DriveContent before;
 };
 
+// The root ("E:\\", upper case) of the drive that a [General] Drive value
+// names: its first character, when that is a letter. False, with `root`
+// empty, otherwise.
+bool DriveRootOf(const char* driveValue, char (&root)[4]);
+
 // Looks at the drive with Windows' critical-error boxes off for these calls
 // only: a missing drive, or one without a disc, is "no disc". The previous
 // error mode is put back.

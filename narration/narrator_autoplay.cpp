@@ -1,16 +1,12 @@
 // The narration of the wait's helpers, [General] WaitForDisc and
 // CancelAutoPlay: the look at the drive before the mount, the AutoPlay
 // handler in the running object table, and how the wait ended.
+#include "mount/disc_watch.h"
 #include "narration/narrator.h"
 #include "platform/autoplay_handler_id.h"
 #include "settings/settings.h"
 
 namespace tolvimer {
-namespace {
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-}  // namespace
 
 void Narrator::NoteAutoPlayRead(const char* section, const char* key, const char* value,
                                 bool present) {
@@ -20,12 +16,7 @@ void Narrator::NoteAutoPlayRead(const char* section, const char* key, const char
     return;
   }
   if (!waitForDisc_ || !IsWord(key, "Drive")) return;
-  if (present && IsLetter(value[0])) {
-    watchedRoot_[0] = value[0] >= 'a' ? static_cast<char>(value[0] - 'a' + 'A') : value[0];
-    watchedRoot_[1] = ':';
-    watchedRoot_[2] = '\\';
-    return;
-  }
+  if (present && DriveRootOf(value, watchedRoot_)) return;
   line_.Add("WaitForDisc has no effect: [General] Drive names no drive letter");
   Act();
 }
