@@ -44,9 +44,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
   undo.BeforeMount(settings, imagePath);
+  const DiscWatch disc = NoteDiscBeforeMount(settings);
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
-  WaitAfterMount(settings, instance);
+  WaitAfterMount(settings, instance, disc);
 
   // Start.
   os.BeginStep(Step::kStartEmulator);

@@ -16,10 +16,29 @@ std::uint32_t DelayMilliseconds(const char* value) {
 
 }  // namespace
 
-void WaitAfterMount(Settings& settings, Instance instance) {
+void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc) {
   // A present Delay always makes the call; a delay of 0 returns at once.
   if (!settings.Read("General", "Delay")) return;
-  settings.os().WaitWithAutoPlaySuppressed(instance, DelayMilliseconds(settings.value()));
+  Platform& os = settings.os();
+  const std::uint32_t delay = DelayMilliseconds(settings.value());
+  // The helpers act only in a wait; without one CancelAutoPlay is not read.
+  const bool cancel = delay != 0 && settings.ReadIs("General", "CancelAutoPlay", "true");
+  if (!cancel && (delay == 0 || !disc.watching)) {
+    os.WaitWithAutoPlaySuppressed(instance, delay);
+    return;
+  }
+
+  AutoPlayWaitHelpers helpers;
+  helpers.takeForeground = cancel;
+  if (disc.watching) {
+    helpers.lookForDisc = NewDiscArrived;
+    helpers.param = reinterpret_cast<std::intptr_t>(&disc);
+  }
+  // A handler that cannot be registered leaves the wait as it is.
+  std::uint32_t cookie = 0;
+  const bool registered = cancel && os.RegisterAutoPlayHandler(cookie) >= 0;
+  os.WaitWithAutoPlayHelpers(instance, delay, helpers);
+  if (registered) os.RevokeAutoPlayHandler(cookie);
 }
 
 }  // namespace tolvimer

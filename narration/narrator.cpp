@@ -74,6 +74,7 @@ void Narrator::Read(const char* section, const char* key, const char* value, boo
   }
   sink_.Read(line_.c_str());
   line_.Clear();
+  NoteAutoPlayRead(section, key, value, present);
 
   CopyCut(lastSection_, sizeof lastSection_, section);
   CopyCut(lastKey_, sizeof lastKey_, key);

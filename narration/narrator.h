@@ -107,6 +107,13 @@ class Narrator final : public Platform {
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
   std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
+                                             const AutoPlayWaitHelpers& helpers) override;
+  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override;
+  HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  std::uint32_t GetDriveType(const char* root) override;
+  bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
   HResult DirectInputCreate(Instance instance, std::uint32_t version,
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
@@ -157,6 +164,10 @@ class Narrator final : public Platform {
   void FailedWith(HResult result);
   void AddErrorText(std::uint32_t code);
 
+  // --- The AutoPlay helpers (narrator_autoplay.cpp) ---
+  void NoteAutoPlayRead(const char* section, const char* key, const char* value, bool present);
+  void TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAsked);
+
   // --- The watch (narrator_watch.cpp) ---
   void AddExitKey(Text& text) const;
   void AddComboInputs(Text& text) const;
@@ -204,6 +215,10 @@ class Narrator final : public Platform {
   std::uint32_t exitCode_ = 0;
   std::int16_t keyState_ = 0;
   Text playEnd_;
+
+  // [General] WaitForDisc as read before the mount; the drive looked at.
+  bool waitForDisc_ = false;
+  char watchedRoot_[4] = {};
 
   bool closeSent_ = false;
   bool unmountStarted_ = false;

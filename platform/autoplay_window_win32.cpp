@@ -10,11 +10,31 @@ namespace {
 constexpr char kClassName[] = "DisableAutolaunch";
 constexpr char kWindowTitle[] = "Disable Autoplay";
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kDiscLookTimerId = 2;
+constexpr UINT kDiscLookPeriod = 100;  // ms between two looks at the drive
 
 // The shell's registered "QueryCancelAutoPlay" message, asked for when first
 // needed and again while it is still 0 (not yet asked, or the registration
 // failed).
 UINT queryCancelAutoPlay = 0;
+
+// The wait with helpers under way: the window procedure, the disc look and
+// the AutoPlay handler reach it here. `result` is null outside such a wait.
+struct HelpedWait {
+  HWND window = nullptr;
+  Platform* os = nullptr;
+  const AutoPlayWaitHelpers* helpers = nullptr;
+  AutoPlayWaitResult* result = nullptr;
+  DWORD start = 0;
+};
+HelpedWait helped;
+
+// Notes how a helped wait ended; the first end counts.
+void NoteEnd(AutoPlayWaitEnd end) {
+  if (!helped.result || helped.result->end != AutoPlayWaitEnd::kDelay) return;
+  helped.result->end = end;
+  helped.result->elapsed = ::GetTickCount() - helped.start;
+}
 
 bool IsAutoPlayQuery(UINT message) {
   if (queryCancelAutoPlay == 0)
@@ -39,11 +59,20 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_SETCURSOR:
       ::SetCursor(nullptr);
       return 1;
-    case WM_TIMER:  // whatever its id: the delay is over
+    case WM_TIMER:
+      // The look at the drive of a helped wait; any other id: the delay is
+      // over.
+      if (wParam == kDiscLookTimerId && helped.result) {
+        if (!helped.helpers->lookForDisc(*helped.os, helped.helpers->param)) break;
+        NoteEnd(AutoPlayWaitEnd::kDiscReady);
+      } else if (helped.result && helped.result->end == AutoPlayWaitEnd::kDelay) {
+        helped.result->elapsed = ::GetTickCount() - helped.start;
+      }
       ::SendMessageA(window, WM_CLOSE, 0, 0);
       break;
     default:
       if (IsAutoPlayQuery(message)) {
+        NoteEnd(AutoPlayWaitEnd::kWindowQuery);
         ::SendMessageA(window, WM_CLOSE, 0, 0);
         return 1;  // cancel AutoPlay for the new disc
       }
@@ -70,10 +99,10 @@ DWORD ShowError(const char* text) {
   return error;
 }
 
-}  // namespace
-
-std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay) {
-  if (delay == 0) return 0;
+// The hidden window until the delay is over or AutoPlay asks; with
+// `helpers`, also the foreground and the looks at the drive.
+std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHelpers* helpers,
+                   AutoPlayWaitResult* result) {
   HINSTANCE module = reinterpret_cast<HINSTANCE>(instance);
 
   WNDCLASSEXA windowClass;
@@ -92,9 +121,53 @@ std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay)
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
   ::BringWindowToTop(window);
+  if (helpers) {
+    helped.window = window;
+    // The shell sends its query to the foreground window only; a program
+    // started by the foreground one may take it, hidden window or not.
+    if (helpers->takeForeground) {
+      result->foregroundTaken = ::SetForegroundWindow(window) != 0;
+      if (!result->foregroundTaken) result->foregroundError = ::GetLastError();
+    }
+    if (helpers->lookForDisc) ::SetTimer(window, kDiscLookTimerId, kDiscLookPeriod, nullptr);
+  }
   ::SetTimer(window, kTimerId, delay, nullptr);
   PumpMessages();
   return 0;
+}
+
+}  // namespace
+
+std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay) {
+  if (delay == 0) return 0;
+  return Wait(instance, delay, nullptr, nullptr);
+}
+
+AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std::uint32_t delay,
+                                           const AutoPlayWaitHelpers& helpers) {
+  AutoPlayWaitResult result;
+  if (delay == 0) return result;
+  helped.os = &os;
+  helped.helpers = &helpers;
+  helped.result = &result;
+  helped.start = ::GetTickCount();
+  result.error = Wait(instance, delay, &helpers, &result);
+  if (result.error != 0) result.end = AutoPlayWaitEnd::kNoWindow;
+  helped = HelpedWait{};
+  return result;
+}
+
+void EndWaitForAutoPlayHandler(const wchar_t* root) {
+  if (!helped.result || !helped.window) return;
+  if (helped.result->end == AutoPlayWaitEnd::kDelay && root) {
+    for (int i = 0; i < 3 && root[i]; ++i) {
+      helped.result->asked[i] = static_cast<char>(root[i] < 128 ? root[i] : '?');
+    }
+  }
+  NoteEnd(AutoPlayWaitEnd::kHandlerQuery);
+  // Posted: the handler's answer goes back to the shell before the window
+  // closes.
+  ::PostMessageA(helped.window, WM_CLOSE, 0, 0);
 }
 
 }  // namespace tolvimer

@@ -15,4 +15,13 @@ namespace tolvimer {
 // failed, taken before its "Error" box was shown.
 std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay);
 
+// The same wait with the helpers of WaitForDisc and CancelAutoPlay; the disc
+// look is made on `os` every 100 ms.
+AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std::uint32_t delay,
+                                           const AutoPlayWaitHelpers& helpers);
+
+// The AutoPlay handler's AllowAutoPlay for `root` ("E:\"): ends a helped
+// wait under way, as the window's answer does.
+void EndWaitForAutoPlayHandler(const wchar_t* root);
+
 }  // namespace tolvimer

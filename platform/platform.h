@@ -42,6 +42,9 @@ constexpr std::uint8_t kVkAdd = 0x6B;
 constexpr std::uint8_t kVkSubtract = 0x6D;
 constexpr std::uint32_t kStillActive = 259;
 constexpr std::uint32_t kMaxPath = 260;
+constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
+constexpr std::uint32_t kDriveUnknown = 0;
+constexpr std::uint32_t kDriveNoRootDir = 1;
 }  // namespace win
 
 // PROCESS_INFORMATION: the started process's handles and ids.
@@ -85,6 +88,38 @@ struct JoyState {
   std::uint8_t rgbButtons[32] = {};
 };
 static_assert(sizeof(JoyState) == 80, "JoyState must match DIJOYSTATE");
+
+class Platform;
+
+// What the wait after the mount does beside the hidden window, with
+// [General] WaitForDisc and CancelAutoPlay.
+using DiscLookCallback = bool (*)(Platform& os, std::intptr_t param);
+struct AutoPlayWaitHelpers {
+  // SetForegroundWindow on the hidden window for the wait.
+  bool takeForeground = false;
+  // Called about every 100 ms of the wait, on the platform itself; true ends
+  // the wait. None when null.
+  DiscLookCallback lookForDisc = nullptr;
+  std::intptr_t param = 0;
+};
+
+// How such a wait ended.
+enum class AutoPlayWaitEnd : std::uint8_t {
+  kDelay,         // the timer fired
+  kWindowQuery,   // the shell's "QueryCancelAutoPlay" reached the window
+  kHandlerQuery,  // the shell called the handler's AllowAutoPlay
+  kDiscReady,     // the disc look answered true
+  kNoWindow,      // the class or window could not be made ("Error" box shown)
+};
+
+struct AutoPlayWaitResult {
+  AutoPlayWaitEnd end = AutoPlayWaitEnd::kDelay;
+  std::uint32_t error = 0;    // kNoWindow: the failed call's error code
+  std::uint32_t elapsed = 0;  // ms from the window's creation to the end
+  char asked[4] = {};         // the drive root AutoPlay asked about, if known
+  bool foregroundTaken = false;
+  std::uint32_t foregroundError = 0;  // when it was not taken
+};
 
 class Platform;
 
@@ -166,6 +201,27 @@ class Platform {
   // code of the call that failed.
   virtual std::uint32_t WaitWithAutoPlaySuppressed(Instance instance,
                                                    std::uint32_t milliseconds) = 0;
+
+  // The same wait with the helpers of [General] WaitForDisc and
+  // CancelAutoPlay; used only when one of them is on.
+  virtual AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
+                                                     const AutoPlayWaitHelpers& helpers) = 0;
+  // The launcher's IQueryCancelAutoPlay object in the running object table,
+  // under the class moniker of its own CLSID, ROTFLAGS_REGISTRATIONKEEPSALIVE.
+  // ole32 is loaded at run time and the thread's COM library initialised
+  // here; on failure everything done is undone. Gives the failing call's
+  // HRESULT, and the registration's cookie.
+  virtual HResult RegisterAutoPlayHandler(std::uint32_t& cookie) = 0;
+  // Revokes it and uninitialises the COM library.
+  virtual HResult RevokeAutoPlayHandler(std::uint32_t cookie) = 0;
+
+  // --- The disc in a drive ([General] WaitForDisc) ---
+  // SetErrorMode(mode): gives the mode before.
+  virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
+  // GetDriveTypeA(root).
+  virtual std::uint32_t GetDriveType(const char* root) = 0;
+  // GetVolumeInformationA(root, NULL, 0, &serial, NULL, NULL, NULL, 0).
+  virtual bool GetVolumeSerial(const char* root, std::uint32_t& serial) = 0;
 
   // --- DirectInput 5 (gamepads) ---
   virtual HResult DirectInputCreate(Instance instance, std::uint32_t version,

@@ -43,6 +43,13 @@ class Win32Platform final : public Platform {
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
   std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
+                                             const AutoPlayWaitHelpers& helpers) override;
+  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override;
+  HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  std::uint32_t GetDriveType(const char* root) override;
+  bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
   HResult DirectInputCreate(Instance instance, std::uint32_t version,
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,

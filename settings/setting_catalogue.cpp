@@ -26,6 +26,8 @@ constexpr KnownKey kKnownKeys[] = {
     {S::kGeneral, "Unmount", K::kSwitch, {}},
     {S::kGeneral, "Log", K::kSwitch, {}},
     {S::kGeneral, "Recover", K::kSwitch, {}},
+    {S::kGeneral, "WaitForDisc", K::kSwitch, {}},
+    {S::kGeneral, "CancelAutoPlay", K::kSwitch, {}},
     {S::kDaemonTools, "Exe", K::kText, {}},
     {S::kDaemonTools, "Device", K::kText, {}},
     {S::kAlcohol120, "Exe", K::kText, {}},

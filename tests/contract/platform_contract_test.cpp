@@ -258,6 +258,20 @@ TEST(PlatformContract, FileExistsForAFileButNotForAFolderOrNothing) {
   EXPECT_FALSE(os.FileExists(machine->FilePath("missing.ini").c_str()));
 }
 
+// --- The disc in a drive ---
+
+// A drive letter with nothing behind it holds no disc, and the error mode set
+// around a look is given back as it was.
+TEST(PlatformContract, ADriveLetterWithNothingBehindItHoldsNoDisc) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  const std::uint32_t previous = os.SetErrorMode(win::kSemFailCriticalErrors);
+  EXPECT_EQ(os.GetDriveType("Y:\\"), win::kDriveNoRootDir);
+  std::uint32_t serial = 0;
+  EXPECT_FALSE(os.GetVolumeSerial("Y:\\", serial));
+  EXPECT_EQ(os.SetErrorMode(previous), win::kSemFailCriticalErrors);
+}
+
 // --- Processes ---
 
 TEST(PlatformContract, AProgramThatCannotBeStartedGivesFalseAndAZeroedRecord) {

@@ -8,6 +8,10 @@
 //                                 the started program inherits a marked handle
 //   autoplay-query <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
 //                                 window, wait afterMs, send "QueryCancelAutoPlay"
+//   autoplay-handler <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
+//                                 window, wait afterMs, then play the shell
+//                                 that asks the launcher's handler in the
+//                                 running object table about drive K:
 //   close-box <caption> <timeoutMs> <log>   find a message box by caption,
 //                                 record it and press its OK button
 //   press <vk> <afterMs> <holdMs> <log>     press a key from outside the emulator
@@ -20,12 +24,15 @@
 //                                 sharing only writing, until the stop file exists
 //   read <file> <outFile>         copy a file as a viewer reads one that is
 //                                 still being written (sharing reads and writes)
+#include <objbase.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/autoplay_handler_id.h"
 #include "stand_in_log.h"
 
 namespace {
@@ -109,6 +116,48 @@ int AutoPlayQuery(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
   log.Line("answer=%ld", static_cast<long>(answer));
   Sleep(100);
   log.Line("gone=%d", IsWindow(window) ? 0 : 1);
+  return 0;
+}
+
+// As the shell does for a new medium: the object under the class moniker of
+// the launcher's CLSID, asked through IQueryCancelAutoPlay.
+int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
+  standin::Log log(logPath);
+  if (!WaitForWindow("DisableAutolaunch", nullptr, timeoutMs)) {
+    log.Line("autoplay window not found");
+    return 1;
+  }
+  Sleep(afterMs);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  CLSID clsid;
+  clsid.Data1 = tolvimer::kAutoPlayHandlerClsid1;
+  clsid.Data2 = tolvimer::kAutoPlayHandlerClsid2;
+  clsid.Data3 = tolvimer::kAutoPlayHandlerClsid3;
+  std::memcpy(clsid.Data4, tolvimer::kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+  IRunningObjectTable* table = nullptr;
+  IMoniker* moniker = nullptr;
+  IUnknown* object = nullptr;
+  IQueryCancelAutoPlay* handler = nullptr;
+  HRESULT result = GetRunningObjectTable(0, &table);
+  if (SUCCEEDED(result)) result = CreateClassMoniker(clsid, &moniker);
+  if (SUCCEEDED(result)) result = table->GetObject(moniker, &object);
+  if (FAILED(result)) {
+    log.Line("not in the running object table: 0x%08lX", static_cast<unsigned long>(result));
+  } else {
+    result = object->QueryInterface(IID_IQueryCancelAutoPlay, reinterpret_cast<void**>(&handler));
+    if (FAILED(result)) {
+      log.Line("no IQueryCancelAutoPlay: 0x%08lX", static_cast<unsigned long>(result));
+    } else {
+      log.Line("query");
+      result = handler->AllowAutoPlay(L"K:\\", 0x40, L"GAME", 0x00C0FFEE);
+      log.Line("answer=0x%08lX", static_cast<unsigned long>(result));
+      handler->Release();
+    }
+    object->Release();
+  }
+  if (moniker) moniker->Release();
+  if (table) table->Release();
+  CoUninitialize();
   return 0;
 }
 
@@ -260,6 +309,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!std::strcmp(command, "run") && argc == 5) return Run(Number(argv[2]), argv[3], argv[4]);
   if (!std::strcmp(command, "autoplay-query") && argc == 5) {
     return AutoPlayQuery(Number(argv[2]), Number(argv[3]), argv[4]);
+  }
+  if (!std::strcmp(command, "autoplay-handler") && argc == 5) {
+    return AutoPlayHandler(Number(argv[2]), Number(argv[3]), argv[4]);
   }
   if (!std::strcmp(command, "close-box") && argc == 5) {
     return CloseBox(argv[2], Number(argv[3]), argv[4]);

@@ -197,6 +197,18 @@ void StartThread(LPTHREAD_START_ROUTINE routine) {
 
 }  // namespace
 
+// The tick count at which this process was created: the moment the launcher
+// started it, before Wine's start-up of the process.
+DWORD CreationTick() {
+  FILETIME creation, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &creation, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  const ULONGLONG since = ((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) -
+                           (ULONGLONG{creation.dwHighDateTime} << 32 | creation.dwLowDateTime)) /
+                          10000;
+  return GetTickCount() - static_cast<DWORD>(since);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gLog.Open(nullptr, "emulator_log.txt");
   gScript.Open(nullptr, "emulator_script.ini");
@@ -222,6 +234,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LogEmulatorFile("dc_flash.bin", 0x1A002, 1);
   LogEmulatorFile("tolvimer.cfg", 0, 16);
   LogInheritedHandle();
+  gLog.Line("created tick=%lu", CreationTick());
   for (HWND window : gWindows) {
     if (window) LogWindowState("window", window);
   }

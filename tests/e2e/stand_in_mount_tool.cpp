@@ -1,12 +1,81 @@
 // A stand-in for the mount tools: appends its whole command line, exactly as
 // it arrived, to "mount_log.txt" beside it and ends.
+//
+// With "disc_plan.ini" beside it ([Disc] AfterMs, Letter, UnixPath), it then
+// plays a tool that mounts an image as a CD drive: after AfterMs it defines
+// the drive letter as Wine's mount manager does for a CD drive, on the Unix
+// folder UnixPath (whose ".windows-serial" gives the volume serial number),
+// and logs "disc ready".
 #include <windows.h>
 
+#include <cstring>
+
 #include "stand_in_log.h"
+
+namespace {
+
+// Wine's mount manager: the request that defines a drive letter on a Unix
+// path (IOCTL_MOUNTMGR_DEFINE_UNIX_DRIVE, Wine 8's layout).
+constexpr DWORD kDefineUnixDrive = (0x6D << 16) | (3 << 14) | (32 << 2);
+struct UnixDrive {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+
+bool DefineCdDrive(char letter, const char* unixPath, DWORD& error) {
+  HANDLE manager =
+      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return false;
+  }
+  union {
+    UnixDrive drive;
+    char bytes[sizeof(UnixDrive) + MAX_PATH];
+  } request;
+  std::memset(&request, 0, sizeof request);
+  const size_t length = std::strlen(unixPath);
+  if (length >= MAX_PATH) return false;
+  std::memcpy(request.bytes + sizeof(UnixDrive), unixPath, length + 1);
+  request.drive.size = static_cast<ULONG>(sizeof(UnixDrive) + length + 1);
+  request.drive.type = DRIVE_CDROM;
+  request.drive.letter = static_cast<WCHAR>(letter | 0x20);
+  request.drive.mountPointOffset = sizeof(UnixDrive);
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, &request, request.drive.size, nullptr,
+                                  0, &returned, nullptr);
+  error = ok ? 0 : GetLastError();
+  CloseHandle(manager);
+  return ok != 0;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   standin::Log log;
   log.Open(nullptr, "mount_log.txt");
   log.Line("cmdline %s", GetCommandLineA());
+
+  standin::Script plan;
+  plan.Open(nullptr, "disc_plan.ini");
+  char letter[8] = {}, unixPath[MAX_PATH] = {};
+  plan.Text("Disc", "Letter", letter, sizeof letter);
+  plan.Text("Disc", "UnixPath", unixPath, sizeof unixPath);
+  if (!letter[0] || !unixPath[0]) return 0;
+  Sleep(static_cast<DWORD>(plan.Int("Disc", "AfterMs", 0)));
+  DWORD error = 0;
+  if (DefineCdDrive(letter[0], unixPath, error)) {
+    log.Line("disc ready in %c:", letter[0]);
+  } else {
+    log.Line("disc failed: error %lu", error);
+  }
   return 0;
 }

@@ -28,7 +28,8 @@ const char* const kCallNames[] = {
     "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
     "WriteLogFile", "FlushFileBuffers", "OpenFileForRead", "ReadFile", "MoveFileEx", "DeleteFile",
     "GetCurrentProcessId", "GetCurrentProcess", "OpenProcess", "GetProcessTimes",
-    "CreateNewFile", "WriteNewFile"};
+    "CreateNewFile", "WriteNewFile", "WaitWithAutoPlayHelpers", "RegisterAutoPlayHandler",
+    "RevokeAutoPlayHandler", "SetErrorMode", "GetDriveType", "GetVolumeInformation"};
 
 // What FormatMessageA gives for the codes the tests use.
 constexpr struct {
@@ -529,6 +530,82 @@ std::uint32_t FakePlatform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t m
   const bool failed = Failing("WaitWithAutoPlaySuppressed");
   Record("WaitWithAutoPlaySuppressed(%u)", milliseconds);
   return failed ? lastError_ : 0;
+}
+
+AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t milliseconds,
+                                                          const AutoPlayWaitHelpers& helpers) {
+  AutoPlayWaitResult result;
+  const bool failed = Failing("WaitWithAutoPlayHelpers");
+  Record("WaitWithAutoPlayHelpers(%u%s%s)", milliseconds,
+         helpers.takeForeground ? ", foreground" : "", helpers.lookForDisc ? ", disc looks" : "");
+  if (failed) {
+    result.end = AutoPlayWaitEnd::kNoWindow;
+    result.error = lastError_;
+    return result;
+  }
+  if (helpers.takeForeground) {
+    result.foregroundTaken = foregroundRefusal == 0;
+    result.foregroundError = foregroundRefusal;
+  }
+  const std::uint32_t looks = milliseconds / 100;
+  for (std::uint32_t look = 1; look <= looks; ++look) {
+    result.elapsed = look * 100;
+    if (autoPlayQueryAt > 0 && look == static_cast<std::uint32_t>(autoPlayQueryAt)) {
+      result.end = queryByHandler ? AutoPlayWaitEnd::kHandlerQuery : AutoPlayWaitEnd::kWindowQuery;
+      if (queryByHandler) std::memcpy(result.asked, "E:\\", 4);
+      return result;
+    }
+    if (helpers.lookForDisc && helpers.lookForDisc(*this, helpers.param)) {
+      result.end = AutoPlayWaitEnd::kDiscReady;
+      return result;
+    }
+  }
+  result.elapsed = milliseconds;
+  return result;
+}
+
+HResult FakePlatform::RegisterAutoPlayHandler(std::uint32_t& cookie) {
+  if (Failing("RegisterAutoPlayHandler")) {
+    Record("RegisterAutoPlayHandler() = 0x%08X", lastError_);
+    return static_cast<HResult>(lastError_);
+  }
+  cookie = 77;
+  Record("RegisterAutoPlayHandler() = cookie 77");
+  return kOk;
+}
+
+HResult FakePlatform::RevokeAutoPlayHandler(std::uint32_t cookie) {
+  const bool failed = Failing("RevokeAutoPlayHandler");
+  Record("RevokeAutoPlayHandler(cookie %u)", cookie);
+  return failed ? static_cast<HResult>(lastError_) : kOk;
+}
+
+std::uint32_t FakePlatform::SetErrorMode(std::uint32_t mode) {
+  CallCount("SetErrorMode")++;
+  const std::uint32_t previous = errorMode;
+  errorMode = mode;
+  Record("SetErrorMode(0x%X) = 0x%X", mode, previous);
+  return previous;
+}
+
+std::uint32_t FakePlatform::GetDriveType(const char* root) {
+  CallCount("GetDriveType")++;
+  if (driveLookAt_ < driveLooks.size()) ++driveLookAt_;
+  const std::uint32_t type = driveLooks[driveLookAt_ - 1].type;
+  Record("GetDriveType(%s) = %u", root, type);
+  return type;
+}
+
+bool FakePlatform::GetVolumeSerial(const char* root, std::uint32_t& serial) {
+  const Drive& drive = driveLooks[driveLookAt_ == 0 ? 0 : driveLookAt_ - 1];
+  if (Failing("GetVolumeInformation") || !drive.volume) {
+    Record("GetVolumeInformation(%s) fails", root);
+    lastError_ = 21;  // ERROR_NOT_READY
+    return false;
+  }
+  serial = drive.serial;
+  Record("GetVolumeInformation(%s) = serial %08X", root, drive.serial);
+  return true;
 }
 
 // --- DirectInput ---

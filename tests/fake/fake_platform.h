@@ -101,6 +101,21 @@ class FakePlatform : public Platform {
   static std::uint64_t StartedCreationTime(std::uint32_t processId) {
     return 0x01DC000000000000ull + processId;
   }
+  // The drive the launcher looks at: one state per look (GetDriveType),
+  // given in turn; the last one repeats.
+  struct Drive {
+    std::uint32_t type = 1;  // DRIVE_NO_ROOT_DIR
+    bool volume = false;     // GetVolumeInformation succeeds
+    std::uint32_t serial = 0;
+  };
+  std::vector<Drive> driveLooks{Drive{}};
+  // The wait with helpers: a look at the drive every 100 ms of the delay;
+  // AutoPlay asks before look number `autoPlayQueryAt` (0: never), through
+  // the window or the handler; the foreground refused with this error.
+  int autoPlayQueryAt = 0;
+  bool queryByHandler = false;
+  std::uint32_t foregroundRefusal = 0;
+  std::uint32_t errorMode = 0;
 
   // Called after each traced call with its line; tests use it to act in the
   // middle of a run (for example to edit the settings file).
@@ -151,6 +166,13 @@ class FakePlatform : public Platform {
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
   std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
+  AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
+                                             const AutoPlayWaitHelpers& helpers) override;
+  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override;
+  HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  std::uint32_t GetDriveType(const char* root) override;
+  bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
   HResult DirectInputCreate(Instance instance, std::uint32_t version,
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
@@ -249,6 +271,7 @@ class FakePlatform : public Platform {
   int filesOpened_ = 0;
   std::size_t exitCodeAt_ = 0;
   std::size_t keyStateAt_ = 0;
+  std::size_t driveLookAt_ = 0;
   std::size_t padStateAt_[16] = {};
   int devicesCreated_ = 0;
   std::uint32_t lastError_ = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the release archive of a Windows build (made by its "package"
-# target): it holds exactly the five files; the programs in it are the files
+# target): it holds exactly the seven files; the programs in it are the files
 # the build made and the tests ran; the texts have Windows line ends and
 # match their sources; the launcher stays under 100 KiB. Then, under Wine:
 # the version information and manifest of both programs read back as Windows
@@ -50,8 +50,8 @@ echo "archive: $ZIP"
 [ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
 [ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
-expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.exe tolvimer_launch.ini \
-  tolvimer_plan.exe)
+expected=$(printf '%s\n' LICENSE.txt README.txt autoplay_cancel.reg autoplay_cancel_undo.reg \
+  tolvimer_launch.exe tolvimer_launch.ini tolvimer_plan.exe)
 listed=$(cmake -E tar tf "$ZIP" | sort)
 [ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
 (cd "$UNPACKED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack"
@@ -76,6 +76,13 @@ same_text() {  # same_text <packaged file> <expected LF text file>
 same_text tolvimer_launch.ini "$REPO/examples/tolvimer_launch.ini"
 same_text LICENSE.txt "$REPO/LICENSE"
 same_text README.txt <(sed "s/@PROJECT_VERSION@/$VERSION/" "$REPO/package/README.txt")
+# The registry files name the CLSID the launcher registers its handler under.
+CLSID=$(sed -n 's/^constexpr char kAutoPlayHandlerClsidText\[\] = "\(.*\)";/\1/p' \
+  "$REPO/platform/autoplay_handler_id.h")
+for reg in autoplay_cancel autoplay_cancel_undo; do
+  same_text $reg.reg <(sed "s/@TOLVIMER_AUTOPLAY_CLSID@/$CLSID/" "$REPO/package/$reg.reg")
+  grep -q "^\"$CLSID\"=" "$UNPACKED/$reg.reg" || package_fail "$reg.reg does not name $CLSID"
+done
 
 # ---- Under Wine ---------------------------------------------------------------
 
@@ -116,6 +123,17 @@ ProductVersion=$VERSION"
         package_fail "$program.exe manifest lacks supportedOS $os"
     done
   done
+  # Imported as Windows' regedit imports them: the value is there, then gone.
+  handler_value() {
+    timeout "$E2E_TIMEOUT" wine reg query \
+      'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\AutoplayHandlers\CancelAutoplay\CLSID' \
+      /v "$CLSID" >/dev/null 2>&1
+  }
+  timeout "$E2E_TIMEOUT" wine regedit /S "$(winpath "$UNPACKED/autoplay_cancel.reg")" >/dev/null 2>&1
+  handler_value || package_fail "autoplay_cancel.reg does not add the handler's value"
+  timeout "$E2E_TIMEOUT" wine regedit /S "$(winpath "$UNPACKED/autoplay_cancel_undo.reg")" \
+    >/dev/null 2>&1
+  handler_value && package_fail "autoplay_cancel_undo.reg does not take the handler's value out"
   if [ -n "$RUN_PLAN" ]; then
     plan_version=$(timeout "$E2E_TIMEOUT" wine "$UNPACKED/tolvimer_plan.exe" --version 2>/dev/null |
       tr -d '\r')

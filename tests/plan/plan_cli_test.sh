@@ -10,7 +10,15 @@ plan=$1
 golden=$here/example_plan.txt
 image='D:\Images\Some Game.cdi'
 folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
+wine=$(mktemp -d)
+trap 'rm -rf "$folder" "$wine"' EXIT
+# A Wine registry of the test's own, with autoplay_cancel.reg imported: the
+# example's CancelAutoPlay=true then gives no warning.
+export WINEPREFIX=$wine
+clsid=$(sed -n 's/^constexpr char kAutoPlayHandlerClsidText\[\] = "\(.*\)";/\1/p' \
+  "$here/../../platform/autoplay_handler_id.h")
+handler_key='[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers\\CancelAutoplay\\CLSID] 1700000000'
+printf 'WINE REGISTRY Version 2\n\n%s\n"%s"=""\n' "$handler_key" "$clsid" >"$wine/system.reg"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -48,6 +56,15 @@ status=$?
 [ "$status" = 1 ] || fail "a misspelt key exits with $status, not 1"
 grep -q 'ZWirte is a key the launcher never reads (did you mean ZWrite?)' "$folder.warn" ||
   fail "no warning for the misspelt key"
+rm -f "$folder.warn"
+
+# CancelAutoPlay=true without the handler's value in the registry: a warning.
+printf 'WINE REGISTRY Version 2\n\n%s\n' "$handler_key" >"$wine/system.reg"
+"$plan" --settings "$folder/tolvimer_launch.ini" "$image" >"$folder.warn"
+status=$?
+[ "$status" = 1 ] || fail "CancelAutoPlay without the registry value exits with $status, not 1"
+grep -q "CancelAutoPlay is \"true\", but .* has no value \"$clsid\" in $wine/system.reg" \
+  "$folder.warn" || fail "no warning for the missing AutoPlay handler value"
 rm -f "$folder.warn"
 
 # Bad usage gives status 2.

@@ -45,7 +45,7 @@ TEST(AutoPlayWaitTest, DelayIsWholeSecondsTimesAThousand) {
     os.settingsText = c.settings;
     Settings settings(os);
     ASSERT_TRUE(settings.Locate());
-    WaitAfterMount(settings, 0x400000);
+    WaitAfterMount(settings, 0x400000, DiscWatch{});
     EXPECT_EQ(os.Lines({"WaitWithAutoPlaySuppressed"}), c.calls);
   }
 }

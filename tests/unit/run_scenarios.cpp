@@ -27,7 +27,10 @@ void Emulator(FakePlatform& os) {
 
 void ExampleFile(FakePlatform& os) {
   EmulatorReady(os);
+  // With the AutoPlay helpers off, so that the recorded trace stays the run
+  // without them (the first value of a key counts).
   os.settingsText = ExampleSettings();
+  AddGeneralLines(os, "WaitForDisc=false\nCancelAutoPlay=false\n");
   // The player holds buttons 1 and 2 in the third cycle.
   os.pads = {Pad(0xA1, {Held({}), Held({}), Held({1, 2})})};
   os.exitCodes = {259};

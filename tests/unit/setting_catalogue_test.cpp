@@ -43,9 +43,10 @@ std::vector<std::string> Effects(const std::string& trace) {
 
 TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
   // Settings that make every read happen: the gamepad keys, the three mount tools
-  // (one run each), both fallbacks, the second and third reads.
+  // (one run each), both fallbacks, the second and third reads, and a wait
+  // (CancelAutoPlay is read only when there is one).
   const std::string common =
-      "ForceFull=true\nUnmount=true\nLog=true\n[GamePadExit]\nMapGamePadExit=true\n";
+      "ForceFull=true\nUnmount=true\nLog=true\nDelay=1\n[GamePadExit]\nMapGamePadExit=true\n";
   const std::string traces = TraceOf("[General]\nMountTool=daemontools\n" + common) +
                              TraceOf("[General]\nMountTool=alcohol120\n" + common) +
                              TraceOf("[General]\nMountTool=custom\n" + common +

@@ -87,6 +87,21 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
   std::int32_t ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t flags) override;
   std::uint32_t WaitWithAutoPlaySuppressed(Instance, std::uint32_t) override { return 0; }
+  AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance, std::uint32_t milliseconds,
+                                             const AutoPlayWaitHelpers&) override {
+    AutoPlayWaitResult result;
+    result.elapsed = milliseconds;
+    return result;
+  }
+  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override {
+    cookie = 1;
+    return 0;
+  }
+  HResult RevokeAutoPlayHandler(std::uint32_t) override { return 0; }
+  // The dry run looks at no drive: it tells what the run will look at.
+  std::uint32_t SetErrorMode(std::uint32_t) override { return 0; }
+  std::uint32_t GetDriveType(const char*) override { return win::kDriveNoRootDir; }
+  bool GetVolumeSerial(const char*, std::uint32_t&) override { return false; }
   HResult DirectInputCreate(Instance, std::uint32_t, ComObject& directInput) override;
   HResult EnumJoysticks(ComObject, DeviceEnumCallback, std::intptr_t) override { return 0; }
   HResult CreateDevice(ComObject, const Guid&, ComObject& device) override;

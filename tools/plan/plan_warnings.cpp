@@ -6,6 +6,7 @@
 #include "settings/profile_reader.h"
 #include "settings/setting_catalogue.h"
 #include "settings/settings.h"
+#include "tools/plan/autoplay_registry.h"
 #include "tools/plan/catalogue_search.h"
 #include "tools/plan/custom_mount_warnings.h"
 #include "tools/plan/profile_listing.h"
@@ -298,6 +299,10 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
   CheckRun(facts, warnings);
   CheckCommandLineRoom(facts, warnings);
   CheckEmulator(input, facts, warnings);
+  if (IsWord(ValueOf(input, "General", "CancelAutoPlay").c_str(), "true")) {
+    const std::string handler = AutoPlayHandlerWarning();
+    if (!handler.empty()) warnings.push_back(handler);
+  }
   return warnings;
 }
 

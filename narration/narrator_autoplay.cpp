@@ -1,0 +1,149 @@
+// The narration of the wait's helpers, [General] WaitForDisc and
+// CancelAutoPlay: the look at the drive before the mount, the AutoPlay
+// handler in the running object table, and how the wait ended.
+#include "mount/disc_watch.h"
+#include "narration/narrator.h"
+#include "platform/autoplay_handler_id.h"
+#include "settings/settings.h"
+
+namespace tolvimer {
+
+void Narrator::NoteAutoPlayRead(const char* section, const char* key, const char* value,
+                                bool present) {
+  if (step_ != Step::kMount || !IsWord(section, "General")) return;
+  if (IsWord(key, "WaitForDisc")) {
+    waitForDisc_ = present && IsWord(value, "true");
+    return;
+  }
+  if (!waitForDisc_ || !IsWord(key, "Drive")) return;
+  if (present && DriveRootOf(value, watchedRoot_)) return;
+  line_.Add("WaitForDisc has no effect: [General] Drive names no drive letter");
+  Act();
+}
+
+std::uint32_t Narrator::SetErrorMode(std::uint32_t mode) { return inner_.SetErrorMode(mode); }
+
+std::uint32_t Narrator::GetDriveType(const char* root) {
+  const std::uint32_t type = inner_.GetDriveType(root);
+  if (!Running()) {
+    line_.Add("note what ")
+        .Add(root)
+        .Add(
+            " holds before the mount (no disc, or a disc and its volume serial number), with "
+            "Windows' critical-error boxes off for that look; the wait ends early only for a disc "
+            "it did not hold then");
+    Act();
+  } else if (type == win::kDriveUnknown || type == win::kDriveNoRootDir) {
+    line_.Add(root)
+        .Add(" before the mount: no such drive (drive type ")
+        .Number(type)
+        .Add("), so no disc");
+    Act();
+  }
+  return type;
+}
+
+bool Narrator::GetVolumeSerial(const char* root, std::uint32_t& serial) {
+  const bool disc = inner_.GetVolumeSerial(root, serial);
+  if (!Running()) return disc;
+  line_.Add(root).Add(" before the mount: ");
+  if (disc) {
+    line_.Add("a disc, volume serial number ")
+        .Hex(serial >> 16, 4)
+        .Add("-")
+        .Hex(serial & 0xFFFF, 4)
+        .Add("; only another disc ends the wait early");
+  } else {
+    line_.Add("no disc");
+    Failed();
+  }
+  Act();
+  return disc;
+}
+
+HResult Narrator::RegisterAutoPlayHandler(std::uint32_t& cookie) {
+  const HResult result = inner_.RegisterAutoPlayHandler(cookie);
+  line_.Add("register the AutoPlay handler (IQueryCancelAutoPlay under the class moniker of {")
+      .Add(kAutoPlayHandlerClsidText)
+      .Add(
+          "}) in the running object table; the shell asks it only once autoplay_cancel.reg "
+          "has been imported");
+  if (result < 0) {
+    FailedWith(result);
+    if (Running()) outcome_.Add("; the wait goes on without it");
+  }
+  Act();
+  return result;
+}
+
+HResult Narrator::RevokeAutoPlayHandler(std::uint32_t cookie) {
+  const HResult result = inner_.RevokeAutoPlayHandler(cookie);
+  line_.Add("revoke the AutoPlay handler from the running object table");
+  if (result < 0) FailedWith(result);
+  Act();
+  return result;
+}
+
+AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
+                                                     const AutoPlayWaitHelpers& helpers) {
+  FlushTaps();
+  line_.Add("wait ")
+      .Number(milliseconds)
+      .Add(
+          " ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; the "
+          "first AutoPlay query ends the wait");
+  if (helpers.takeForeground) line_.Add("; the window takes the foreground, where the shell asks");
+  if (helpers.lookForDisc) {
+    line_.Add("; a look at ")
+        .Add(watchedRoot_)
+        .Add(" every 100 ms ends the wait once it holds a disc it did not hold before the mount");
+  }
+  // Told before the call: the wait takes its time.
+  Act();
+  const AutoPlayWaitResult result = inner_.WaitWithAutoPlayHelpers(instance, milliseconds, helpers);
+  TellWaitEnd(result, helpers.takeForeground);
+  return result;
+}
+
+void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAsked) {
+  if (result.end == AutoPlayWaitEnd::kNoWindow) {
+    line_.Add("the hidden window could not be made: an \"Error\" box was shown, and no wait");
+    if (Running()) {
+      outcome_.Add("failed: error ").Number(result.error);
+      AddErrorText(result.error);
+    }
+    Act();
+    return;
+  }
+  if (!Running()) return;
+  if (foregroundAsked) {
+    if (result.foregroundTaken) {
+      line_.Add("the hidden window took the foreground");
+    } else {
+      line_.Add("the hidden window could not take the foreground; the wait goes on without it");
+      outcome_.Add("failed: error ").Number(result.foregroundError);
+      AddErrorText(result.foregroundError);
+    }
+    Act();
+  }
+  switch (result.end) {
+    case AutoPlayWaitEnd::kDiscReady:
+      line_.Add("the disc became ready in ").Add(watchedRoot_, 2).Add(" after ");
+      break;
+    case AutoPlayWaitEnd::kWindowQuery:
+      line_.Add("AutoPlay asked and was cancelled by the window after ");
+      break;
+    case AutoPlayWaitEnd::kHandlerQuery:
+      line_.Add("AutoPlay asked about ")
+          .Add(result.asked[0] ? result.asked : "a drive")
+          .Add(" and was cancelled by the handler after ");
+      break;
+    default:
+      line_.Add("the delay ran out after ");
+      break;
+  }
+  line_.Number(result.elapsed).Add(" ms");
+  Act();
+}
+
+}  // namespace tolvimer

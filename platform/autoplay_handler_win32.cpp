@@ -1,0 +1,115 @@
+#include "platform/autoplay_handler_win32.h"
+
+#include <objbase.h>
+#include <shobjidl.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/autoplay_handler_id.h"
+#include "platform/autoplay_window_win32.h"
+
+namespace tolvimer {
+namespace {
+
+using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+using CoUninitializeFn = void(WINAPI*)();
+using GetRunningObjectTableFn = HRESULT(WINAPI*)(DWORD, LPRUNNINGOBJECTTABLE*);
+using CreateClassMonikerFn = HRESULT(WINAPI*)(REFCLSID, LPMONIKER*);
+
+// {DDEFE873-6997-4E68-BE26-39B633ADBE12}, written out so that no GUID
+// library is needed.
+constexpr GUID kIidQueryCancelAutoPlay = {
+    0xDDEFE873, 0x6997, 0x4E68, {0xBE, 0x26, 0x39, 0xB6, 0x33, 0xAD, 0xBE, 0x12}};
+constexpr GUID kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// One object for the whole process, never freed: its counts mean nothing.
+class Handler final : public IQueryCancelAutoPlay {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (SameGuid(iid, kIidUnknown) || SameGuid(iid, kIidQueryCancelAutoPlay)) {
+      *out = static_cast<IQueryCancelAutoPlay*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // S_FALSE cancels AutoPlay for the new medium; the wait ends with it.
+  HRESULT STDMETHODCALLTYPE AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) override {
+    EndWaitForAutoPlayHandler(path);
+    return S_FALSE;
+  }
+};
+Handler handler;
+
+struct Com {
+  HMODULE ole32 = nullptr;
+  CoUninitializeFn uninitialize = nullptr;
+  bool initialised = false;
+  IRunningObjectTable* table = nullptr;
+  IMoniker* moniker = nullptr;
+};
+Com com;
+
+HRESULT LastErrorResult() { return HRESULT_FROM_WIN32(::GetLastError()); }
+
+// Undoes whatever of the registration was done.
+void Undo() {
+  if (com.moniker) com.moniker->Release();
+  if (com.table) com.table->Release();
+  if (com.initialised) com.uninitialize();
+  if (com.ole32) ::FreeLibrary(com.ole32);
+  com = Com{};
+}
+
+template <typename F>
+F Proc(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(com.ole32, name)));
+}
+
+}  // namespace
+
+HResult RegisterAutoPlayHandler(std::uint32_t& cookie) {
+  cookie = 0;
+  com.ole32 = ::LoadLibraryA("ole32.dll");
+  if (!com.ole32) return LastErrorResult();
+  const auto initialize = Proc<CoInitializeExFn>("CoInitializeEx");
+  com.uninitialize = Proc<CoUninitializeFn>("CoUninitialize");
+  const auto runningObjectTable = Proc<GetRunningObjectTableFn>("GetRunningObjectTable");
+  const auto classMoniker = Proc<CreateClassMonikerFn>("CreateClassMoniker");
+  HRESULT result = S_OK;
+  if (!initialize || !com.uninitialize || !runningObjectTable || !classMoniker) {
+    result = LastErrorResult();
+  } else if (SUCCEEDED(result = initialize(nullptr, COINIT_APARTMENTTHREADED))) {
+    com.initialised = true;
+    CLSID clsid;
+    clsid.Data1 = kAutoPlayHandlerClsid1;
+    clsid.Data2 = kAutoPlayHandlerClsid2;
+    clsid.Data3 = kAutoPlayHandlerClsid3;
+    std::memcpy(clsid.Data4, kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+    DWORD registration = 0;
+    if (SUCCEEDED(result = runningObjectTable(0, &com.table)) &&
+        SUCCEEDED(result = classMoniker(clsid, &com.moniker)) &&
+        SUCCEEDED(result = com.table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, &handler,
+                                               com.moniker, &registration))) {
+      cookie = registration;
+      return result;
+    }
+  }
+  Undo();
+  return result;
+}
+
+HResult RevokeAutoPlayHandler(std::uint32_t cookie) {
+  const HRESULT result = com.table ? com.table->Revoke(cookie) : E_UNEXPECTED;
+  Undo();
+  return result;
+}
+
+}  // namespace tolvimer

@@ -1,0 +1,108 @@
+# The wait after the mount with [General] WaitForDisc and CancelAutoPlay: a
+# mount tool that makes a CD drive appear, and the shell asking the launcher's
+# AutoPlay handler in the running object table; with the keys off, the same
+# runs wait the whole delay.
+SCENARIO_ORDER+=(wait_for_disc wait_for_disc_off autoplay_handler autoplay_handler_off)
+
+# disc_folder <letter>: the Unix folder that becomes that drive when the
+# stand-in mount tool "mounts" it after 800 ms, with the volume serial number
+# 00C0FFEE. Drives stay defined for the whole Wine session: each scenario has
+# a letter of its own.
+disc_folder() {
+  local disc="$DIR/disc"
+  mkdir -p "$disc"
+  printf '00C0FFEE' >"$disc/.windows-serial"
+  add_mount_tool "mount tool.exe"
+  printf '[Disc]\nAfterMs=800\nLetter=%s\nUnixPath=%s\n' "$1" "$disc" >"$DIR/disc_plan.ini"
+}
+
+# ms from the first line of a log matching a pattern to the emulator's
+# creation (the launcher's CreateProcess, before Wine starts the process up).
+ms_to_emulator_created() {  # ms_to_emulator_created <log> <pattern>
+  local from created
+  from=$(tick "$1" "$2")
+  created=$(sed -n -E 's/.* created tick=([0-9]+).*/\1/p' "$DIR/emulator_log.txt" | head -1)
+  [ -n "$from" ] && [ -n "$created" ] && echo $((created - from))
+}
+
+disc_settings() {  # disc_settings <letter> <extra [General] lines>
+  settings <<EOF2
+[General]
+Drive=$1
+Delay=10
+Log=true
+MountTool=daemontools
+$2
+[DaemonTools]
+Exe=${WDIR}mount tool.exe
+Device=0
+EOF2
+}
+
+# The drive K: does not exist before the mount; the tool defines it as a CD
+# drive 800 ms after its start, and the 10 s wait ends within 300 ms of it.
+scenario_wait_for_disc() {
+  new_folder wait_for_disc
+  emulator_script "$ESCAPE_SOON"
+  disc_folder K
+  disc_settings K "WaitForDisc=true"
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log mount_log.txt 'disc ready in K:'
+  expect_in_range "ms from the disc's arrival to the emulator's creation (not the 10 s delay)" \
+    0 300 "$(ms_to_emulator_created mount_log.txt 'disc ready')"
+  expect_log tolvimer_launch.log 'K:\\ before the mount: no such drive'
+  expect_log tolvimer_launch.log 'the disc became ready in K: after [0-9]+ ms'
+  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+}
+
+scenario_wait_for_disc_off() {
+  new_folder wait_for_disc_off
+  emulator_script "$ESCAPE_SOON"
+  disc_folder L
+  disc_settings L "WaitForDisc=false"
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log mount_log.txt 'disc ready in L:'
+  expect_in_range "ms from the disc's arrival to the emulator's creation (the rest of 10 s)" \
+    8000 11000 "$(ms_to_emulator_created mount_log.txt 'disc ready')"
+  expect_no_log tolvimer_launch.log 'the disc became ready'
+}
+
+# The shell's side: the launcher's object found in the running object table
+# under its class moniker; AllowAutoPlay answers S_FALSE and ends the wait.
+scenario_autoplay_handler() {
+  new_folder autoplay_handler
+  emulator_script "$ESCAPE_SOON"
+  settings <<'EOF2'
+[General]
+Delay=10
+Log=true
+CancelAutoPlay=true
+EOF2
+  background_tool autoplay-handler 1000 20000 "${WDIR}handler_log.txt"
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log handler_log.txt 'answer=0x00000001'
+  expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
+    0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
+  expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
+  expect_log tolvimer_launch.log 'revoke the AutoPlay handler'
+  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+}
+
+scenario_autoplay_handler_off() {
+  new_folder autoplay_handler_off
+  emulator_script "$ESCAPE_SOON"
+  settings <<'EOF2'
+[General]
+Delay=10
+Log=true
+EOF2
+  background_tool autoplay-handler 1000 20000 "${WDIR}handler_log.txt"
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  wait_log 5 handler_log.txt 'not in the running object table'
+  expect_no_log handler_log.txt 'answer='
+  expect_in_range "seconds the whole run took (the whole 10 s delay)" 10 20 "$LAUNCH_SECONDS"
+}

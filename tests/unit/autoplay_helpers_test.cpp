@@ -1,0 +1,219 @@
+// [General] WaitForDisc and CancelAutoPlay: the look at the drive before the
+// mount and during the wait, the AutoPlay handler in the running object table
+// around the wait, and what the run log tells of them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launch/launch_sequence.h"
+#include "launch/program_state.h"
+#include "mount/disc_watch.h"
+#include "tests/fake/fake_platform.h"
+
+namespace tolvimer::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Drive = FakePlatform::Drive;
+
+constexpr Drive kNoDrive{1, false, 0};
+constexpr Drive kEmptyCdDrive{5, false, 0};
+Drive Disc(std::uint32_t serial) { return Drive{5, true, serial}; }
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A run of the launcher on game.cdi with `general` in [General] and the log on.
+int RunLogged(FakePlatform& os, const std::string& general) {
+  ResetProgramState();
+  os.NameProcess("Tolvimer", "emu");
+  os.AddWindow("emu", "emu");
+  os.settingsText = "[General]\nLog=true\n" + general;
+  return RunLaunchSequence(os, 1, "D:\\Images\\game.cdi");
+}
+
+// Each look sets the error mode that keeps Windows' "no disk" box away and
+// puts back the mode it found; only a drive that exists is asked for its
+// volume.
+TEST(AutoPlayHelpersTest, ALookAtTheDriveKeepsTheErrorBoxesAway) {
+  struct Case {
+    Drive drive;
+    bool disc;
+    std::uint32_t serial;
+    Lines calls;
+  } cases[] = {
+      {kNoDrive,
+       false,
+       0,
+       {"SetErrorMode(0x1) = 0x8002", "GetDriveType(E:\\) = 1", "SetErrorMode(0x8002) = 0x1"}},
+      {Drive{0, true, 9},
+       false,
+       0,
+       {"SetErrorMode(0x1) = 0x8002", "GetDriveType(E:\\) = 0", "SetErrorMode(0x8002) = 0x1"}},
+      {kEmptyCdDrive,
+       false,
+       0,
+       {"SetErrorMode(0x1) = 0x8002", "GetDriveType(E:\\) = 5", "GetVolumeInformation(E:\\) fails",
+        "SetErrorMode(0x8002) = 0x1"}},
+      {Disc(0x1234ABCD),
+       true,
+       0x1234ABCD,
+       {"SetErrorMode(0x1) = 0x8002", "GetDriveType(E:\\) = 5",
+        "GetVolumeInformation(E:\\) = serial 1234ABCD", "SetErrorMode(0x8002) = 0x1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.calls[1]);
+    FakePlatform os;
+    os.errorMode = 0x8002;
+    os.driveLooks = {c.drive};
+    const DriveContent content = LookAtDrive(os, "E:\\");
+    EXPECT_EQ(content.disc, c.disc);
+    EXPECT_EQ(content.serial, c.serial);
+    EXPECT_EQ(os.Lines(), c.calls);
+    EXPECT_EQ(os.errorMode, 0x8002u);
+  }
+}
+
+// The wait ends at the first look that finds a disc the drive did not hold
+// before the mount; a disc left from before, or none at all, waits the whole
+// delay.
+TEST(AutoPlayHelpersTest, WaitForDiscEndsTheWaitWhenTheNewDiscIsThere) {
+  struct Case {
+    const char* name;
+    std::vector<Drive> looks;  // the first is the look before the mount
+    std::size_t looksMade;
+    const char* told;
+  } cases[] = {
+      {"ready after three looks",
+       {kNoDrive, kNoDrive, kEmptyCdDrive, Disc(7)},
+       4,
+       "the disc became ready in E: after 300 ms"},
+      {"another disc than before",
+       {Disc(7), Disc(7), Disc(8)},
+       3,
+       "the disc became ready in E: after 200 ms"},
+      {"the same disc as before", {Disc(7)}, 51, "the delay ran out after 5000 ms"},
+      {"never ready", {kEmptyCdDrive}, 51, "the delay ran out after 5000 ms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    os.driveLooks = c.looks;
+    EXPECT_EQ(RunLogged(os, "Drive=e\nWaitForDisc=TRUE\nDelay=5\n"), 1);
+    EXPECT_EQ(os.Lines({"GetDriveType"}).size(), c.looksMade);
+    EXPECT_EQ(os.Lines({"WaitWithAutoPlayHelpers", "WaitWithAutoPlaySuppressed"}),
+              Lines{"WaitWithAutoPlayHelpers(5000, disc looks)"});
+    EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+    // The look before the mount comes before the mount tool's reads.
+    const Lines order = os.Lines({"GetDriveType", "GetPrivateProfileString"});
+    std::size_t mount = 0;
+    while (mount < order.size() && order[mount].find("MountTool") == std::string::npos) ++mount;
+    ASSERT_GE(mount, 1u);
+    ASSERT_LT(mount, order.size());
+    EXPECT_EQ(order[mount - 1], "GetDriveType(E:\\) = " + std::to_string(c.looks[0].type));
+  }
+}
+
+// Without a drive letter, or without a wait, WaitForDisc does nothing more than
+// its read (and, with a letter, the look before the mount).
+TEST(AutoPlayHelpersTest, WaitForDiscWithoutADriveOrAWaitChangesNothing) {
+  struct Case {
+    std::string general;
+    Lines waits;
+    std::size_t looks;
+    bool toldNoEffect;
+  } cases[] = {
+      {"WaitForDisc=true\nDelay=5\n", {"WaitWithAutoPlaySuppressed(5000)"}, 0, true},
+      {"WaitForDisc=true\nDrive=\nDelay=5\n", {"WaitWithAutoPlaySuppressed(5000)"}, 0, true},
+      {"WaitForDisc=true\nDrive=1:\nDelay=5\n", {"WaitWithAutoPlaySuppressed(5000)"}, 0, true},
+      {"WaitForDisc=true\nDrive=E\nDelay=0\n", {"WaitWithAutoPlaySuppressed(0)"}, 1, false},
+      {"WaitForDisc=true\nDrive=E\n", {}, 1, false},
+      {"WaitForDisc=yes\nDrive=E\nDelay=5\n", {"WaitWithAutoPlaySuppressed(5000)"}, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.general);
+    FakePlatform os;
+    os.driveLooks = {Disc(3)};
+    EXPECT_EQ(RunLogged(os, c.general), 1);
+    EXPECT_EQ(os.Lines({"WaitWithAutoPlayHelpers", "WaitWithAutoPlaySuppressed"}), c.waits);
+    EXPECT_EQ(os.Lines({"GetDriveType"}).size(), c.looks);
+    EXPECT_EQ(Has(os.logText, "WaitForDisc has no effect: [General] Drive names no drive letter"),
+              c.toldNoEffect)
+        << os.logText;
+  }
+}
+
+// The handler is registered for the wait and revoked after it, whichever way
+// the wait ends; a handler or a foreground that cannot be had leaves the wait
+// as it is.
+TEST(AutoPlayHelpersTest, CancelAutoPlayRevokesTheHandlerOnEveryWayOut) {
+  struct Case {
+    const char* name;
+    void (*setUp)(FakePlatform& os);
+    bool registered;
+    const char* told;
+  } cases[] = {
+      {"delay ran out", [](FakePlatform&) {}, true, "the delay ran out after 3000 ms"},
+      {"window asked", [](FakePlatform& os) { os.autoPlayQueryAt = 4; }, true,
+       "AutoPlay asked and was cancelled by the window after 400 ms"},
+      {"handler asked",
+       [](FakePlatform& os) {
+         os.autoPlayQueryAt = 2;
+         os.queryByHandler = true;
+       },
+       true, "AutoPlay asked about E:\\ and was cancelled by the handler after 200 ms"},
+      {"no window", [](FakePlatform& os) { os.Fail("WaitWithAutoPlayHelpers", 1, 1407); }, true,
+       "the hidden window could not be made"},
+      {"foreground refused", [](FakePlatform& os) { os.foregroundRefusal = 5; }, true,
+       "the hidden window could not take the foreground; the wait goes on without it"},
+      {"registration failed",
+       [](FakePlatform& os) { os.Fail("RegisterAutoPlayHandler", 1, 0x80040154u); }, false,
+       "failed: 0x80040154 (Class not registered); the wait goes on without it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    c.setUp(os);
+    EXPECT_EQ(RunLogged(os, "CancelAutoPlay=True\nDelay=3\n"), 1);
+    Lines expected = {c.registered ? "RegisterAutoPlayHandler() = cookie 77"
+                                   : "RegisterAutoPlayHandler() = 0x80040154",
+                      "WaitWithAutoPlayHelpers(3000, foreground)"};
+    if (c.registered) expected.push_back("RevokeAutoPlayHandler(cookie 77)");
+    expected.push_back("CreateProcess(\"Tolvimer_alpha_25.exe\") = emu");
+    EXPECT_EQ(os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers",
+                        "RevokeAutoPlayHandler", "CreateProcess"}),
+              expected);
+    EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+  }
+}
+
+// With no wait the key is not even read, and nothing of COM is touched.
+TEST(AutoPlayHelpersTest, CancelAutoPlayWithoutAWaitIsNotRead) {
+  for (const char* general : {"CancelAutoPlay=true\n", "CancelAutoPlay=true\nDelay=0\n"}) {
+    SCOPED_TRACE(general);
+    FakePlatform os;
+    EXPECT_EQ(RunLogged(os, general), 1);
+    EXPECT_TRUE(os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers"}).empty());
+    EXPECT_FALSE(Has(os.Trace(), "CancelAutoPlay"));
+  }
+}
+
+// Both helpers at once, as the example settings file has them: the disc look
+// and the handler in one wait.
+TEST(AutoPlayHelpersTest, BothHelpersShareOneWait) {
+  FakePlatform os;
+  os.driveLooks = {kNoDrive, kNoDrive, Disc(1)};
+  EXPECT_EQ(RunLogged(os, "Drive=E\nWaitForDisc=true\nCancelAutoPlay=true\nDelay=5\n"), 1);
+  EXPECT_EQ(
+      os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers", "RevokeAutoPlayHandler"}),
+      (Lines{"RegisterAutoPlayHandler() = cookie 77",
+             "WaitWithAutoPlayHelpers(5000, foreground, disc looks)",
+             "RevokeAutoPlayHandler(cookie 77)"}));
+  EXPECT_TRUE(Has(os.logText, "the hidden window took the foreground")) << os.logText;
+  EXPECT_TRUE(Has(os.logText, "the disc became ready in E: after 200 ms")) << os.logText;
+}
+
+}  // namespace
+}  // namespace tolvimer::testing
