@@ -272,10 +272,12 @@ ms_between() {  # ms_between <log> <pattern> <log> <pattern>: second tick minus 
   if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo none; fi
 }
 
-# What reached the emulator, in order: commands as their ids, key taps as
-# vk<code><d|u>, e.g. "32785 32555 vk13d vk13u 32556".
+# What reached the emulator while its window was open, in order: commands as
+# their ids, key taps as vk<code><d|u>, e.g. "32785 32555 vk13d vk13u 32556".
+# What Wine delivers after the close (the key-up of a press that the close
+# overtook, as it may where the launcher runs emulated) is not the launcher's.
 emulator_events() {
-  emulator_log | awk '
+  emulator_log | sed -E '/^t=[0-9]+ closed/q' | awk '
     / command id=/ { sub(/.*id=/, ""); sub(/ .*/, ""); out = out sep $0; sep = " " }
     / key vk=/ { split($0, f, /[ =]/); for (i = 1; i in f; i++) { if (f[i] == "vk") vk = f[i + 1] }
                  ud = ($0 ~ / up /) ? "u" : "d"; out = out sep "vk" vk ud; sep = " " }
