@@ -53,8 +53,10 @@ void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& 
   // the exit key and the end of the emulator can end the watch.
   if (!InitGamePads(os, instance)) combo.enabled = 0;
   bool stop = false;
-  // Filled by each cycle's query; a query that fails leaves the last value.
-  std::uint32_t exitCode = 0;
+  // Filled by each cycle's query; a query that fails leaves the last value,
+  // and before any query has answered that is "still running": a failing
+  // query never ends play.
+  std::uint32_t exitCode = win::kStillActive;
   for (;;) {
     os.WaitForSingleObject(process, kCycleMilliseconds);
     os.GetExitCodeProcess(process, exitCode);

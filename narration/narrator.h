@@ -191,7 +191,8 @@ class Narrator final : public Platform {
   const char* gamepadFailedCall_ = nullptr;
   HResult gamepadFailure_ = 0;
   std::uint32_t checks_ = 0;
-  std::uint32_t exitCode_ = 0;
+  std::uint32_t exitCode_ = win::kStillActive;  // until a query answers
+  std::uint32_t failedExitQueries_ = 0;
   std::int16_t keyState_ = 0;
   Text playEnd_;
 

@@ -144,6 +144,10 @@ void Narrator::TellPlayEnd() {
   }
   line_.Add("play ends after ").Number(checks_).Add(checks_ == 1 ? " check: " : " checks: ");
   line_.Add(playEnd_.c_str());
+  if (failedExitQueries_ > 0) {
+    line_.Add(" (the exit-code query failed in ").Number(failedExitQueries_);
+    line_.Add(failedExitQueries_ == 1 ? " check)" : " checks)");
+  }
   Act();
 }
 
@@ -156,7 +160,18 @@ std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milli
 
 bool Narrator::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
   const bool ok = inner_.GetExitCodeProcess(process, exitCode);
-  if (ok) exitCode_ = exitCode;
+  if (ok) {
+    exitCode_ = exitCode;
+    return ok;
+  }
+  // Told the first time only: a query that keeps failing would add a line
+  // every 500 ms for as long as play goes on.
+  if (failedExitQueries_++ == 0) {
+    FlushTaps();
+    line_.Add("ask for the emulator's exit code: it counts as still running");
+    Failed();
+    Act();
+  }
   return ok;
 }
 

@@ -36,6 +36,7 @@ constexpr struct {
     {2, "The system cannot find the file specified.\r\n"},
     {3, "The system cannot find the path specified.\r\n"},
     {5, "Access is denied.\r\n"},
+    {6, "The handle is invalid.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
     {1400, "Invalid window handle.\r\n"},

@@ -271,7 +271,7 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
     std::string name;
     std::vector<std::uint32_t> exitCodes;
     std::vector<std::int16_t> keyStates;
-    int failExitCodeQuery;  // the n-th GetExitCodeProcess fails; 0: none
+    int failExitCodeQuery;  // the n-th GetExitCodeProcess fails; 0: none; -1: every one
     std::size_t cycles;
   } cases[] = {
       {"emulator ends in the third cycle", {259, 259, 1}, {0}, 0, 3},
@@ -280,7 +280,8 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
       {"pressed since the last query: bit 0 alone", RunningFor(10), {0, 0x0001}, 0, 2},
       {"other bits are no press", RunningFor(10), {0x7FFE, 0x4000, 0x7FFE, 0x0001}, 0, 4},
       {"a failed exit-code query keeps the last code", {259, 259, 5}, {0}, 2, 4},
-      {"a first query failing reads as ended", RunningFor(3), {0}, 1, 1},
+      {"a first query failing is no end", RunningFor(3), {0}, 1, 5},
+      {"every query failing: only the key ends it", {0}, {0, 0, 0, kDown}, -1, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -288,7 +289,9 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
     FakePlatform fake;
     fake.exitCodes = c.exitCodes;
     fake.asyncKeyStates = c.keyStates;
-    if (c.failExitCodeQuery) fake.Fail("GetExitCodeProcess", c.failExitCodeQuery);
+    if (c.failExitCodeQuery != 0) {
+      fake.Fail("GetExitCodeProcess", c.failExitCodeQuery < 0 ? 0 : c.failExitCodeQuery);
+    }
     ExitCombo off{};
     WatchForExit(fake, 0x400000, 0, off);
     EXPECT_EQ(fake.Lines({"WaitForSingleObject"}).size(), c.cycles);

@@ -215,6 +215,23 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
   }
 }
 
+TEST(RunLogTest, AFailingExitCodeQueryIsToldOnceAndEndsNothing) {
+  // The pads hold the combination at the third check; the emulator runs on.
+  FakePlatform os;
+  os.Fail("GetExitCodeProcess", 1, 6);
+  EXPECT_EQ(RunScenarioOn(Scenario("example_settings"), os, "Log=true\n"), 1);
+  const Lines log = LogBodies(os.logText);
+  EXPECT_TRUE(Has(log,
+                  "-> ask for the emulator's exit code: it counts as still running -- failed: "
+                  "error 6 (The handle is invalid)"))
+      << os.logText;
+  EXPECT_TRUE(Has(log,
+                  "-> play ends after 3 checks: the gamepad combination was held (pad 1 \"Pad\": "
+                  "Button1 + Button2) (the exit-code query failed in 1 check)"))
+      << os.logText;
+  EXPECT_FALSE(Has(log, "exit code 0")) << os.logText;
+}
+
 TEST(RunLogTest, AFullRunWithTheLogAllocatesNothingOnTheHeap) {
   for (const char* log : {"", "Log=true\n"}) {
     FakePlatform os;
