@@ -61,7 +61,9 @@ void RunLog::Close(const RunSummary& summary, int result) {
     if (line.size() > bare) line.Add("; ");
     line.Add(what);
   };
-  put(summary.closeSent, "the emulator was sent WM_CLOSE");
+  put(summary.close == CloseOutcome::kHandled, "the emulator handled WM_CLOSE");
+  put(summary.close == CloseOutcome::kWindowGone,
+      "no window to send WM_CLOSE to (the emulator had closed itself)");
   put(summary.unmountStarted, "the unmount command was started");
   put(summary.unmountFailed, "the unmount command could not be started");
   put(summary.displayRestored, "the desktop mode was restored");

@@ -47,7 +47,7 @@ void Narrator::Finish(int result) {
 }
 
 RunSummary Narrator::Summary() const {
-  return RunSummary{playEnd_.c_str(), closeSent_,       unmountStarted_,
+  return RunSummary{playEnd_.c_str(), closeOutcome_,    unmountStarted_,
                     unmountFailed_,   displayRestored_, displayRestoreRefused_};
 }
 

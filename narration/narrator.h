@@ -46,10 +46,17 @@ class DryRunKnowledge {
   ~DryRunKnowledge() = default;
 };
 
+// What came of WM_CLOSE to the emulator window.
+enum class CloseOutcome : std::uint8_t {
+  kNotSent,
+  kHandled,     // the window was there, and SendMessage returned once it was handled
+  kWindowGone,  // the emulator had closed itself: there was nothing to close
+};
+
 // How the run went, for the run log's last lines.
 struct RunSummary {
   const char* playEnd;  // how play ended; empty when it never began
-  bool closeSent;       // WM_CLOSE reached the emulator window's queue
+  CloseOutcome close;
   bool unmountStarted;
   bool unmountFailed;
   bool displayRestored;
@@ -126,6 +133,7 @@ class Narrator final : public Platform {
   std::uint32_t GetLastError() override;
   std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
   bool FileExists(const char* path) override;
+  bool IsWindow(WindowHandle window) override;
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;
@@ -196,7 +204,7 @@ class Narrator final : public Platform {
   std::int16_t keyState_ = 0;
   Text playEnd_;
 
-  bool closeSent_ = false;
+  CloseOutcome closeOutcome_ = CloseOutcome::kNotSent;
   bool unmountStarted_ = false;
   bool unmountFailed_ = false;
   bool displayRestored_ = false;

@@ -205,6 +205,8 @@ class Platform {
   virtual std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) = 0;
   // GetFileAttributesA: whether a file (not a folder) is at the path.
   virtual bool FileExists(const char* path) = 0;
+  // IsWindow: whether the window still exists.
+  virtual bool IsWindow(WindowHandle window) = 0;
   // CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
   // FILE_ATTRIBUTE_NORMAL, NULL): others may read it meanwhile. 0 when it fails.
   virtual OsHandle CreateLogFile(const char* path) = 0;

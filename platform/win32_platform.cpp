@@ -322,6 +322,8 @@ bool Win32Platform::FileExists(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool Win32Platform::IsWindow(WindowHandle window) { return ::IsWindow(AsWindow(window)) != 0; }
+
 OsHandle Win32Platform::CreateLogFile(const char* path) {
   HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

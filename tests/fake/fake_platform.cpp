@@ -26,7 +26,7 @@ const char* const kCallNames[] = {
     "QueryInterface", "Release", "GetDesktopWindow", "SetCooperativeLevel", "SetDataFormat",
     "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire", "GetCommandLine",
     "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
-    "WriteLogFile", "FlushFileBuffers"};
+    "WriteLogFile", "FlushFileBuffers", "IsWindow"};
 
 // What FormatMessageA gives for the codes the tests use.
 constexpr struct {
@@ -687,6 +687,12 @@ bool FakePlatform::FileExists(const char* path) {
                        files.find(std::string_view(path)) != files.end());
   Record("GetFileAttributes(\"%s\")%s", path, exists ? "" : " = INVALID_FILE_ATTRIBUTES");
   return exists;
+}
+
+bool FakePlatform::IsWindow(WindowHandle window) {
+  const bool gone = Failing("IsWindow");
+  Record("IsWindow(%s)%s", NameOf(window), gone ? " = FALSE" : "");
+  return !gone;
 }
 
 OsHandle FakePlatform::CreateLogFile(const char* path) {

@@ -3,6 +3,7 @@
 // nothing about the run, also when it cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -48,6 +49,7 @@ std::string RunCalls(const FakePlatform& os) {
                                           "GetTickCount(",
                                           "GetCommandLine(",
                                           "GetFileAttributes(",
+                                          "IsWindow(",
                                           "GetLastError(",
                                           "FormatMessage(",
                                           "CloseHandle(log)"};
@@ -97,7 +99,7 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
       "-> close the emulator's thread handle",
       "-> the launcher returns 1: a complete run",
       "how play ended: the gamepad combination was held (pad 1 \"Pad\": Button1 + Button2)",
-      "put back: the emulator was sent WM_CLOSE; the unmount command was started",
+      "put back: the emulator handled WM_CLOSE; the unmount command was started",
   };
   for (const char* text : expected) EXPECT_TRUE(Has(log, text)) << text << "\n" << os.logText;
   EXPECT_EQ(log.back(), "exit code: 1");
@@ -212,6 +214,41 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
     c.failure(os);
     EXPECT_EQ(RunScenarioOn(Scenario("force_full_with_mount"), os, "Log=true\n"), 1) << c.name;
     EXPECT_TRUE(Has(LogBodies(os.logText), c.expected)) << c.name << "\n" << os.logText;
+  }
+}
+
+TEST(RunLogTest, SaysWhatCameOfWmClose) {
+  struct Case {
+    const char* name;
+    bool windowGone;
+    const char* closeLine;
+    const char* putBack;
+  } cases[] = {
+      {"the emulator still runs", false,
+       "-> send WM_CLOSE to the emulator window and go on once the emulator has handled it",
+       "put back: the emulator handled WM_CLOSE; the unmount command was started"},
+      {"the emulator closed itself", true,
+       "-> send WM_CLOSE to the emulator window and go on once the emulator has handled it -- "
+       "the window is already gone: the emulator has closed itself",
+       "put back: no window to send WM_CLOSE to (the emulator had closed itself); the unmount "
+       "command was started"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform os;
+    if (c.windowGone) os.Fail("IsWindow");
+    EXPECT_EQ(RunScenarioOn(Scenario("example_settings"), os, "Log=true\n"), 1) << c.name;
+    const Lines log = LogBodies(os.logText);
+    // The whole line: no outcome follows while the window is there.
+    const std::string closeLine = c.closeLine;
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [&closeLine](const std::string& line) {
+                              return line.size() >= closeLine.size() &&
+                                     line.compare(line.size() - closeLine.size(), closeLine.size(),
+                                                  closeLine) == 0;
+                            }))
+        << c.name << "\n"
+        << os.logText;
+    EXPECT_TRUE(Has(log, c.putBack)) << c.name << "\n" << os.logText;
   }
 }
 

@@ -94,6 +94,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   std::uint32_t GetLastError() override { return 0; }
   std::uint32_t FormatMessage(std::uint32_t, char*, std::uint32_t) override { return 0; }
   bool FileExists(const char*) override { return false; }
+  bool IsWindow(WindowHandle) override { return true; }
   OsHandle CreateLogFile(const char*) override { return 0; }
   bool WriteFileBytes(OsHandle, const char*, std::uint32_t) override { return false; }
   bool FlushFileBuffers(OsHandle) override { return false; }
