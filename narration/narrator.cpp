@@ -115,16 +115,18 @@ void Narrator::FailedWith(HResult result) {
   AddErrorText(static_cast<std::uint32_t>(result));
 }
 
+void Narrator::FailedWithoutCode() {
+  if (Running()) outcome_.Add("failed");
+}
+
 void Narrator::AddErrorText(std::uint32_t code) {
   char message[256];
   std::uint32_t n = inner_.FormatMessage(code, message, sizeof message);
   if (n >= sizeof message) n = sizeof message - 1;
-  // The system's texts end in a line break, and some in a full stop.
-  while (n > 0 && (message[n - 1] == '\r' || message[n - 1] == '\n' || message[n - 1] == ' ' ||
-                   message[n - 1] == '.')) {
-    --n;
-  }
-  if (n > 0) outcome_.Add(" (").Add(message, n).Add(")");
+  message[n] = '\0';
+  Text text;
+  AddSystemText(text, message);
+  if (!text.empty()) outcome_.Add(" (").Add(text.c_str()).Add(")");
 }
 
 }  // namespace tolvimer

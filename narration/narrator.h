@@ -153,6 +153,9 @@ class Narrator final : public Platform {
   // system's text for it (kRun only; the dry run's calls do not fail).
   void Failed();
   void FailedWith(HResult result);
+  // A call that failed without setting an error code: any code asked for
+  // would be one left by an earlier call.
+  void FailedWithoutCode();
   void AddErrorText(std::uint32_t code);
 
   // --- The watch (narrator_watch.cpp) ---

@@ -125,7 +125,8 @@ bool Narrator::UpdateWindow(WindowHandle window) {
   FlushTaps();
   const bool ok = inner_.UpdateWindow(window);
   line_.Add("repaint the window");
-  if (!ok) Failed();
+  // UpdateWindow sets no error code of its own.
+  if (!ok) FailedWithoutCode();
   Act();
   return ok;
 }
@@ -182,7 +183,8 @@ bool Narrator::GetCurrentDisplayMode(DisplayMode& mode) {
   const bool ok = inner_.GetCurrentDisplayMode(mode);
   if (!ok) {
     line_.Add("the current desktop mode cannot be read: nothing is switched");
-    Failed();
+    // EnumDisplaySettingsA sets no error code of its own.
+    FailedWithoutCode();
     Act();
   }
   return ok;

@@ -22,6 +22,8 @@ class Text {
   // A value as it may be shown: control characters as \xHH.
   Text& Shown(const char* value);
   void Clear();
+  // Keeps the first `size` characters.
+  void Cut(std::size_t size);
 
   const char* c_str() const { return text_; }
   std::size_t size() const { return size_; }
@@ -31,6 +33,11 @@ class Text {
   char text_[kCapacity];
   std::size_t size_ = 0;
 };
+
+// A system error text (FormatMessageA's, inserts not filled in) as one line:
+// line breaks as blanks, the insert %1 as "the file", other inserts left
+// out, and without the closing full stop.
+void AddSystemText(Text& text, const char* message);
 
 // Copies at most size - 1 characters of `text` and a terminator.
 void CopyCut(char* out, std::size_t size, const char* text);

@@ -199,9 +199,9 @@ class Platform {
   virtual std::uint32_t GetTickCount() = 0;
   // GetLastError, asked right after a call that failed.
   virtual std::uint32_t GetLastError() = 0;
-  // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)
-  // of an error code or HRESULT into `out`: the characters stored, 0 when the
-  // system has no text for it.
+  // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+  // FORMAT_MESSAGE_MAX_WIDTH_MASK) of an error code or HRESULT into `out`:
+  // the characters stored, 0 when the system has no text for it.
   virtual std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) = 0;
   // GetFileAttributesA: whether a file (not a folder) is at the path.
   virtual bool FileExists(const char* path) = 0;

@@ -39,6 +39,8 @@ constexpr struct {
     {6, "The handle is invalid.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
+    {193, "%1 is not a valid Win32 application.\r\n"},
+    {1459, "This operation requires an interactive\r\nwindow station.\r\n"},
     {1400, "Invalid window handle.\r\n"},
     {0x80040154u, "Class not registered\r\n"},
 };
