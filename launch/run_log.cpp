@@ -5,6 +5,10 @@
 namespace tolvimer {
 namespace {
 
+// What a line may hold after its time stamp (up to ten digits and " ms  "),
+// with room for the mark of a cut.
+constexpr std::size_t kBodyRoom = Text::kCapacity - 1 - 15 - sizeof kCutMark;
+
 int Digits(int number) {
   int digits = 1;
   while (number >= 10) {
@@ -35,7 +39,15 @@ bool RunLog::Open(const Settings& settings, const char* gameSection) {
   Text line;
   Write(line.Add("tolvimer_launch ").Add(TOLVIMER_VERSION).Add(": run log").c_str());
   line.Clear();
-  Write(line.Add("command line: ").Shown(os_.GetCommandLine()).c_str());
+  // The command line may be far longer than a line: it goes on in as many
+  // lines as it needs.
+  const char* rest = line.Add("command line: ").ShownWithin(os_.GetCommandLine(), kBodyRoom);
+  Write(line.c_str());
+  while (*rest != '\0') {
+    line.Clear();
+    rest = line.Add("command line, continued: ").ShownWithin(rest, kBodyRoom);
+    Write(line.c_str());
+  }
   line.Clear();
   Write(line.Add("launcher folder: ").Add(directory).c_str());
   line.Clear();
@@ -138,7 +150,15 @@ void RunLog::Write(const char* body) {
   const std::uint32_t elapsed = os_.GetTickCount() - start_;
   // The milliseconds right-aligned in seven places.
   for (int pad = Digits(static_cast<int>(elapsed % 1000000000u)); pad < 7; ++pad) line.Add(' ');
-  line.Number(elapsed).Add(" ms  ").Add(body);
+  line.Number(elapsed).Add(" ms  ");
+  std::size_t length = 0;
+  while (body[length]) ++length;
+  // A body too long for the line is cut, and the cut marked.
+  if (length > kBodyRoom) {
+    line.Add(body, kBodyRoom).Add(kCutMark);
+  } else {
+    line.Add(body, length);
+  }
   char bytes[Text::kCapacity + 2];
   std::uint32_t n = 0;
   for (; n < line.size(); ++n) bytes[n] = line.c_str()[n];

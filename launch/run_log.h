@@ -13,6 +13,8 @@
 namespace tolvimer {
 
 constexpr char kLogFileName[] = "tolvimer_launch.log";
+// Ends a log line that was too long to be told whole.
+constexpr char kCutMark[] = " ... (cut)";
 
 class RunLog final : public NarrationSink {
  public:

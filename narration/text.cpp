@@ -102,6 +102,18 @@ void AddSystemText(Text& text, const char* message) {
   text.Cut(end);
 }
 
+const char* Text::ShownWithin(const char* value, std::size_t room) {
+  if (room > kCapacity - 1) room = kCapacity - 1;
+  for (; *value; ++value) {
+    const unsigned char b = static_cast<unsigned char>(*value);
+    const std::size_t width = (b < 0x20 || b == 0x7F) ? 4 : 1;
+    if (size_ + width > room) break;
+    const char one[2] = {*value, '\0'};
+    Shown(one);
+  }
+  return value;
+}
+
 void Text::Cut(std::size_t size) {
   if (size < size_) size_ = size;
   text_[size_] = '\0';

@@ -21,6 +21,9 @@ class Text {
   Text& Hex(std::uint32_t value, int digits);
   // A value as it may be shown: control characters as \xHH.
   Text& Shown(const char* value);
+  // As Shown, but only while the text stays within `room` characters; gives
+  // where `value` goes on (its end once all of it is shown).
+  const char* ShownWithin(const char* value, std::size_t room);
   void Clear();
   // Keeps the first `size` characters.
   void Cut(std::size_t size);

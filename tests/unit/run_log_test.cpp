@@ -115,6 +115,35 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
   EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 38u);
 }
 
+TEST(RunLogTest, TellsALongCommandLineWholeInPieces) {
+  FakePlatform os;
+  std::string commandLine = "\"C:\\Emu\\tolvimer_launch.exe\" D:\\Images\\";
+  for (int i = 0; i < 300; ++i) commandLine += "folder" + std::to_string(i) + "\t\\";
+  commandLine += "Some Game.cdi";
+  const RunScenario& scenario = Scenario("example_settings");
+  ResetProgramState();
+  scenario.setUp(os);
+  AddGeneralLines(os, "Log=true\n");
+  os.commandLine = commandLine;
+  EXPECT_EQ(RunLaunchSequenceForTest(os, scenario.imagePath), 1);
+  const Lines log = LogBodies(os.logText);
+  std::string told;
+  std::size_t pieces = 0;
+  for (const std::string& line : log) {
+    for (const std::string head : {"command line: ", "command line, continued: "}) {
+      if (line.rfind(head, 0) != 0) continue;
+      told += line.substr(head.size());
+      ++pieces;
+    }
+    EXPECT_LE(line.size(), 1000u);
+  }
+  std::string shown;
+  for (char c : commandLine) shown += c == '\t' ? std::string("\\x09") : std::string(1, c);
+  EXPECT_EQ(told, shown);
+  EXPECT_GE(pieces, 4u);
+  EXPECT_EQ(log[1 + pieces], "launcher folder: C:\\Emu\\");
+}
+
 TEST(RunLogTest, ChangesNothingAboutTheRun) {
   for (const RunScenario& scenario : RunScenarios()) {
     int plainResult = 0;
