@@ -86,6 +86,9 @@ void RunLog::Close(const RunSummary& summary, int result) {
   line.Clear();
   Write(line.Add("exit code: ").Number(result).c_str());
   if (file_ != 0) {
+    // Once, at the end: each line written is Windows' to keep from then on,
+    // also when the launcher is killed; only a failing machine loses what
+    // has not reached the disk.
     os_.FlushFileBuffers(file_);
     os_.CloseHandle(file_);
     file_ = 0;
@@ -94,7 +97,6 @@ void RunLog::Close(const RunSummary& summary, int result) {
 
 void RunLog::StepBegun(int number) {
   EndStep();
-  if (file_ != 0) os_.FlushFileBuffers(file_);
   step_ = number;
   stepHeadWritten_ = false;
   stepHasAction_ = false;
