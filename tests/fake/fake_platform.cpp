@@ -143,6 +143,13 @@ void FakePlatform::Record(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
+  // A run that never ends (a watch that misses its end) would record until
+  // memory runs out: past the bound the test fails at once.
+  if (trace_.size() > kTraceLimit) {
+    std::fprintf(stderr, "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
+                 kTraceLimit, line);
+    std::abort();
+  }
   trace_.append(line);
   trace_.push_back('\n');
   if (afterCall) afterCall(line);

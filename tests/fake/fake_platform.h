@@ -91,6 +91,9 @@ class FakePlatform : public Platform {
   // Only the lines whose call name is one of `calls`.
   std::vector<std::string> Lines(const std::vector<std::string>& calls) const;
   std::string Trace() const { return trace_; }
+  // The most the trace may hold: a run that records more does not end, and
+  // the fake stops the test (far above a whole run with a long watch).
+  static constexpr std::size_t kTraceLimit = std::size_t{64} << 20;
   // The whole record last passed to ChangeDisplaySettings (not a null one).
   DisplayMode lastModeChanged;
 

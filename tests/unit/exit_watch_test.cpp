@@ -352,5 +352,19 @@ TEST_F(ExitWatchLaunchTest, WatchRunsBetweenTheSecondIdleWaitAndWmClose) {
   EXPECT_EQ(*(at + 19), "Some Game, LimitFPS");
 }
 
+// A watch that misses every end (the emulator runs on, no key, no pads)
+// never returns; the fake's bounded trace stops it within seconds instead of
+// letting it record until memory runs out.
+TEST(ExitWatchDeathTest, AWatchThatNeverEndsFailsFast) {
+  EXPECT_DEATH(
+      {
+        FakePlatform fake;
+        fake.exitCodes = {259};
+        ExitCombo off{};
+        WatchForExit(fake, 0x400000, 0, off);
+      },
+      "the run does not end");
+}
+
 }  // namespace
 }  // namespace tolvimer::testing
