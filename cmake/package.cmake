@@ -2,10 +2,13 @@
 # tolvimer_launch-<version>-win32.zip from the 32-bit build (win64 from the
 # 64-bit one) holding the two programs, the example settings file, README.txt
 # and LICENSE.txt, with Windows line ends, unpacked straight into the
-# emulator's folder (no folder of its own inside the archive).
+# emulator's folder (no folder of its own inside the archive). The example
+# goes under a name no user edits, tolvimer_launch.example.ini: unpacking an
+# update over an installed launcher, with "Replace" for every file, never
+# touches the user's own tolvimer_launch.ini.
 set(TOLVIMER_PACKAGE_TEXT ${CMAKE_BINARY_DIR}/package-text)
 configure_file(${PROJECT_SOURCE_DIR}/examples/tolvimer_launch.ini
-  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini @ONLY NEWLINE_STYLE CRLF)
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.example.ini @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/package/README.txt
   ${TOLVIMER_PACKAGE_TEXT}/README.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE
@@ -13,7 +16,7 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE
 
 install(TARGETS tolvimer_launch tolvimer_plan RUNTIME DESTINATION .)
 install(FILES
-  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.example.ini
   ${TOLVIMER_PACKAGE_TEXT}/README.txt
   ${TOLVIMER_PACKAGE_TEXT}/LICENSE.txt
   DESTINATION .)

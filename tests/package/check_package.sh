@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release archive of a Windows build (made by its "package"
-# target): it holds exactly the five files; the programs in it are the files
+# target): it holds exactly the five files, the example settings under a name
+# of its own, so that unpacking it over an installed launcher keeps the
+# user's tolvimer_launch.ini; the programs in it are the files
 # the build made and the tests ran; the texts have Windows line ends and
 # match their sources; the launcher stays under 100 KiB. Then, under Wine:
 # the version information and manifest of both programs read back as Windows
@@ -28,7 +30,7 @@ echo "archive: $ZIP"
 [ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
 [ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
-expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.exe tolvimer_launch.ini \
+expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.example.ini tolvimer_launch.exe \
   tolvimer_plan.exe)
 listed=$(cmake -E tar tf "$ZIP" | sort)
 [ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
@@ -51,9 +53,21 @@ same_text() {  # same_text <packaged file> <expected LF text file>
     package_fail "$1: $crlf of $lines lines end in CR LF"
   tr -d '\r' <"$UNPACKED/$1" | cmp -s - "$2" || package_fail "$1 differs from $2"
 }
-same_text tolvimer_launch.ini "$REPO/examples/tolvimer_launch.ini"
+same_text tolvimer_launch.example.ini "$REPO/examples/tolvimer_launch.ini"
 same_text LICENSE.txt "$REPO/LICENSE"
 same_text README.txt <(sed "s/@PROJECT_VERSION@/$VERSION/" "$REPO/package/README.txt")
+
+# An update unpacked over an installed launcher, every file replaced: the
+# programs are the new ones, the user's settings stay as they were.
+INSTALLED=$(mktemp -d /tmp/tolvimer-installed.XXXXXX)
+printf '[General]\r\nRegion=jap\r\n' >"$INSTALLED/tolvimer_launch.ini"
+printf 'old launcher' >"$INSTALLED/tolvimer_launch.exe"
+(cd "$INSTALLED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack over an installation"
+[ "$(cat "$INSTALLED/tolvimer_launch.ini")" = $'[General]\r\nRegion=jap\r' ] ||
+  package_fail "unpacking the archive over an installation changes the user's tolvimer_launch.ini"
+cmp -s "$INSTALLED/tolvimer_launch.exe" "$UNPACKED/tolvimer_launch.exe" ||
+  package_fail "unpacking the archive over an installation does not update tolvimer_launch.exe"
+rm -rf "$INSTALLED"
 
 # ---- Under Wine ---------------------------------------------------------------
 
