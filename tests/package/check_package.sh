@@ -28,6 +28,10 @@ package_fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 echo "archive: $ZIP"
 [ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
+# The changelog's newest heading is the version the archive carries.
+newest=$(grep -m1 -E '^## \[' "$REPO/CHANGELOG.md")
+[[ $newest == "## [$VERSION] - "* ]] ||
+  package_fail "CHANGELOG.md's newest heading is [$newest], not version $VERSION with its date"
 [ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
 expected=$(printf '%s\n' LICENSE.txt README.txt tolvimer_launch.example.ini tolvimer_launch.exe \
