@@ -70,6 +70,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
   ReadExitKey(settings);
   os.BeginStep(Step::kExitCombo);
   ExitCombo combo = ReadExitCombo(settings);
+  os.ExitComboRead(combo);
   PostCommandRows(settings, gameSection, 9, 14);
   os.BeginStep(Step::kTakeOver);
   TakeOverWindow(settings);
@@ -82,7 +83,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
 
   // Watching and shutting down.
   os.BeginStep(Step::kWatch);
-  WatchForExit(os, instance, process.process, combo);
+  os.WatchEnded(WatchForExit(os, instance, process.process, combo));
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);

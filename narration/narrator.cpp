@@ -31,12 +31,7 @@ void Narrator::BeginStep(Step step) {
   inner_.BeginStep(step);
 }
 
-void Narrator::EndStep() {
-  FlushTaps();
-  if (stepNumber_ == 0) return;
-  if (step_ == Step::kExitCombo) TellComboResult();
-  if (step_ == Step::kWatch) TellPlayEnd();
-}
+void Narrator::EndStep() { FlushTaps(); }
 
 void Narrator::Finish(int result) {
   EndStep();

@@ -75,6 +75,8 @@ class Narrator final : public Platform {
   RunSummary Summary() const;
 
   void BeginStep(Step step) override;
+  void ExitComboRead(const ExitCombo& combo) override;
+  void WatchEnded(const WatchEnd& end) override;
 
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
@@ -147,7 +149,6 @@ class Narrator final : public Platform {
   void EndStep();
   void TellComboResult();
   void TellGamepadsAndWatch();
-  void TellPlayEnd();
   bool Running() const { return mode_ == NarrationMode::kRun; }
   // The outcome of a Windows call that failed: its error code and the
   // system's text for it (kRun only; the dry run's calls do not fail).
@@ -161,8 +162,7 @@ class Narrator final : public Platform {
   // --- The watch (narrator_watch.cpp) ---
   void AddExitKey(Text& text) const;
   void AddComboInputs(Text& text) const;
-  void AddHeldInputs(Text& text) const;
-  void NoteComboRead(const char* key, const char* value, bool present);
+  void AddHeldInputs(Text& text, const WatchEnd& end) const;
   void NoteGamepadFailure(const char* call, HResult result);
 
   Platform& inner_;
@@ -198,13 +198,9 @@ class Narrator final : public Platform {
   bool comboEnabled_ = false;
   std::uint64_t comboWanted_ = 0;  // bit n: ExitCombo::wanted[n]
   bool watchTold_ = false;
-  bool watchEnded_ = false;
   const char* gamepadFailedCall_ = nullptr;
   HResult gamepadFailure_ = 0;
-  std::uint32_t checks_ = 0;
-  std::uint32_t exitCode_ = win::kStillActive;  // until a query answers
   std::uint32_t failedExitQueries_ = 0;
-  std::int16_t keyState_ = 0;
   Text playEnd_;
 
   CloseOutcome closeOutcome_ = CloseOutcome::kNotSent;

@@ -33,7 +33,6 @@ std::uint32_t Narrator::GetProfileString(const char* section, const char* key, c
   const std::uint32_t n = inner_.GetProfileString(section, key, out, size, path);
   const bool present = n != 0 && size > 0 && out[0] != '\0';
   Read(section, key, size > 0 ? out : "", present);
-  if (step_ == Step::kExitCombo) NoteComboRead(key, size > 0 ? out : "", present);
   return n;
 }
 

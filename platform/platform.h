@@ -87,6 +87,8 @@ struct JoyState {
 static_assert(sizeof(JoyState) == 80, "JoyState must match DIJOYSTATE");
 
 class Platform;
+struct ExitCombo;
+struct WatchEnd;
 
 // Callbacks handed to enumerations; the platform passes itself along so the
 // callback can make further calls through the same interface.
@@ -192,6 +194,11 @@ class Platform {
   // of the emulator command table. No Windows call: the real platform
   // ignores it; the dry run and the run log group by it.
   virtual void BeginStep(Step step) { (void)step; }
+  // Outcomes that the launch sequence hands on for the dry run and the run
+  // log to tell: the gamepad exit combination as read, and why the watch
+  // ended. No Windows call either; the real platform ignores them.
+  virtual void ExitComboRead(const ExitCombo& combo) { (void)combo; }
+  virtual void WatchEnded(const WatchEnd& end) { (void)end; }
 
   // --- The run log: used only when [General] Log is "true" ---
   // GetCommandLineA: the whole command line of the process.

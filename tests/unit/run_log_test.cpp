@@ -296,6 +296,23 @@ TEST(RunLogTest, SaysWhatCameOfWmClose) {
   }
 }
 
+TEST(RunLogTest, TellsEveryCauseTheWatchReports) {
+  // The pads hold the combination at the third check, as the emulator ends.
+  FakePlatform os;
+  const RunScenario& scenario = Scenario("example_settings");
+  ResetProgramState();
+  scenario.setUp(os);
+  AddGeneralLines(os, "Log=true\n");
+  os.exitCodes = {259, 259, 4};
+  EXPECT_EQ(RunLaunchSequenceForTest(os, scenario.imagePath), 1);
+  const std::string end =
+      "the emulator exited with exit code 4; the gamepad combination was held (pad 1 \"Pad\": "
+      "Button1 + Button2)";
+  const Lines log = LogBodies(os.logText);
+  EXPECT_TRUE(HasLineEndingWith(log, "-> play ends after 3 checks: " + end)) << os.logText;
+  EXPECT_TRUE(Has(log, "how play ended: " + end)) << os.logText;
+}
+
 TEST(RunLogTest, AFailingExitCodeQueryIsToldOnceAndEndsNothing) {
   // The pads hold the combination at the third check; the emulator runs on.
   FakePlatform os;

@@ -38,6 +38,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool IsAssumedScreen(int width, int height) override;
 
   void BeginStep(Step step) override;
+  void ExitComboRead(const ExitCombo& combo) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
