@@ -47,7 +47,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath,
 
   // Start.
   os.BeginStep(Step::kStartEmulator);
-  if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
+  if (!settings.Read("General", "TolvimerExe")) {
+    UseDefaultEmulator(settings.valueBuffer());
+    os.DefaultEmulatorUsed();
+  }
   ProcessRecord process;
   if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
   os.BeginStep(Step::kFirstIdleWait);

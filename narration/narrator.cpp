@@ -57,9 +57,8 @@ void Narrator::Read(const char* section, const char* key, const char* value, boo
   } else {
     line_.Add(": absent");
   }
-  const bool fallback = lastReadStep_ == stepNumber_ && !lastPresent_ && IsWord(lastKey_, key) &&
-                        !IsWord(lastSection_, section);
-  if (fallback) line_.Add(" (read because [").Add(lastSection_).Add("] has none)");
+  if (fallbackFrom_[0] != '\0') line_.Add(" (read because [").Add(fallbackFrom_).Add("] has none)");
+  fallbackFrom_[0] = '\0';
   const std::uint32_t id = ReadId(section, key);
   bool again = false;
   for (int i = 0; i < readCount_; ++i) again = again || readIds_[i] == id;
@@ -69,11 +68,16 @@ void Narrator::Read(const char* section, const char* key, const char* value, boo
   }
   sink_.Read(line_.c_str());
   line_.Clear();
+}
 
-  CopyCut(lastSection_, sizeof lastSection_, section);
-  CopyCut(lastKey_, sizeof lastKey_, key);
-  lastPresent_ = present;
-  lastReadStep_ = stepNumber_;
+void Narrator::FallingBackFrom(const char* section) {
+  CopyCut(fallbackFrom_, sizeof fallbackFrom_, section);
+  inner_.FallingBackFrom(section);
+}
+
+void Narrator::DefaultEmulatorUsed() {
+  defaultEmulator_ = true;
+  inner_.DefaultEmulatorUsed();
 }
 
 void Narrator::Act() {

@@ -77,6 +77,8 @@ class Narrator final : public Platform {
   void BeginStep(Step step) override;
   void ExitComboRead(const ExitCombo& combo) override;
   void WatchEnded(const WatchEnd& end) override;
+  void FallingBackFrom(const char* section) override;
+  void DefaultEmulatorUsed() override;
 
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
@@ -175,12 +177,10 @@ class Narrator final : public Platform {
   int stepNumber_ = 0;
   Step step_ = Step::kRegion;
 
-  // The read before, for a fallback read; ids of every read so far, for
-  // reads made again.
-  char lastSection_[256] = {};
-  char lastKey_[64] = {};
-  bool lastPresent_ = false;
-  int lastReadStep_ = 0;
+  // The section whose read the next one falls back from, as the settings
+  // reader says; ids of every read so far, for reads made again.
+  char fallbackFrom_[256] = {};
+  bool defaultEmulator_ = false;
   std::uint32_t readIds_[128] = {};
   int readCount_ = 0;
 

@@ -199,6 +199,11 @@ class Platform {
   // ended. No Windows call either; the real platform ignores them.
   virtual void ExitComboRead(const ExitCombo& combo) { (void)combo; }
   virtual void WatchEnded(const WatchEnd& end) { (void)end; }
+  // The settings reader's next read is the fallback of a read in `section`
+  // that found no value.
+  virtual void FallingBackFrom(const char* section) { (void)section; }
+  // TolvimerExe is absent: the emulator is started by its default name.
+  virtual void DefaultEmulatorUsed() {}
 
   // --- The run log: used only when [General] Log is "true" ---
   // GetCommandLineA: the whole command line of the process.

@@ -130,7 +130,9 @@ bool Settings::ReadInto(const char* section, const char* key, char* out, std::si
 }
 
 bool Settings::ReadWithFallback(const char* first, const char* second, const char* key) {
-  return Read(first, key) || Read(second, key);
+  if (Read(first, key)) return true;
+  os_.FallingBackFrom(first);
+  return Read(second, key);
 }
 
 }  // namespace tolvimer

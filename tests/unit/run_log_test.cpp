@@ -313,6 +313,26 @@ TEST(RunLogTest, TellsEveryCauseTheWatchReports) {
   EXPECT_TRUE(Has(log, "how play ended: " + end)) << os.logText;
 }
 
+TEST(RunLogTest, TellsTheFallbackReadsAndTheDefaultTheLauncherReports) {
+  // A game whose section is named [TolviEx]: LimitFPS falls back from that
+  // section to the same one, which a guess from the reads alone cannot see.
+  FakePlatform os;
+  ResetProgramState();
+  Scenario("example_settings").setUp(os);
+  os.settingsText = "[General]\nLog=true\n";
+  os.exitCodes = {259, 0};
+  EXPECT_EQ(RunLaunchSequenceForTest(os, "D:\\Images\\TolviEx.cdi"), 1);
+  const Lines log = LogBodies(os.logText);
+  // The first read of the pair is no fallback.
+  EXPECT_TRUE(HasLineEndingWith(log, "[TolviEx] LimitFPS: absent")) << os.logText;
+  for (const char* text : {"[TolviEx] LimitFPS: absent (read because [TolviEx] has none)",
+                           "[General] Screen: absent (read because [TolviEx] has none)",
+                           "-> start the emulator with the command line: Tolvimer_alpha_25.exe "
+                           "(the default)"}) {
+    EXPECT_TRUE(Has(log, text)) << text << "\n" << os.logText;
+  }
+}
+
 TEST(RunLogTest, AFailingExitCodeQueryIsToldOnceAndEndsNothing) {
   // The pads hold the combination at the third check; the emulator runs on.
   FakePlatform os;
