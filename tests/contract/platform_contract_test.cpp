@@ -210,7 +210,16 @@ TEST(PlatformContract, AFailedCallLeavesItsErrorCodeWithATextForIt) {
     const std::uint32_t length = os.FormatMessage(cases[i].error, text, sizeof text);
     EXPECT_GT(length, 0u) << "Windows has a text for it";
     EXPECT_LT(length, sizeof text);
+    const std::string shown(text, length < sizeof text ? length : 0);
+    EXPECT_EQ(shown.find_first_of("\r\n"), std::string::npos) << "one line: [" << shown << "]";
   }
+  // ERROR_BAD_EXE_FORMAT's text names the file by the insert %1, which is
+  // left as it stands: the call has nothing to fill it with.
+  char text[256];
+  const std::uint32_t length = os.FormatMessage(193, text, sizeof text);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, sizeof text);
+  EXPECT_NE(std::string(text, length).find("%1"), std::string::npos) << text;
 }
 
 TEST(PlatformContract, FileExistsForAFileButNotForAFolderOrNothing) {

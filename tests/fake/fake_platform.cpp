@@ -28,7 +28,7 @@ const char* const kCallNames[] = {
     "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
     "WriteLogFile", "FlushFileBuffers", "IsWindow"};
 
-// What FormatMessageA gives for the codes the tests use.
+// The system's texts for the codes the tests use, as written.
 constexpr struct {
   std::uint32_t code;
   const char* text;
@@ -682,7 +682,11 @@ std::uint32_t FakePlatform::FormatMessage(std::uint32_t code, char* out, std::ui
   if (!Failing("FormatMessage") && size > 0) {
     for (const auto& known : kErrorTexts) {
       if (known.code != code) continue;
-      for (; known.text[n] && n + 1 < size; ++n) out[n] = known.text[n];
+      // As FORMAT_MESSAGE_MAX_WIDTH_MASK gives it: the text's line breaks
+      // become blanks.
+      for (const char* c = known.text; *c && n + 1 < size; ++c) {
+        if (*c != '\r') out[n++] = *c == '\n' ? ' ' : *c;
+      }
       out[n] = '\0';
     }
   }

@@ -251,7 +251,7 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
        "-> mount the image, starting without waiting for it: \"C:\\Tools\\mounter.exe\" X: "
        "/M:\"D:\\Images\\Some Game.cdi\" -- failed: error 193 (the file is not a valid Win32 "
        "application)"},
-      {"a text in two lines", [](FakePlatform& os) { os.Fail("SetCursorPos", 1, 1459); },
+      {"a text written in two lines", [](FakePlatform& os) { os.Fail("SetCursorPos", 1, 1459); },
        "-> move the mouse cursor to (1024, 768), where it stops in the bottom-right corner -- "
        "failed: error 1459 (This operation requires an interactive window station)"},
       // These two set no error code: the one GetLastError would give is stale.
