@@ -351,8 +351,13 @@ TEST(PlatformContract, AStartedProgramsWindowIsOwnedByTheIdsItsStartGave) {
   ASSERT_GE(owned.found.size(), 1u);
   for (const auto& [window, threadId] : owned.found) {
     EXPECT_EQ(threadId, program.threadId) << "made by the program's first thread";
+    EXPECT_TRUE(os.IsWindow(window)) << "a window of a running program exists";
   }
-  machine->EndProgram(program);
+  // A program that ends takes its windows along (the run log's WM_CLOSE line
+  // tells an emulator that closed itself by this).
+  const WindowHandle window = owned.found.begin()->first;
+  machine->EndProgram(program);  // returns once the program has ended
+  EXPECT_FALSE(os.IsWindow(window)) << "the window of an ended program is gone";
 }
 
 // --- Keys ---
