@@ -4,21 +4,6 @@
 #include "settings/settings.h"
 
 namespace tolvimer {
-namespace {
-
-char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// An id of "section/key" with the letters A to Z folded (FNV-1a).
-std::uint32_t ReadId(const char* section, const char* key) {
-  std::uint32_t id = 2166136261u;
-  for (const char* p = section; *p; ++p)
-    id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
-  id = (id ^ '/') * 16777619u;
-  for (const char* p = key; *p; ++p) id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
-  return id;
-}
-
-}  // namespace
 
 Narrator::Narrator(Platform& inner, NarrationSink& sink, NarrationMode mode,
                    DryRunKnowledge* knowledge)
@@ -59,12 +44,18 @@ void Narrator::Read(const char* section, const char* key, const char* value, boo
   }
   if (fallbackFrom_[0] != '\0') line_.Add(" (read because [").Add(fallbackFrom_).Add("] has none)");
   fallbackFrom_[0] = '\0';
-  const std::uint32_t id = ReadId(section, key);
+  // A run reads the fixed sections and its one game section, so the kind of
+  // section and the key name a read exactly.
+  const SectionKind kind = SectionKindOf(section);
   bool again = false;
-  for (int i = 0; i < readCount_; ++i) again = again || readIds_[i] == id;
+  for (int i = 0; i < readCount_ && !again; ++i) {
+    again = reads_[i].section == kind && IsWord(reads_[i].key, key);
+  }
   if (again) line_.Add(" (read again)");
-  if (!again && readCount_ < static_cast<int>(sizeof readIds_ / sizeof readIds_[0])) {
-    readIds_[readCount_++] = id;
+  if (!again && readCount_ < static_cast<int>(sizeof reads_ / sizeof reads_[0])) {
+    reads_[readCount_].section = kind;
+    CopyCut(reads_[readCount_].key, sizeof reads_[readCount_].key, key);
+    ++readCount_;
   }
   sink_.Read(line_.c_str());
   line_.Clear();

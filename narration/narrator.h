@@ -12,6 +12,7 @@
 
 #include "narration/text.h"
 #include "platform/platform.h"
+#include "settings/setting_catalogue.h"
 
 namespace tolvimer {
 
@@ -178,10 +179,14 @@ class Narrator final : public Platform {
   Step step_ = Step::kRegion;
 
   // The section whose read the next one falls back from, as the settings
-  // reader says; ids of every read so far, for reads made again.
+  // reader says; every key read so far, for reads made again.
   char fallbackFrom_[256] = {};
   bool defaultEmulator_ = false;
-  std::uint32_t readIds_[128] = {};
+  struct ReadKey {
+    SectionKind section;
+    char key[32];
+  };
+  ReadKey reads_[64] = {};
   int readCount_ = 0;
 
   // Key taps are told as one line per run of equal taps.
