@@ -1,11 +1,15 @@
 # The release archive, built by the target "package" (CPack, ZIP):
 # tolvimer_launch-<version>-win32.zip from the 32-bit build (win64 from the
 # 64-bit one) holding the two programs, the example settings file, README.txt,
-# LICENSE.txt and the AutoPlay handler's two registry files, with Windows line ends, unpacked straight into the
-# emulator's folder (no folder of its own inside the archive).
+# LICENSE.txt and the AutoPlay handler's two registry files, with Windows line
+# ends, unpacked straight into the emulator's folder (no folder of its own
+# inside the archive). The example goes under a name no user edits,
+# tolvimer_launch.example.ini: unpacking an update over an installed launcher,
+# with "Replace" for every file, never touches the user's own
+# tolvimer_launch.ini.
 set(TOLVIMER_PACKAGE_TEXT ${CMAKE_BINARY_DIR}/package-text)
 configure_file(${PROJECT_SOURCE_DIR}/examples/tolvimer_launch.ini
-  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini @ONLY NEWLINE_STYLE CRLF)
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.example.ini @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/package/README.txt
   ${TOLVIMER_PACKAGE_TEXT}/README.txt @ONLY NEWLINE_STYLE CRLF)
 # The AutoPlay handler's registry value, named by the CLSID the launcher
@@ -23,7 +27,7 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE
 
 install(TARGETS tolvimer_launch tolvimer_plan RUNTIME DESTINATION .)
 install(FILES
-  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.ini
+  ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.example.ini
   ${TOLVIMER_PACKAGE_TEXT}/README.txt
   ${TOLVIMER_PACKAGE_TEXT}/LICENSE.txt
   ${TOLVIMER_PACKAGE_TEXT}/autoplay_cancel.reg

@@ -48,24 +48,45 @@ std::int32_t CountComboPresses(const ExitCombo& combo) {
   return count;
 }
 
-void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo) {
+namespace {
+
+// The wanted inputs each pad holds, as the last poll left them.
+void NoteHeldInputs(const ExitCombo& combo, WatchEnd& end) {
+  for (int pad = 0; pad < GetGamePadCount() && pad < MAX_GAMEPADS; ++pad) {
+    for (int input = 0; input < kComboInputs; ++input) {
+      if (combo.wanted[input] && IsInputHeld(gamePads.slots[pad].state, input)) {
+        end.heldInputs[pad] |= std::uint64_t{1} << input;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo) {
   // The pads are prepared even when the combination is off; without them only
   // the exit key and the end of the emulator can end the watch.
   if (!InitGamePads(os, instance)) combo.enabled = 0;
-  bool stop = false;
-  // Filled by each cycle's query; a query that fails leaves the last value.
-  std::uint32_t exitCode = 0;
+  WatchEnd end;
+  // Filled by each cycle's query; a query that fails leaves the last value,
+  // and before any query has answered that is "still running": a failing
+  // query never ends play.
+  std::uint32_t exitCode = win::kStillActive;
   for (;;) {
+    ++end.checks;
     os.WaitForSingleObject(process, kCycleMilliseconds);
     os.GetExitCodeProcess(process, exitCode);
-    if (exitCode != win::kStillActive) stop = true;
-    if (os.GetAsyncKeyState(exitKey) & kKeyPressedBits) stop = true;
+    end.emulatorEnded = end.emulatorEnded || exitCode != win::kStillActive;
+    if (os.GetAsyncKeyState(exitKey) & kKeyPressedBits) end.exitKeyPressed = true;
     PollGamePads(os);
     // Exact equality: more held pairs than wanted do not end the watch.
-    if (combo.enabled && CountComboPresses(combo) == combo.wantedCount) break;
-    if (stop) break;
+    end.comboHeld = combo.enabled && CountComboPresses(combo) == combo.wantedCount;
+    if (end.comboHeld || end.emulatorEnded || end.exitKeyPressed) break;
   }
+  if (end.emulatorEnded) end.exitCode = exitCode;
+  if (end.comboHeld) NoteHeldInputs(combo, end);
   ReleaseGamePads(os);
+  return end;
 }
 
 }  // namespace tolvimer

@@ -38,6 +38,18 @@ inline constexpr ComboKey kComboKeys[] = {
     {"Button9", 8}, {"Button10", 9},   {"Button11", 10}, {"Button12", 11},
 };
 
+// Why the watch ended, as its last check found it; more than one cause can
+// meet in that check.
+struct WatchEnd {
+  std::uint32_t checks = 0;  // the cycles of the watch
+  bool emulatorEnded = false;
+  std::uint32_t exitCode = win::kStillActive;  // the emulator's, once it ended
+  bool exitKeyPressed = false;
+  bool comboHeld = false;
+  // Bit n: wanted input n was held on that pad at the last check.
+  std::uint64_t heldInputs[MAX_GAMEPADS] = {};
+};
+
 // The exit key a new process starts with: 27, Escape.
 constexpr std::int8_t kDefaultExitKey = 27;
 // The key polled during the watch; Escape until [General] Exit changes it.
@@ -52,7 +64,7 @@ void ReadExitKey(Settings& settings);
 ExitCombo ReadExitCombo(Settings& settings);
 // The held (pad, wanted input) pairs over all pads, as the last poll left them.
 std::int32_t CountComboPresses(const ExitCombo& combo);
-// Returns when play has ended and the gamepads are released.
-void WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo);
+// Returns when play has ended and the gamepads are released, with why.
+WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo);
 
 }  // namespace tolvimer

@@ -51,7 +51,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
 
   // Start.
   os.BeginStep(Step::kStartEmulator);
-  if (!settings.Read("General", "TolvimerExe")) UseDefaultEmulator(settings.valueBuffer());
+  if (!settings.Read("General", "TolvimerExe")) {
+    UseDefaultEmulator(settings.valueBuffer());
+    os.DefaultEmulatorUsed();
+  }
   ProcessRecord process;
   if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
   undo.EmulatorStarted(process);
@@ -75,6 +78,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   ReadExitKey(settings);
   os.BeginStep(Step::kExitCombo);
   ExitCombo combo = ReadExitCombo(settings);
+  os.ExitComboRead(combo);
   PostCommandRows(settings, gameSection, 9, 14);
   os.BeginStep(Step::kTakeOver);
   TakeOverWindow(settings);
@@ -87,7 +91,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
 
   // Watching and shutting down.
   os.BeginStep(Step::kWatch);
-  WatchForExit(os, instance, process.process, combo);
+  os.WatchEnded(WatchForExit(os, instance, process.process, combo));
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);

@@ -60,7 +60,7 @@ bool UndoKeeper::Begin(const char* imagePath) {
 
 RunSummary UndoKeeper::RecoverOnlySummary() const {
   return RunSummary{"no game was started: the launcher was asked only to put things right",
-                    outcome_.closeSent,
+                    outcome_.closeSent ? CloseOutcome::kPosted : CloseOutcome::kNotSent,
                     outcome_.unmountStarted,
                     outcome_.unmountFailed,
                     outcome_.displayRestored,

@@ -5,6 +5,10 @@
 namespace tolvimer {
 namespace {
 
+// What a line may hold after its time stamp (up to ten digits and " ms  "),
+// with room for the mark of a cut.
+constexpr std::size_t kBodyRoom = Text::kCapacity - 1 - 15 - sizeof kCutMark;
+
 int Digits(int number) {
   int digits = 1;
   while (number >= 10) {
@@ -35,7 +39,15 @@ bool RunLog::Open(const Settings& settings, const char* gameSection) {
   Text line;
   Write(line.Add("tolvimer_launch ").Add(TOLVIMER_VERSION).Add(": run log").c_str());
   line.Clear();
-  Write(line.Add("command line: ").Shown(os_.GetCommandLine()).c_str());
+  // The command line may be far longer than a line: it goes on in as many
+  // lines as it needs.
+  const char* rest = line.Add("command line: ").ShownWithin(os_.GetCommandLine(), kBodyRoom);
+  Write(line.c_str());
+  while (*rest != '\0') {
+    line.Clear();
+    rest = line.Add("command line, continued: ").ShownWithin(rest, kBodyRoom);
+    Write(line.c_str());
+  }
   line.Clear();
   Write(line.Add("launcher folder: ").Add(directory).c_str());
   line.Clear();
@@ -61,7 +73,10 @@ void RunLog::Close(const RunSummary& summary, int result) {
     if (line.size() > bare) line.Add("; ");
     line.Add(what);
   };
-  put(summary.closeSent, "the emulator was sent WM_CLOSE");
+  put(summary.close == CloseOutcome::kHandled, "the emulator handled WM_CLOSE");
+  put(summary.close == CloseOutcome::kWindowGone,
+      "no window to send WM_CLOSE to (the emulator had closed itself)");
+  put(summary.close == CloseOutcome::kPosted, "the cut-short run's emulator was sent WM_CLOSE");
   put(summary.unmountStarted, "the unmount command was started");
   put(summary.unmountFailed, "the unmount command could not be started");
   put(summary.displayRestored, "the desktop mode was restored");
@@ -72,6 +87,9 @@ void RunLog::Close(const RunSummary& summary, int result) {
   line.Clear();
   Write(line.Add("exit code: ").Number(result).c_str());
   if (file_ != 0) {
+    // Once, at the end: each line written is Windows' to keep from then on,
+    // also when the launcher is killed; only a failing machine loses what
+    // has not reached the disk.
     os_.FlushFileBuffers(file_);
     os_.CloseHandle(file_);
     file_ = 0;
@@ -80,7 +98,6 @@ void RunLog::Close(const RunSummary& summary, int result) {
 
 void RunLog::StepBegun(int number) {
   EndStep();
-  if (file_ != 0) os_.FlushFileBuffers(file_);
   step_ = number;
   stepHeadWritten_ = false;
   stepHasAction_ = false;
@@ -136,7 +153,15 @@ void RunLog::Write(const char* body) {
   const std::uint32_t elapsed = os_.GetTickCount() - start_;
   // The milliseconds right-aligned in seven places.
   for (int pad = Digits(static_cast<int>(elapsed % 1000000000u)); pad < 7; ++pad) line.Add(' ');
-  line.Number(elapsed).Add(" ms  ").Add(body);
+  line.Number(elapsed).Add(" ms  ");
+  std::size_t length = 0;
+  while (body[length]) ++length;
+  // A body too long for the line is cut, and the cut marked.
+  if (length > kBodyRoom) {
+    line.Add(body, kBodyRoom).Add(kCutMark);
+  } else {
+    line.Add(body, length);
+  }
   char bytes[Text::kCapacity + 2];
   std::uint32_t n = 0;
   for (; n < line.size(); ++n) bytes[n] = line.c_str()[n];

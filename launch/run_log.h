@@ -1,7 +1,7 @@
 // The run log, tolvimer_launch.log beside the launcher ([General] Log "true"):
 // the narration of the run as it happens, each line with the milliseconds
-// since the log was opened, written at once and flushed at each step, the
-// file shared for reading meanwhile. A log that cannot be written is given
+// since the log was opened, handed to Windows at once and flushed to the disk
+// at the end, the file shared for reading meanwhile. A log that cannot be written is given
 // up silently; the run goes on as it would without it.
 #pragma once
 
@@ -13,6 +13,8 @@
 namespace tolvimer {
 
 constexpr char kLogFileName[] = "tolvimer_launch.log";
+// Ends a log line that was too long to be told whole.
+constexpr char kCutMark[] = " ... (cut)";
 
 class RunLog final : public NarrationSink {
  public:

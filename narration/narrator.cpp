@@ -4,21 +4,6 @@
 #include "settings/settings.h"
 
 namespace tolvimer {
-namespace {
-
-char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// An id of "section/key" with the letters A to Z folded (FNV-1a).
-std::uint32_t ReadId(const char* section, const char* key) {
-  std::uint32_t id = 2166136261u;
-  for (const char* p = section; *p; ++p)
-    id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
-  id = (id ^ '/') * 16777619u;
-  for (const char* p = key; *p; ++p) id = (id ^ static_cast<std::uint8_t>(Folded(*p))) * 16777619u;
-  return id;
-}
-
-}  // namespace
 
 Narrator::Narrator(Platform& inner, NarrationSink& sink, NarrationMode mode,
                    DryRunKnowledge* knowledge)
@@ -31,12 +16,7 @@ void Narrator::BeginStep(Step step) {
   inner_.BeginStep(step);
 }
 
-void Narrator::EndStep() {
-  FlushTaps();
-  if (stepNumber_ == 0) return;
-  if (step_ == Step::kExitCombo) TellComboResult();
-  if (step_ == Step::kWatch) TellPlayEnd();
-}
+void Narrator::EndStep() { FlushTaps(); }
 
 void Narrator::Finish(int result) {
   EndStep();
@@ -47,7 +27,7 @@ void Narrator::Finish(int result) {
 }
 
 RunSummary Narrator::Summary() const {
-  return RunSummary{playEnd_.c_str(), closeSent_,       unmountStarted_,
+  return RunSummary{playEnd_.c_str(), closeOutcome_,    unmountStarted_,
                     unmountFailed_,   displayRestored_, displayRestoreRefused_};
 }
 
@@ -62,24 +42,34 @@ void Narrator::Read(const char* section, const char* key, const char* value, boo
   } else {
     line_.Add(": absent");
   }
-  const bool fallback = lastReadStep_ == stepNumber_ && !lastPresent_ && IsWord(lastKey_, key) &&
-                        !IsWord(lastSection_, section);
-  if (fallback) line_.Add(" (read because [").Add(lastSection_).Add("] has none)");
-  const std::uint32_t id = ReadId(section, key);
+  if (fallbackFrom_[0] != '\0') line_.Add(" (read because [").Add(fallbackFrom_).Add("] has none)");
+  fallbackFrom_[0] = '\0';
+  // A run reads the fixed sections and its one game section, so the kind of
+  // section and the key name a read exactly.
+  const SectionKind kind = SectionKindOf(section);
   bool again = false;
-  for (int i = 0; i < readCount_; ++i) again = again || readIds_[i] == id;
+  for (int i = 0; i < readCount_ && !again; ++i) {
+    again = reads_[i].section == kind && IsWord(reads_[i].key, key);
+  }
   if (again) line_.Add(" (read again)");
-  if (!again && readCount_ < static_cast<int>(sizeof readIds_ / sizeof readIds_[0])) {
-    readIds_[readCount_++] = id;
+  if (!again && readCount_ < static_cast<int>(sizeof reads_ / sizeof reads_[0])) {
+    reads_[readCount_].section = kind;
+    CopyCut(reads_[readCount_].key, sizeof reads_[readCount_].key, key);
+    ++readCount_;
   }
   sink_.Read(line_.c_str());
   line_.Clear();
   NoteAutoPlayRead(section, key, value, present);
+}
 
-  CopyCut(lastSection_, sizeof lastSection_, section);
-  CopyCut(lastKey_, sizeof lastKey_, key);
-  lastPresent_ = present;
-  lastReadStep_ = stepNumber_;
+void Narrator::FallingBackFrom(const char* section) {
+  CopyCut(fallbackFrom_, sizeof fallbackFrom_, section);
+  inner_.FallingBackFrom(section);
+}
+
+void Narrator::DefaultEmulatorUsed() {
+  defaultEmulator_ = true;
+  inner_.DefaultEmulatorUsed();
 }
 
 void Narrator::Act() {
@@ -116,16 +106,18 @@ void Narrator::FailedWith(HResult result) {
   AddErrorText(static_cast<std::uint32_t>(result));
 }
 
+void Narrator::FailedWithoutCode() {
+  if (Running()) outcome_.Add("failed");
+}
+
 void Narrator::AddErrorText(std::uint32_t code) {
   char message[256];
   std::uint32_t n = inner_.FormatMessage(code, message, sizeof message);
   if (n >= sizeof message) n = sizeof message - 1;
-  // The system's texts end in a line break, and some in a full stop.
-  while (n > 0 && (message[n - 1] == '\r' || message[n - 1] == '\n' || message[n - 1] == ' ' ||
-                   message[n - 1] == '.')) {
-    --n;
-  }
-  if (n > 0) outcome_.Add(" (").Add(message, n).Add(")");
+  message[n] = '\0';
+  Text text;
+  AddSystemText(text, message);
+  if (!text.empty()) outcome_.Add(" (").Add(text.c_str()).Add(")");
 }
 
 }  // namespace tolvimer

@@ -12,6 +12,7 @@
 
 #include "narration/text.h"
 #include "platform/platform.h"
+#include "settings/setting_catalogue.h"
 
 namespace tolvimer {
 
@@ -46,10 +47,18 @@ class DryRunKnowledge {
   ~DryRunKnowledge() = default;
 };
 
+// What came of WM_CLOSE to the emulator window.
+enum class CloseOutcome : std::uint8_t {
+  kNotSent,
+  kHandled,     // the window was there, and SendMessage returned once it was handled
+  kWindowGone,  // the emulator had closed itself: there was nothing to close
+  kPosted,      // posted to a cut-short run's emulator, which was then waited for
+};
+
 // How the run went, for the run log's last lines.
 struct RunSummary {
   const char* playEnd;  // how play ended; empty when it never began
-  bool closeSent;       // WM_CLOSE reached the emulator window's queue
+  CloseOutcome close;
   bool unmountStarted;
   bool unmountFailed;
   bool displayRestored;
@@ -70,6 +79,10 @@ class Narrator final : public Platform {
   void BeginStep(Step step) override;
   void CommandLineTooLong(std::size_t length, std::size_t room) override;
   void QuotedImagePathInForm() override;
+  void ExitComboRead(const ExitCombo& combo) override;
+  void WatchEnded(const WatchEnd& end) override;
+  void FallingBackFrom(const char* section) override;
+  void DefaultEmulatorUsed() override;
 
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
@@ -135,6 +148,7 @@ class Narrator final : public Platform {
   std::uint32_t GetLastError() override;
   std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
   bool FileExists(const char* path) override;
+  bool IsWindow(WindowHandle window) override;
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;
@@ -156,12 +170,14 @@ class Narrator final : public Platform {
   void EndStep();
   void TellComboResult();
   void TellGamepadsAndWatch();
-  void TellPlayEnd();
   bool Running() const { return mode_ == NarrationMode::kRun; }
   // The outcome of a Windows call that failed: its error code and the
   // system's text for it (kRun only; the dry run's calls do not fail).
   void Failed();
   void FailedWith(HResult result);
+  // A call that failed without setting an error code: any code asked for
+  // would be one left by an earlier call.
+  void FailedWithoutCode();
   void AddErrorText(std::uint32_t code);
 
   // --- The AutoPlay helpers (narrator_autoplay.cpp) ---
@@ -171,8 +187,7 @@ class Narrator final : public Platform {
   // --- The watch (narrator_watch.cpp) ---
   void AddExitKey(Text& text) const;
   void AddComboInputs(Text& text) const;
-  void AddHeldInputs(Text& text) const;
-  void NoteComboRead(const char* key, const char* value, bool present);
+  void AddHeldInputs(Text& text, const WatchEnd& end) const;
   void NoteGamepadFailure(const char* call, HResult result);
 
   Platform& inner_;
@@ -185,13 +200,15 @@ class Narrator final : public Platform {
   int stepNumber_ = 0;
   Step step_ = Step::kRegion;
 
-  // The read before, for a fallback read; ids of every read so far, for
-  // reads made again.
-  char lastSection_[256] = {};
-  char lastKey_[64] = {};
-  bool lastPresent_ = false;
-  int lastReadStep_ = 0;
-  std::uint32_t readIds_[128] = {};
+  // The section whose read the next one falls back from, as the settings
+  // reader says; every key read so far, for reads made again.
+  char fallbackFrom_[256] = {};
+  bool defaultEmulator_ = false;
+  struct ReadKey {
+    SectionKind section;
+    char key[32];
+  };
+  ReadKey reads_[64] = {};
   int readCount_ = 0;
 
   // Key taps are told as one line per run of equal taps.
@@ -208,19 +225,16 @@ class Narrator final : public Platform {
   bool comboEnabled_ = false;
   std::uint64_t comboWanted_ = 0;  // bit n: ExitCombo::wanted[n]
   bool watchTold_ = false;
-  bool watchEnded_ = false;
   const char* gamepadFailedCall_ = nullptr;
   HResult gamepadFailure_ = 0;
-  std::uint32_t checks_ = 0;
-  std::uint32_t exitCode_ = 0;
-  std::int16_t keyState_ = 0;
+  std::uint32_t failedExitQueries_ = 0;
   Text playEnd_;
 
   // [General] WaitForDisc as read before the mount; the drive looked at.
   bool waitForDisc_ = false;
   char watchedRoot_[4] = {};
 
-  bool closeSent_ = false;
+  CloseOutcome closeOutcome_ = CloseOutcome::kNotSent;
   bool unmountStarted_ = false;
   bool unmountFailed_ = false;
   bool displayRestored_ = false;

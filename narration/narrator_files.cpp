@@ -33,7 +33,6 @@ std::uint32_t Narrator::GetProfileString(const char* section, const char* key, c
   const std::uint32_t n = inner_.GetProfileString(section, key, out, size, path);
   const bool present = n != 0 && size > 0 && out[0] != '\0';
   Read(section, key, size > 0 ? out : "", present);
-  if (step_ == Step::kExitCombo) NoteComboRead(key, size > 0 ? out : "", present);
   return n;
 }
 
@@ -110,7 +109,7 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
   // Told before the call: CreateProcessA may write into the command line.
   if (step_ == Step::kStartEmulator) {
     line_.Add("start the emulator with the command line: ").Shown(commandLine);
-    if (!lastPresent_) line_.Add(" (the default)");
+    if (defaultEmulator_) line_.Add(" (the default)");
   } else {
     line_.Add(step_ == Step::kMount     ? "mount the image, starting without waiting for it: "
               : step_ == Step::kUnmount ? "unmount the image, starting without waiting for it: "

@@ -18,16 +18,15 @@ void AddInputName(Text& text, int input) {
 
 }  // namespace
 
-void Narrator::NoteComboRead(const char* key, const char* value, bool present) {
-  const bool on = present && IsWord(value, "true");
-  if (IsWord(key, "MapGamePadExit")) {
-    comboEnabled_ = on;
-    return;
+void Narrator::ExitComboRead(const ExitCombo& combo) {
+  FlushTaps();
+  comboEnabled_ = combo.enabled != 0;
+  comboWanted_ = 0;
+  for (int input = 0; input < kComboInputs; ++input) {
+    if (combo.wanted[input]) comboWanted_ |= std::uint64_t{1} << input;
   }
-  for (const ComboKey& combo : kComboKeys) {
-    if (on && comboEnabled_ && IsWord(key, combo.key))
-      comboWanted_ |= std::uint64_t{1} << combo.input;
-  }
+  TellComboResult();
+  inner_.ExitComboRead(combo);
 }
 
 void Narrator::AddComboInputs(Text& text) const {
@@ -98,13 +97,14 @@ void Narrator::TellGamepadsAndWatch() {
   Act();
 }
 
-void Narrator::AddHeldInputs(Text& text) const {
+void Narrator::AddHeldInputs(Text& text, const WatchEnd& end) const {
   bool anyPad = false;
-  for (int i = 0; i < gamePads.padCount; ++i) {
-    const GamePadState& state = gamePads.slots[i].state;
+  for (int i = 0; i < gamePads.padCount && i < MAX_GAMEPADS; ++i) {
     bool first = true;
-    for (int input = 0; input < kComboInputs; ++input) {
-      if ((comboWanted_ >> input & 1) == 0 || !IsInputHeld(state, input)) continue;
+    // In the order the keys are read.
+    for (const ComboKey& combo : kComboKeys) {
+      const int input = combo.input;
+      if ((end.heldInputs[i] >> input & 1) == 0) continue;
       if (first) {
         text.Add(anyPad ? "; pad " : "pad ").Number(i + 1).Add(" \"");
         text.Shown(gamePads.slots[i].productName).Add("\": ");
@@ -119,50 +119,60 @@ void Narrator::AddHeldInputs(Text& text) const {
   if (!anyPad) text.Add("no wanted input held");
 }
 
-void Narrator::TellPlayEnd() {
-  if (watchEnded_) return;
+void Narrator::WatchEnded(const WatchEnd& end) {
+  FlushTaps();
   if (!watchTold_) TellGamepadsAndWatch();
-  watchEnded_ = true;
   if (!Running()) {
     line_.Add("a dry run takes the exit key as pressed at the first check: play ends");
     playEnd_.Add("the exit key");
-    Act();
-    return;
+  } else {
+    // Every cause the last check met, in the order the watch checks them.
+    if (end.emulatorEnded) {
+      playEnd_.Add("the emulator exited with exit code ").Number(end.exitCode);
+    }
+    if (end.exitKeyPressed) {
+      playEnd_.Add(playEnd_.empty() ? "" : "; ").Add("the exit key ");
+      AddExitKey(playEnd_);
+      playEnd_.Add(" was pressed");
+    }
+    if (end.comboHeld) {
+      playEnd_.Add(playEnd_.empty() ? "" : "; ").Add("the gamepad combination was held (");
+      AddHeldInputs(playEnd_, end);
+      playEnd_.Add(")");
+    }
+    line_.Add("play ends after ").Number(end.checks);
+    line_.Add(end.checks == 1 ? " check: " : " checks: ").Add(playEnd_.c_str());
+    if (failedExitQueries_ > 0) {
+      line_.Add(" (the exit-code query failed in ").Number(failedExitQueries_);
+      line_.Add(failedExitQueries_ == 1 ? " check)" : " checks)");
+    }
   }
-  if (exitCode_ != win::kStillActive) {
-    playEnd_.Add("the emulator exited with exit code ").Number(exitCode_);
-  }
-  if (static_cast<std::uint16_t>(keyState_) & kKeyPressedBits) {
-    playEnd_.Add(playEnd_.empty() ? "" : "; ").Add("the exit key ");
-    AddExitKey(playEnd_);
-    playEnd_.Add(" was pressed");
-  }
-  if (playEnd_.empty()) {
-    playEnd_.Add("the gamepad combination was held (");
-    AddHeldInputs(playEnd_);
-    playEnd_.Add(")");
-  }
-  line_.Add("play ends after ").Number(checks_).Add(checks_ == 1 ? " check: " : " checks: ");
-  line_.Add(playEnd_.c_str());
   Act();
+  inner_.WatchEnded(end);
 }
 
 std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
   FlushTaps();
   if (step_ == Step::kWatch && !watchTold_) TellGamepadsAndWatch();
-  ++checks_;
   return inner_.WaitForSingleObject(handle, milliseconds);
 }
 
 bool Narrator::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
   const bool ok = inner_.GetExitCodeProcess(process, exitCode);
-  if (ok) exitCode_ = exitCode;
+  if (ok) return ok;
+  // Told the first time only: a query that keeps failing would add a line
+  // every 500 ms for as long as play goes on.
+  if (failedExitQueries_++ == 0) {
+    FlushTaps();
+    line_.Add("ask for the emulator's exit code: it counts as still running");
+    Failed();
+    Act();
+  }
   return ok;
 }
 
 std::int16_t Narrator::GetAsyncKeyState(int virtualKey) {
-  keyState_ = inner_.GetAsyncKeyState(virtualKey);
-  return keyState_;
+  return inner_.GetAsyncKeyState(virtualKey);
 }
 
 HResult Narrator::DirectInputCreate(Instance instance, std::uint32_t version,

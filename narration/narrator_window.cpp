@@ -47,12 +47,20 @@ bool Narrator::PostMessage(WindowHandle window, std::uint32_t message, std::uint
 std::intptr_t Narrator::SendMessage(WindowHandle window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam) {
   FlushTaps();
-  // Told before the call: it returns once the emulator has handled it.
-  if (message == win::kWmClose) {
-    line_.Add("send WM_CLOSE to the emulator window and go on once the emulator has handled it");
-    closeSent_ = true;
-  } else {
+  if (message != win::kWmClose) {
     line_.Add("send message 0x").Hex(message, 1).Add(" to the emulator window");
+    Act();
+    return inner_.SendMessage(window, message, wParam, lParam);
+  }
+  // An emulator that closed itself took its window along: the message then
+  // goes nowhere. Otherwise the call returns once the emulator has handled
+  // it, so the line is told before it.
+  line_.Add("send WM_CLOSE to the emulator window and go on once the emulator has handled it");
+  if (Running()) {
+    closeOutcome_ = inner_.IsWindow(window) ? CloseOutcome::kHandled : CloseOutcome::kWindowGone;
+    if (closeOutcome_ == CloseOutcome::kWindowGone) {
+      outcome_.Add("the window is already gone: the emulator has closed itself");
+    }
   }
   Act();
   return inner_.SendMessage(window, message, wParam, lParam);
@@ -117,7 +125,8 @@ bool Narrator::UpdateWindow(WindowHandle window) {
   FlushTaps();
   const bool ok = inner_.UpdateWindow(window);
   line_.Add("repaint the window");
-  if (!ok) Failed();
+  // UpdateWindow sets no error code of its own.
+  if (!ok) FailedWithoutCode();
   Act();
   return ok;
 }
@@ -174,7 +183,8 @@ bool Narrator::GetCurrentDisplayMode(DisplayMode& mode) {
   const bool ok = inner_.GetCurrentDisplayMode(mode);
   if (!ok) {
     line_.Add("the current desktop mode cannot be read: nothing is switched");
-    Failed();
+    // EnumDisplaySettingsA sets no error code of its own.
+    FailedWithoutCode();
     Act();
   }
   return ok;
@@ -230,6 +240,7 @@ std::uint32_t Narrator::FormatMessage(std::uint32_t code, char* out, std::uint32
   return inner_.FormatMessage(code, out, size);
 }
 bool Narrator::FileExists(const char* path) { return inner_.FileExists(path); }
+bool Narrator::IsWindow(WindowHandle window) { return inner_.IsWindow(window); }
 OsHandle Narrator::CreateLogFile(const char* path) { return inner_.CreateLogFile(path); }
 bool Narrator::WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) {
   return inner_.WriteFileBytes(file, data, size);

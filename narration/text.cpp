@@ -64,6 +64,61 @@ Text& Text::Shown(const char* value) {
   return *this;
 }
 
+void AddSystemText(Text& text, const char* message) {
+  const std::size_t start = text.size();
+  bool blank = true;  // no blank at the start, none doubled
+  const auto addBlank = [&text, &blank] {
+    if (!blank) text.Add(' ');
+    blank = true;
+  };
+  for (const char* p = message; *p; ++p) {
+    const char c = *p;
+    if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
+      addBlank();
+    } else if (c == '%' && p[1] >= '1' && p[1] <= '9') {
+      // An insert the system would fill in: %1 is the file a call named.
+      const bool first = p[1] == '1' && !(p[2] >= '0' && p[2] <= '9');
+      while (p[1] >= '0' && p[1] <= '9') ++p;
+      if (first) {
+        text.Add("the file");
+        blank = false;
+      }
+    } else if (c == '%' && p[1] == '0') {
+      break;  // the text ends here
+    } else if (c == '%' && (p[1] == 'n' || p[1] == 'r' || p[1] == 't')) {
+      ++p;
+      addBlank();
+    } else if (c == '%' && p[1] != '\0') {
+      text.Add(*++p);  // %% %. %! and the like stand for the character
+      blank = false;
+    } else {
+      text.Add(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+      blank = false;
+    }
+  }
+  // Trailing blanks and the full stop some texts end with.
+  std::size_t end = text.size();
+  while (end > start && (text.c_str()[end - 1] == ' ' || text.c_str()[end - 1] == '.')) --end;
+  text.Cut(end);
+}
+
+const char* Text::ShownWithin(const char* value, std::size_t room) {
+  if (room > kCapacity - 1) room = kCapacity - 1;
+  for (; *value; ++value) {
+    const unsigned char b = static_cast<unsigned char>(*value);
+    const std::size_t width = (b < 0x20 || b == 0x7F) ? 4 : 1;
+    if (size_ + width > room) break;
+    const char one[2] = {*value, '\0'};
+    Shown(one);
+  }
+  return value;
+}
+
+void Text::Cut(std::size_t size) {
+  if (size < size_) size_ = size;
+  text_[size_] = '\0';
+}
+
 void Text::Clear() {
   size_ = 0;
   text_[0] = '\0';

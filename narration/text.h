@@ -22,7 +22,12 @@ class Text {
   Text& Hex(std::uint32_t value, int digits);
   // A value as it may be shown: control characters as \xHH.
   Text& Shown(const char* value);
+  // As Shown, but only while the text stays within `room` characters; gives
+  // where `value` goes on (its end once all of it is shown).
+  const char* ShownWithin(const char* value, std::size_t room);
   void Clear();
+  // Keeps the first `size` characters.
+  void Cut(std::size_t size);
 
   const char* c_str() const { return text_; }
   std::size_t size() const { return size_; }
@@ -32,6 +37,11 @@ class Text {
   char text_[kCapacity];
   std::size_t size_ = 0;
 };
+
+// A system error text (FormatMessageA's, inserts not filled in) as one line:
+// line breaks as blanks, the insert %1 as "the file", other inserts left
+// out, and without the closing full stop.
+void AddSystemText(Text& text, const char* message);
 
 // Copies at most size - 1 characters of `text` and a terminator.
 void CopyCut(char* out, std::size_t size, const char* text);

@@ -90,6 +90,8 @@ struct JoyState {
 static_assert(sizeof(JoyState) == 80, "JoyState must match DIJOYSTATE");
 
 class Platform;
+struct ExitCombo;
+struct WatchEnd;
 
 // What the wait after the mount does beside the hidden window, with
 // [General] WaitForDisc and CancelAutoPlay.
@@ -259,6 +261,16 @@ class Platform {
   // The image path came in quotes and went inside a built-in mount form's
   // own quotes.
   virtual void QuotedImagePathInForm() {}
+  // Outcomes that the launch sequence hands on for the dry run and the run
+  // log to tell: the gamepad exit combination as read, and why the watch
+  // ended. No Windows call either; the real platform ignores them.
+  virtual void ExitComboRead(const ExitCombo& combo) { (void)combo; }
+  virtual void WatchEnded(const WatchEnd& end) { (void)end; }
+  // The settings reader's next read is the fallback of a read in `section`
+  // that found no value.
+  virtual void FallingBackFrom(const char* section) { (void)section; }
+  // TolvimerExe is absent: the emulator is started by its default name.
+  virtual void DefaultEmulatorUsed() {}
 
   // --- The run log: used only when [General] Log is "true" ---
   // GetCommandLineA: the whole command line of the process.
@@ -266,12 +278,14 @@ class Platform {
   virtual std::uint32_t GetTickCount() = 0;
   // GetLastError, asked right after a call that failed.
   virtual std::uint32_t GetLastError() = 0;
-  // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS)
-  // of an error code or HRESULT into `out`: the characters stored, 0 when the
-  // system has no text for it.
+  // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+  // FORMAT_MESSAGE_MAX_WIDTH_MASK) of an error code or HRESULT into `out`:
+  // the characters stored, 0 when the system has no text for it.
   virtual std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) = 0;
   // GetFileAttributesA: whether a file (not a folder) is at the path.
   virtual bool FileExists(const char* path) = 0;
+  // IsWindow: whether the window still exists.
+  virtual bool IsWindow(WindowHandle window) = 0;
   // CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
   // FILE_ATTRIBUTE_NORMAL, NULL): others may read it meanwhile. 0 when it fails.
   virtual OsHandle CreateLogFile(const char* path) = 0;

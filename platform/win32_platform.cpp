@@ -342,14 +342,19 @@ std::uint32_t Win32Platform::GetTickCount() { return ::GetTickCount(); }
 std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
 
 std::uint32_t Win32Platform::FormatMessage(std::uint32_t code, char* out, std::uint32_t size) {
-  return ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                          0, out, size, nullptr);
+  // One line whatever the text's own breaks; inserts such as %1 left as they
+  // stand, since the call has no arguments to fill them with.
+  constexpr DWORD kFlags =
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  return ::FormatMessageA(kFlags, nullptr, code, 0, out, size, nullptr);
 }
 
 bool Win32Platform::FileExists(const char* path) {
   const DWORD attributes = ::GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
+
+bool Win32Platform::IsWindow(WindowHandle window) { return ::IsWindow(AsWindow(window)) != 0; }
 
 OsHandle Win32Platform::CreateLogFile(const char* path) {
   HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,

@@ -73,6 +73,7 @@ class Win32Platform final : public Platform {
   std::uint32_t GetLastError() override;
   std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
   bool FileExists(const char* path) override;
+  bool IsWindow(WindowHandle window) override;
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;

@@ -25,16 +25,10 @@ bool GetLauncherDirectory(Platform& os, char* directory, std::size_t capacity) {
   // terminator). Either way there is no directory to trust.
   if (length == 0 || length >= win::kMaxPath) return false;
   module[length] = '\0';
-  // The last backslash, scanning forward so that the trail byte of a
-  // double-byte character (0x5C in several code pages) is never taken for one.
-  std::size_t keep = length;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (os.IsDbcsLeadByte(static_cast<std::uint8_t>(module[i])) && i + 1 < length) {
-      ++i;
-    } else if (module[i] == '\\') {
-      keep = i + 1;
-    }
-  }
+  std::size_t keep =
+      DirectoryLength(module, length, [&os](std::uint8_t byte) { return os.IsDbcsLeadByte(byte); });
+  // A module path always has a backslash; without one the whole path stands.
+  if (keep == 0) keep = length;
   if (keep + 1 > capacity) return false;
   for (std::size_t i = 0; i < keep; ++i) directory[i] = module[i];
   directory[keep] = '\0';
@@ -130,7 +124,9 @@ bool Settings::ReadInto(const char* section, const char* key, char* out, std::si
 }
 
 bool Settings::ReadWithFallback(const char* first, const char* second, const char* key) {
-  return Read(first, key) || Read(second, key);
+  if (Read(first, key)) return true;
+  os_.FallingBackFrom(first);
+  return Read(second, key);
 }
 
 }  // namespace tolvimer

@@ -18,6 +18,23 @@ constexpr std::size_t kGameSectionMax = 255;
 
 constexpr char kSettingsFileName[] = "tolvimer_launch.ini";
 
+// The length of the directory part of a Windows path of `length` bytes, up to
+// and with its last backslash; 0 without one. The scan goes forward, so that
+// the trail byte of a double-byte character (0x5C in several code pages) is
+// never taken for a backslash; `isLeadByte` says which bytes open one.
+template <typename IsLeadByte>
+std::size_t DirectoryLength(const char* path, std::size_t length, IsLeadByte isLeadByte) {
+  std::size_t keep = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (isLeadByte(static_cast<std::uint8_t>(path[i])) && i + 1 < length) {
+      ++i;
+    } else if (path[i] == '\\') {
+      keep = i + 1;
+    }
+  }
+  return keep;
+}
+
 // Fills `directory` with the directory of the launcher's executable, ending in
 // its backslash. False, with `directory` empty, when the module path cannot be
 // had whole or the directory does not fit `capacity`: the caller then skips

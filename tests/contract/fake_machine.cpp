@@ -73,6 +73,8 @@ class FakeMachine final : public ContractMachine {
   void EndProgram(const ProcessRecord& process) override {
     fake_.CloseHandle(process.process);
     fake_.CloseHandle(process.thread);
+    // Its windows are gone with it.
+    fake_.Fail("IsWindow");
   }
 
   void AwaitEnd(const ProcessRecord&) override {}

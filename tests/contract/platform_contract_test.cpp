@@ -246,7 +246,16 @@ TEST(PlatformContract, AFailedCallLeavesItsErrorCodeWithATextForIt) {
     const std::uint32_t length = os.FormatMessage(cases[i].error, text, sizeof text);
     EXPECT_GT(length, 0u) << "Windows has a text for it";
     EXPECT_LT(length, sizeof text);
+    const std::string shown(text, length < sizeof text ? length : 0);
+    EXPECT_EQ(shown.find_first_of("\r\n"), std::string::npos) << "one line: [" << shown << "]";
   }
+  // ERROR_BAD_EXE_FORMAT's text names the file by the insert %1, which is
+  // left as it stands: the call has nothing to fill it with.
+  char text[256];
+  const std::uint32_t length = os.FormatMessage(193, text, sizeof text);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, sizeof text);
+  EXPECT_NE(std::string(text, length).find("%1"), std::string::npos) << text;
 }
 
 TEST(PlatformContract, FileExistsForAFileButNotForAFolderOrNothing) {
@@ -392,8 +401,13 @@ TEST(PlatformContract, AStartedProgramsWindowIsOwnedByTheIdsItsStartGave) {
   ASSERT_GE(owned.found.size(), 1u);
   for (const auto& [window, threadId] : owned.found) {
     EXPECT_EQ(threadId, program.threadId) << "made by the program's first thread";
+    EXPECT_TRUE(os.IsWindow(window)) << "a window of a running program exists";
   }
-  machine->EndProgram(program);
+  // A program that ends takes its windows along (the run log's WM_CLOSE line
+  // tells an emulator that closed itself by this).
+  const WindowHandle window = owned.found.begin()->first;
+  machine->EndProgram(program);  // returns once the program has ended
+  EXPECT_FALSE(os.IsWindow(window)) << "the window of an ended program is gone";
 }
 
 // --- Keys ---

@@ -1,7 +1,7 @@
 # The run log's end-to-end scenarios ([General] Log=true), added to the
 # scenarios of scenarios.sh.
 
-SCENARIO_ORDER+=(run_log run_log_killed run_log_read_only_folder)
+SCENARIO_ORDER+=(run_log run_log_killed run_log_read_only_folder run_log_replaced)
 
 source "$REPO/scripts/project_version.sh"
 
@@ -116,4 +116,41 @@ scenario_run_log_read_only_folder() {
   expect_true "no log in the read-only folder" test ! -f "$DIR/tolvimer_launch.log"
   expect_eq "the run with the log on in a read-only folder" "$without" "$with"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
+}
+
+# Lines of the log file as written: those that do not end in CR LF, and the
+# last one when the file does not end in a line break.
+log_lines_without_crlf() {
+  LC_ALL=C awk 'BEGIN { RS = "\n" } !/\r$/ { n++ } END { print n + 0 }' "$DIR/tolvimer_launch.log"
+}
+
+scenario_run_log_replaced() {
+  new_folder run_log_replaced
+  emulator_script 'Presses=27@1500' LifetimeMs=20000
+  # The mount tool's Exe is a file but no program: Windows' text for that
+  # error has an insert (%1) that the log cannot fill in.
+  printf 'not a program\r\n' >"$DIR/not a program.exe"
+  logged_example_settings "${WDIR}not a program.exe" | settings
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log tolvimer_launch.log \
+    'mount the image, starting without waiting for it: ".*not a program.exe" .* -- failed: error 193 \([^%)]*the file[^%)]*\)'
+  expect_no_log tolvimer_launch.log '%[0-9]'
+  expect_eq "log lines not ending in CR LF" 0 "$(log_lines_without_crlf)"
+  expect_eq "the log ends in CR LF" "0d0a" "$(tail -c 2 "$DIR/tolvimer_launch.log" | od -An -tx1 | tr -d ' \n')"
+  local first_size
+  first_size=$(stat -c %s "$DIR/tolvimer_launch.log")
+  cp "$DIR/tolvimer_launch.log" "$DIR/first_run.log"  # kept with E2E_KEEP=1
+
+  # A second, shorter run in the same folder: its log replaces the first
+  # whole, with nothing of the longer one left after its end.
+  printf '[General]\r\nLog=true\r\nTolvimerExe=no_such_emulator.exe\r\n' | settings
+  launch "$IMAGE" 10000
+  expect_eq "exit code of the second run" 0 "$LAUNCH_CODE"
+  expect_true "the second log is shorter than the first" \
+    test "$(stat -c %s "$DIR/tolvimer_launch.log")" -lt "$first_size"
+  expect_eq "run log heads" 1 "$(log_lines | grep -c ': run log$')"
+  expect_eq "last line" "exit code: 0" "$(log_lines | tail -n1 | cut -c13-)"
+  expect_no_log tolvimer_launch.log 'not a program'
+  expect_eq "log lines not ending in CR LF (second run)" 0 "$(log_lines_without_crlf)"
 }

@@ -29,9 +29,9 @@ const char* const kCallNames[] = {
     "WriteLogFile", "FlushFileBuffers", "OpenFileForRead", "ReadFile", "MoveFileEx", "DeleteFile",
     "GetCurrentProcessId", "GetCurrentProcess", "OpenProcess", "GetProcessTimes",
     "CreateNewFile", "WriteNewFile", "WaitWithAutoPlayHelpers", "RegisterAutoPlayHandler",
-    "RevokeAutoPlayHandler", "SetErrorMode", "GetDriveType", "GetVolumeInformation"};
+    "RevokeAutoPlayHandler", "SetErrorMode", "GetDriveType", "GetVolumeInformation", "IsWindow"};
 
-// What FormatMessageA gives for the codes the tests use.
+// The system's texts for the codes the tests use, as written.
 constexpr struct {
   std::uint32_t code;
   const char* text;
@@ -39,8 +39,11 @@ constexpr struct {
     {2, "The system cannot find the file specified.\r\n"},
     {3, "The system cannot find the path specified.\r\n"},
     {5, "Access is denied.\r\n"},
+    {6, "The handle is invalid.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
+    {193, "%1 is not a valid Win32 application.\r\n"},
+    {1459, "This operation requires an interactive\r\nwindow station.\r\n"},
     {1400, "Invalid window handle.\r\n"},
     {0x80040154u, "Class not registered\r\n"},
 };
@@ -143,6 +146,13 @@ void FakePlatform::Record(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
+  // A run that never ends (a watch that misses its end) would record until
+  // memory runs out: past the bound the test fails at once.
+  if (trace_.size() > kTraceLimit) {
+    std::fprintf(stderr, "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
+                 kTraceLimit, line);
+    std::abort();
+  }
   trace_.append(line);
   trace_.push_back('\n');
   if (afterCall) afterCall(line);
@@ -765,7 +775,11 @@ std::uint32_t FakePlatform::FormatMessage(std::uint32_t code, char* out, std::ui
   if (!Failing("FormatMessage") && size > 0) {
     for (const auto& known : kErrorTexts) {
       if (known.code != code) continue;
-      for (; known.text[n] && n + 1 < size; ++n) out[n] = known.text[n];
+      // As FORMAT_MESSAGE_MAX_WIDTH_MASK gives it: the text's line breaks
+      // become blanks.
+      for (const char* c = known.text; *c && n + 1 < size; ++c) {
+        if (*c != '\r') out[n++] = *c == '\n' ? ' ' : *c;
+      }
       out[n] = '\0';
     }
   }
@@ -779,6 +793,12 @@ bool FakePlatform::FileExists(const char* path) {
                        files.find(std::string_view(path)) != files.end());
   Record("GetFileAttributes(\"%s\")%s", path, exists ? "" : " = INVALID_FILE_ATTRIBUTES");
   return exists;
+}
+
+bool FakePlatform::IsWindow(WindowHandle window) {
+  const bool gone = Failing("IsWindow");
+  Record("IsWindow(%s)%s", NameOf(window), gone ? " = FALSE" : "");
+  return !gone;
 }
 
 OsHandle FakePlatform::CreateLogFile(const char* path) {

@@ -126,6 +126,9 @@ class FakePlatform : public Platform {
   // Only the lines whose call name is one of `calls`.
   std::vector<std::string> Lines(const std::vector<std::string>& calls) const;
   std::string Trace() const { return trace_; }
+  // The most the trace may hold: a run that records more does not end, and
+  // the fake stops the test (far above a whole run with a long watch).
+  static constexpr std::size_t kTraceLimit = std::size_t{64} << 20;
   // The whole record last passed to ChangeDisplaySettings (not a null one).
   DisplayMode lastModeChanged;
 
@@ -196,6 +199,8 @@ class FakePlatform : public Platform {
   std::uint32_t GetLastError() override;
   std::uint32_t FormatMessage(std::uint32_t code, char* out, std::uint32_t size) override;
   bool FileExists(const char* path) override;
+  // A window named in Fail("IsWindow") is gone: the emulator closed it itself.
+  bool IsWindow(WindowHandle window) override;
   OsHandle CreateLogFile(const char* path) override;
   bool WriteFileBytes(OsHandle file, const char* data, std::uint32_t size) override;
   bool FlushFileBuffers(OsHandle file) override;

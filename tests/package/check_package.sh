@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release archive of a Windows build (made by its "package"
-# target): it holds exactly the seven files; the programs in it are the files
+# target): it holds exactly the seven files, the example settings under a name
+# of its own, so that unpacking it over an installed launcher keeps the
+# user's tolvimer_launch.ini; the programs in it are the files
 # the build made and the tests ran; the texts have Windows line ends and
 # match their sources; the launcher stays under 100 KiB. Then, under Wine:
 # the version information and manifest of both programs read back as Windows
@@ -48,10 +50,14 @@ package_fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 echo "archive: $ZIP"
 [ -n "$VERSION" ] || package_fail "no version in CMakeLists.txt"
+# The changelog's newest heading is the version the archive carries.
+newest=$(grep -m1 -E '^## \[' "$REPO/CHANGELOG.md")
+[[ $newest == "## [$VERSION] - "* ]] ||
+  package_fail "CHANGELOG.md's newest heading is [$newest], not version $VERSION with its date"
 [ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
 expected=$(printf '%s\n' LICENSE.txt README.txt autoplay_cancel.reg autoplay_cancel_undo.reg \
-  tolvimer_launch.exe tolvimer_launch.ini tolvimer_plan.exe)
+  tolvimer_launch.example.ini tolvimer_launch.exe tolvimer_plan.exe)
 listed=$(cmake -E tar tf "$ZIP" | sort)
 [ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
 (cd "$UNPACKED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack"
@@ -73,7 +79,7 @@ same_text() {  # same_text <packaged file> <expected LF text file>
     package_fail "$1: $crlf of $lines lines end in CR LF"
   tr -d '\r' <"$UNPACKED/$1" | cmp -s - "$2" || package_fail "$1 differs from $2"
 }
-same_text tolvimer_launch.ini "$REPO/examples/tolvimer_launch.ini"
+same_text tolvimer_launch.example.ini "$REPO/examples/tolvimer_launch.ini"
 same_text LICENSE.txt "$REPO/LICENSE"
 same_text README.txt <(sed "s/@PROJECT_VERSION@/$VERSION/" "$REPO/package/README.txt")
 # The registry files name the CLSID the launcher registers its handler under.
@@ -83,6 +89,18 @@ for reg in autoplay_cancel autoplay_cancel_undo; do
   same_text $reg.reg <(sed "s/@TOLVIMER_AUTOPLAY_CLSID@/$CLSID/" "$REPO/package/$reg.reg")
   grep -q "^\"$CLSID\"=" "$UNPACKED/$reg.reg" || package_fail "$reg.reg does not name $CLSID"
 done
+
+# An update unpacked over an installed launcher, every file replaced: the
+# programs are the new ones, the user's settings stay as they were.
+INSTALLED=$(mktemp -d /tmp/tolvimer-installed.XXXXXX)
+printf '[General]\r\nRegion=jap\r\n' >"$INSTALLED/tolvimer_launch.ini"
+printf 'old launcher' >"$INSTALLED/tolvimer_launch.exe"
+(cd "$INSTALLED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack over an installation"
+[ "$(cat "$INSTALLED/tolvimer_launch.ini")" = $'[General]\r\nRegion=jap\r' ] ||
+  package_fail "unpacking the archive over an installation changes the user's tolvimer_launch.ini"
+cmp -s "$INSTALLED/tolvimer_launch.exe" "$UNPACKED/tolvimer_launch.exe" ||
+  package_fail "unpacking the archive over an installation does not update tolvimer_launch.exe"
+rm -rf "$INSTALLED"
 
 # ---- Under Wine ---------------------------------------------------------------
 

@@ -54,7 +54,7 @@ class ExitWatchTest : public ::testing::Test {
     ASSERT_TRUE(settings.Locate());
     ReadExitKey(settings);
     combo = ReadExitCombo(settings);
-    WatchForExit(os, 0x400000, process.process, combo);
+    end = WatchForExit(os, 0x400000, process.process, combo);
   }
 
   std::size_t Cycles() const { return os.Lines({"WaitForSingleObject"}).size(); }
@@ -62,7 +62,81 @@ class ExitWatchTest : public ::testing::Test {
   FakePlatform os;
   ProcessRecord process;
   ExitCombo combo{};
+  WatchEnd end;
 };
+
+TEST_F(ExitWatchTest, SaysWhyItEnded) {
+  const std::string kCombo = "[GamePadExit]\nMapGamePadExit=true\nButton1=true\nButton2=true\n";
+  struct Case {
+    std::string name;
+    std::string settings;
+    std::vector<std::uint32_t> exitCodes;
+    std::vector<std::int16_t> keyStates;
+    std::vector<FakePlatform::Pad> pads;
+    std::uint32_t checks;
+    bool emulatorEnded;
+    std::uint32_t exitCode;
+    bool exitKeyPressed;
+    bool comboHeld;
+    std::vector<std::uint64_t> heldInputs;  // per pad
+  } cases[] = {
+      {"the emulator ends with 3", "", {259, 259, 3}, {0}, {}, 3, true, 3, false, false, {}},
+      {"the exit key", "", RunningFor(10), {0, kDown}, {}, 2, false, 259, true, false, {}},
+      {"the combination over two pads",
+       kCombo,
+       RunningFor(10),
+       {0},
+       {Pad(1, {Held({}), Held({1})}), Pad(2, {Held({}), Held({2, 3})})},
+       2,
+       false,
+       259,
+       false,
+       true,
+       {0b01, 0b10}},
+      {"the emulator ends in the check that finds the combination held",
+       kCombo,
+       {259, 7},
+       {0},
+       {Pad(1, {Held({}), Held({1, 2})})},
+       2,
+       true,
+       7,
+       false,
+       true,
+       {0b11}},
+      {"held inputs are told only when the combination ends the watch",
+       kCombo,
+       {259, 0},
+       {0},
+       {Pad(1, {Held({}), Held({1})})},
+       2,
+       true,
+       0,
+       false,
+       false,
+       {0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetProgramState();
+    os = FakePlatform();
+    os.NameProcess("Tolvimer", "emu");
+    os.exitCodes = c.exitCodes;
+    os.asyncKeyStates = c.keyStates;
+    os.pads = c.pads;
+    Watch(c.settings);
+    EXPECT_EQ(end.checks, c.checks);
+    EXPECT_EQ(end.emulatorEnded, c.emulatorEnded);
+    EXPECT_EQ(end.exitCode, c.exitCode);
+    EXPECT_EQ(end.exitKeyPressed, c.exitKeyPressed);
+    EXPECT_EQ(end.comboHeld, c.comboHeld);
+    for (int pad = 0; pad < MAX_GAMEPADS; ++pad) {
+      const std::uint64_t held =
+          pad < static_cast<int>(c.heldInputs.size()) ? c.heldInputs[pad] : 0;
+      EXPECT_EQ(end.heldInputs[pad], held) << "pad " << pad + 1;
+    }
+  }
+}
 
 TEST_F(ExitWatchTest, ExitKeyIsTheCharacterOfTheNamedVirtualKey) {
   struct Case {
@@ -271,7 +345,7 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
     std::string name;
     std::vector<std::uint32_t> exitCodes;
     std::vector<std::int16_t> keyStates;
-    int failExitCodeQuery;  // the n-th GetExitCodeProcess fails; 0: none
+    int failExitCodeQuery;  // the n-th GetExitCodeProcess fails; 0: none; -1: every one
     std::size_t cycles;
   } cases[] = {
       {"emulator ends in the third cycle", {259, 259, 1}, {0}, 0, 3},
@@ -280,7 +354,8 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
       {"pressed since the last query: bit 0 alone", RunningFor(10), {0, 0x0001}, 0, 2},
       {"other bits are no press", RunningFor(10), {0x7FFE, 0x4000, 0x7FFE, 0x0001}, 0, 4},
       {"a failed exit-code query keeps the last code", {259, 259, 5}, {0}, 2, 4},
-      {"a first query failing reads as ended", RunningFor(3), {0}, 1, 1},
+      {"a first query failing is no end", RunningFor(3), {0}, 1, 5},
+      {"every query failing: only the key ends it", {0}, {0, 0, 0, kDown}, -1, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -288,7 +363,9 @@ TEST_F(ExitWatchTest, EmulatorEndOrExitKeyEndsTheWatch) {
     FakePlatform fake;
     fake.exitCodes = c.exitCodes;
     fake.asyncKeyStates = c.keyStates;
-    if (c.failExitCodeQuery) fake.Fail("GetExitCodeProcess", c.failExitCodeQuery);
+    if (c.failExitCodeQuery != 0) {
+      fake.Fail("GetExitCodeProcess", c.failExitCodeQuery < 0 ? 0 : c.failExitCodeQuery);
+    }
     ExitCombo off{};
     WatchForExit(fake, 0x400000, 0, off);
     EXPECT_EQ(fake.Lines({"WaitForSingleObject"}).size(), c.cycles);
@@ -347,6 +424,20 @@ TEST_F(ExitWatchLaunchTest, WatchRunsBetweenTheSecondIdleWaitAndWmClose) {
   // MapGamePadExit, then Up to Left and Button1 to Button12, then LimitFPS.
   ASSERT_GT(keys.end() - at, 19);
   EXPECT_EQ(*(at + 19), "Some Game, LimitFPS");
+}
+
+// A watch that misses every end (the emulator runs on, no key, no pads)
+// never returns; the fake's bounded trace stops it within seconds instead of
+// letting it record until memory runs out.
+TEST(ExitWatchDeathTest, AWatchThatNeverEndsFailsFast) {
+  EXPECT_DEATH(
+      {
+        FakePlatform fake;
+        fake.exitCodes = {259};
+        ExitCombo off{};
+        WatchForExit(fake, 0x400000, 0, off);
+      },
+      "the run does not end");
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 // nothing about the run, also when it cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "launch/program_state.h"
+#include "narration/text.h"
 #include "tests/unit/alloc_counter.h"
 #include "tests/unit/run_scenarios.h"
 #include "version.h"
@@ -39,6 +41,14 @@ bool Has(const Lines& lines, const std::string& text) {
   return false;
 }
 
+// Whether a line ends with `text`: nothing is told after it.
+bool HasLineEndingWith(const Lines& lines, const std::string& text) {
+  return std::any_of(lines.begin(), lines.end(), [&text](const std::string& line) {
+    return line.size() >= text.size() &&
+           line.compare(line.size() - text.size(), text.size(), text) == 0;
+  });
+}
+
 // The run's own calls: the trace without the run log's.
 std::string RunCalls(const FakePlatform& os) {
   static const char* const kLogCalls[] = {"GetPrivateProfileString(General, Log)",
@@ -48,6 +58,7 @@ std::string RunCalls(const FakePlatform& os) {
                                           "GetTickCount(",
                                           "GetCommandLine(",
                                           "GetFileAttributes(",
+                                          "IsWindow(",
                                           "GetLastError(",
                                           "FormatMessage(",
                                           "CloseHandle(log)"};
@@ -98,12 +109,43 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
       "-> close the emulator's thread handle",
       "-> the launcher returns 1: a complete run",
       "how play ended: the gamepad combination was held (pad 1 \"Pad\": Button1 + Button2)",
-      "put back: the emulator was sent WM_CLOSE; the unmount command was started",
+      "put back: the emulator handled WM_CLOSE; the unmount command was started",
   };
   for (const char* text : expected) EXPECT_TRUE(Has(log, text)) << text << "\n" << os.logText;
   EXPECT_EQ(log.back(), "exit code: 1");
-  // Flushed at each step: one flush per step and one at the end.
-  EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 38u);
+  // Flushed once, after the last line.
+  EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 1u);
+  const Lines calls = os.Lines();
+  EXPECT_EQ(calls[calls.size() - 2], "FlushFileBuffers(log)");
+}
+
+TEST(RunLogTest, TellsALongCommandLineWholeInPieces) {
+  FakePlatform os;
+  std::string commandLine = "\"C:\\Emu\\tolvimer_launch.exe\" D:\\Images\\";
+  for (int i = 0; i < 800; ++i) commandLine += "folder" + std::to_string(i) + "\t\\";
+  commandLine += "Some Game.cdi";
+  const RunScenario& scenario = Scenario("example_settings");
+  ResetProgramState();
+  scenario.setUp(os);
+  AddGeneralLines(os, "Log=true\n");
+  os.commandLine = commandLine;
+  EXPECT_EQ(RunLaunchSequenceForTest(os, scenario.imagePath), 1);
+  const Lines log = LogBodies(os.logText);
+  std::string told;
+  std::size_t pieces = 0;
+  for (const std::string& line : log) {
+    for (const std::string head : {"command line: ", "command line, continued: "}) {
+      if (line.rfind(head, 0) != 0) continue;
+      told += line.substr(head.size());
+      ++pieces;
+    }
+    EXPECT_LT(line.size(), Text::kCapacity);
+  }
+  std::string shown;
+  for (char c : commandLine) shown += c == '\t' ? std::string("\\x09") : std::string(1, c);
+  EXPECT_EQ(told, shown);
+  EXPECT_GE(pieces, 4u);
+  EXPECT_EQ(log[1 + pieces], "launcher folder: C:\\Emu\\");
 }
 
 TEST(RunLogTest, ChangesNothingAboutTheRun) {
@@ -207,13 +249,107 @@ TEST(RunLogTest, NamesAFailingCallOfEachSubsystemWithItsErrorCode) {
        },
        "-> prepare the gamepads through DirectInput 5 -- DirectInputCreateA failed: 0x80040154 "
        "(Class not registered): the gamepad exit is off"},
+      {"mount tool no program", [](FakePlatform& os) { os.Fail("CreateProcess", 1, 193); },
+       "-> mount the image, starting without waiting for it: \"C:\\Tools\\mounter.exe\" X: "
+       "/M:\"D:\\Images\\Some Game.cdi\" -- failed: error 193 (the file is not a valid Win32 "
+       "application)"},
+      {"a text written in two lines", [](FakePlatform& os) { os.Fail("SetCursorPos", 1, 1459); },
+       "-> move the mouse cursor to (1024, 768), where it stops in the bottom-right corner -- "
+       "failed: error 1459 (This operation requires an interactive window station)"},
+      // These two set no error code: the one GetLastError would give is stale.
+      {"desktop mode unreadable", [](FakePlatform& os) { os.Fail("EnumDisplaySettings", 1, 5); },
+       "-> the current desktop mode cannot be read: nothing is switched -- failed"},
+      {"repaint refused", [](FakePlatform& os) { os.Fail("UpdateWindow", 1, 5); },
+       "-> repaint the window -- failed"},
   };
   for (const Case& c : cases) {
     FakePlatform os;
     c.failure(os);
     EXPECT_EQ(RunScenarioOn(Scenario("force_full_with_mount"), os, "Log=true\n"), 1) << c.name;
-    EXPECT_TRUE(Has(LogBodies(os.logText), c.expected)) << c.name << "\n" << os.logText;
+    EXPECT_TRUE(HasLineEndingWith(LogBodies(os.logText), c.expected)) << c.name << "\n"
+                                                                      << os.logText;
   }
+}
+
+TEST(RunLogTest, SaysWhatCameOfWmClose) {
+  struct Case {
+    const char* name;
+    bool windowGone;
+    const char* closeLine;
+    const char* putBack;
+  } cases[] = {
+      {"the emulator still runs", false,
+       "-> send WM_CLOSE to the emulator window and go on once the emulator has handled it",
+       "put back: the emulator handled WM_CLOSE; the unmount command was started"},
+      {"the emulator closed itself", true,
+       "-> send WM_CLOSE to the emulator window and go on once the emulator has handled it -- "
+       "the window is already gone: the emulator has closed itself",
+       "put back: no window to send WM_CLOSE to (the emulator had closed itself); the unmount "
+       "command was started"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform os;
+    if (c.windowGone) os.Fail("IsWindow");
+    EXPECT_EQ(RunScenarioOn(Scenario("example_settings"), os, "Log=true\n"), 1) << c.name;
+    const Lines log = LogBodies(os.logText);
+    // The whole line: no outcome follows while the window is there.
+    EXPECT_TRUE(HasLineEndingWith(log, c.closeLine)) << c.name << "\n" << os.logText;
+    EXPECT_TRUE(Has(log, c.putBack)) << c.name << "\n" << os.logText;
+  }
+}
+
+TEST(RunLogTest, TellsEveryCauseTheWatchReports) {
+  // The pads hold the combination at the third check, as the emulator ends.
+  FakePlatform os;
+  const RunScenario& scenario = Scenario("example_settings");
+  ResetProgramState();
+  scenario.setUp(os);
+  AddGeneralLines(os, "Log=true\n");
+  os.exitCodes = {259, 259, 4};
+  EXPECT_EQ(RunLaunchSequenceForTest(os, scenario.imagePath), 1);
+  const std::string end =
+      "the emulator exited with exit code 4; the gamepad combination was held (pad 1 \"Pad\": "
+      "Button1 + Button2)";
+  const Lines log = LogBodies(os.logText);
+  EXPECT_TRUE(HasLineEndingWith(log, "-> play ends after 3 checks: " + end)) << os.logText;
+  EXPECT_TRUE(Has(log, "how play ended: " + end)) << os.logText;
+}
+
+TEST(RunLogTest, TellsTheFallbackReadsAndTheDefaultTheLauncherReports) {
+  // A game whose section is named [TolviEx]: LimitFPS falls back from that
+  // section to the same one, which a guess from the reads alone cannot see.
+  FakePlatform os;
+  ResetProgramState();
+  Scenario("example_settings").setUp(os);
+  os.settingsText = "[General]\nLog=true\n";
+  os.exitCodes = {259, 0};
+  EXPECT_EQ(RunLaunchSequenceForTest(os, "D:\\Images\\TolviEx.cdi"), 1);
+  const Lines log = LogBodies(os.logText);
+  // The first read of the pair is no fallback.
+  EXPECT_TRUE(HasLineEndingWith(log, "[TolviEx] LimitFPS: absent")) << os.logText;
+  for (const char* text : {"[TolviEx] LimitFPS: absent (read because [TolviEx] has none)",
+                           "[General] Screen: absent (read because [TolviEx] has none)",
+                           "-> start the emulator with the command line: Tolvimer_alpha_25.exe "
+                           "(the default)"}) {
+    EXPECT_TRUE(Has(log, text)) << text << "\n" << os.logText;
+  }
+}
+
+TEST(RunLogTest, AFailingExitCodeQueryIsToldOnceAndEndsNothing) {
+  // The pads hold the combination at the third check; the emulator runs on.
+  FakePlatform os;
+  os.Fail("GetExitCodeProcess", 1, 6);
+  EXPECT_EQ(RunScenarioOn(Scenario("example_settings"), os, "Log=true\n"), 1);
+  const Lines log = LogBodies(os.logText);
+  EXPECT_TRUE(Has(log,
+                  "-> ask for the emulator's exit code: it counts as still running -- failed: "
+                  "error 6 (The handle is invalid)"))
+      << os.logText;
+  EXPECT_TRUE(Has(log,
+                  "-> play ends after 3 checks: the gamepad combination was held (pad 1 \"Pad\": "
+                  "Button1 + Button2) (the exit-code query failed in 1 check)"))
+      << os.logText;
+  EXPECT_FALSE(Has(log, "exit code 0")) << os.logText;
 }
 
 TEST(RunLogTest, AFullRunWithTheLogAllocatesNothingOnTheHeap) {

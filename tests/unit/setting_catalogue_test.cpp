@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "emulator/menu_commands.h"
 #include "launch/program_state.h"
+#include "settings/settings.h"
 #include "tests/unit/run_scenarios.h"
 
 namespace tolvimer::testing {
@@ -103,6 +105,33 @@ TEST(SettingCatalogueTest, EachWordOfAKeyIsOneTheLauncherActsOnInItsOwnWay) {
           << key.key << " " << word << " acts like another word";
     }
   }
+}
+
+// The other way round for the emulator command table: every word a row acts
+// on is one the catalogue lists for that key, in every section it is read in,
+// so that the plan never warns about a word that works.
+TEST(SettingCatalogueTest, ListsEveryWordOfTheCommandTable) {
+  std::size_t count = 0;
+  const KnownKey* keys = KnownKeys(count);
+  int words = 0;
+  for (std::uint32_t id = 0; id <= 0xFFFF; ++id) {
+    CommandSource source{};
+    if (!FindCommand(static_cast<std::uint16_t>(id), source)) continue;
+    if (source.how != CommandSource::kWord && source.how != CommandSource::kOtherThan) continue;
+    ++words;
+    int sections = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const KnownKey& key = keys[i];
+      if (!IsWord(key.key, source.key)) continue;
+      ++sections;
+      bool listed = IsWord(source.word, "true") && key.kind == ValueKind::kSwitch;
+      for (const char* word : key.words) listed = listed || (word && IsWord(word, source.word));
+      EXPECT_TRUE(listed) << SectionKindLabel(key.section) << " " << key.key << " lacks "
+                          << source.word << " (command " << id << ")";
+    }
+    EXPECT_GT(sections, 0) << source.key << " is not catalogued";
+  }
+  EXPECT_GE(words, 10);
 }
 
 }  // namespace

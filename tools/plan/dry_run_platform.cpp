@@ -1,5 +1,6 @@
 #include "tools/plan/dry_run_platform.h"
 
+#include "exitwatch/exit_watch.h"
 #include "platform/us_keyboard.h"
 #include "settings/settings.h"
 #include "tools/plan/setting_reads.h"
@@ -65,14 +66,14 @@ std::uint32_t DryRunPlatform::GetProfileString(const char* section, const char* 
   const bool on = n != 0 && IsWord(out, "true");
   if (!inSteps_ && IsWord(section, "General") && IsWord(key, "Log")) facts_.logOn = on;
   if (!inSteps_ && IsWord(section, "General") && IsWord(key, "Recover")) facts_.recoverOn = on;
-  if (step_ == Step::kExitCombo && IsWord(section, "GamePadExit")) {
-    if (IsWord(key, "MapGamePadExit")) {
-      facts_.comboEnabled = on;
-    } else if (facts_.comboEnabled && on) {
-      facts_.comboInputs.push_back(key);
-    }
-  }
   return n;
+}
+
+void DryRunPlatform::ExitComboRead(const ExitCombo& combo) {
+  facts_.comboEnabled = combo.enabled != 0;
+  for (const ComboKey& key : kComboKeys) {
+    if (combo.wanted[key.input]) facts_.comboInputs.push_back(key.key);
+  }
 }
 
 OsHandle DryRunPlatform::OpenFileForWrite(const char* path) {

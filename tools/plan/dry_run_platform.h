@@ -50,6 +50,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   void BeginStep(Step step) override;
   void CommandLineTooLong(std::size_t length, std::size_t room) override;
   void QuotedImagePathInForm() override { facts_.quotedImageInForm = true; }
+  void ExitComboRead(const ExitCombo& combo) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
@@ -121,6 +122,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   std::uint32_t GetLastError() override { return 0; }
   std::uint32_t FormatMessage(std::uint32_t, char*, std::uint32_t) override { return 0; }
   bool FileExists(const char*) override { return false; }
+  bool IsWindow(WindowHandle) override { return true; }
   OsHandle CreateLogFile(const char*) override { return 0; }
   bool WriteFileBytes(OsHandle, const char*, std::uint32_t) override { return false; }
   bool FlushFileBuffers(OsHandle) override { return false; }
