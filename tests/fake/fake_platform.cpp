@@ -806,7 +806,7 @@ OsHandle FakePlatform::CreateLogFile(const char* path) {
     // Any other file is created in `files`, empty, when it is in the
     // launcher folder; every other folder does not exist.
     const bool failed = Failing("CreateNewFile");
-    const std::string_view folder = modulePath.substr(0, modulePath.rfind('\\') + 1);
+    const std::string folder = modulePath.substr(0, modulePath.rfind('\\') + 1);
     const bool inFolder = std::string_view(path).substr(0, folder.size()) == folder &&
                           std::string_view(path).find('\\', folder.size()) == std::string::npos;
     if (!failed) lastError_ = !inFolder ? 3 : 5;  // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
