@@ -13,14 +13,12 @@ namespace {
 // this size.
 constexpr std::size_t kToolValueSize = 256;
 
-enum class MountTool { kNone, kDaemonTools, kAlcohol120, kCustom };
-
 // The tool named by [General] MountTool, read now.
 MountTool ReadMountTool(Settings& settings) {
   if (!settings.Read("General", "MountTool")) return MountTool::kNone;
-  if (IsWord(settings.value(), "daemontools")) return MountTool::kDaemonTools;
-  if (IsWord(settings.value(), "alcohol120")) return MountTool::kAlcohol120;
-  if (IsWord(settings.value(), "custom")) return MountTool::kCustom;
+  for (const MountToolWord& row : kMountToolWords) {
+    if (IsWord(settings.value(), row.word)) return row.tool;
+  }
   return MountTool::kNone;
 }
 
