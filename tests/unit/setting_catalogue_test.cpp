@@ -2,7 +2,7 @@
 // the launcher's own: it names every key the launcher reads, the launcher
 // reads every key it names, and each word it lists for a key is one the
 // launcher acts on, each differently.
-#include "settings/setting_catalogue.h"
+#include "narration/setting_catalogue.h"
 
 #include <gtest/gtest.h>
 
