@@ -16,10 +16,7 @@ constexpr std::size_t kToolValueSize = 256;
 // The tool named by [General] MountTool, read now.
 MountTool ReadMountTool(Settings& settings) {
   if (!settings.Read("General", "MountTool")) return MountTool::kNone;
-  for (const MountToolWord& row : kMountToolWords) {
-    if (IsWord(settings.value(), row.word)) return row.tool;
-  }
-  return MountTool::kNone;
+  return MountToolNamed(settings.value());
 }
 
 // The tool's `Exe` and its `Device` ([DaemonTools]) or `Drive` ([Alcohol120]).
@@ -81,6 +78,13 @@ void RunBuilt(Settings& settings, const BuiltLine& built, char* line) {
 }
 
 }  // namespace
+
+MountTool MountToolNamed(const char* value) {
+  for (const MountToolWord& row : kMountToolWords) {
+    if (IsWord(value, row.word)) return row.tool;
+  }
+  return MountTool::kNone;
+}
 
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
                        const char* const* args, std::size_t argCount, std::size_t* length) {

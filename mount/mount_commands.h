@@ -25,6 +25,8 @@ struct MountToolWord {
 inline constexpr MountToolWord kMountToolWords[] = {{"daemontools", MountTool::kDaemonTools},
                                                     {"alcohol120", MountTool::kAlcohol120},
                                                     {"custom", MountTool::kCustom}};
+// The tool a [General] MountTool value names, A to Z folded.
+MountTool MountToolNamed(const char* value);
 
 // Fills `commandLine` from a template that holds only %s conversions, with
 // every argument inserted character for character. False, with the buffer
