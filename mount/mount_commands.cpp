@@ -13,15 +13,10 @@ namespace {
 // this size.
 constexpr std::size_t kToolValueSize = 256;
 
-enum class MountTool { kNone, kDaemonTools, kAlcohol120, kCustom };
-
 // The tool named by [General] MountTool, read now.
 MountTool ReadMountTool(Settings& settings) {
   if (!settings.Read("General", "MountTool")) return MountTool::kNone;
-  if (IsWord(settings.value(), "daemontools")) return MountTool::kDaemonTools;
-  if (IsWord(settings.value(), "alcohol120")) return MountTool::kAlcohol120;
-  if (IsWord(settings.value(), "custom")) return MountTool::kCustom;
-  return MountTool::kNone;
+  return MountToolNamed(settings.value());
 }
 
 // The tool's `Exe` and its `Device` ([DaemonTools]) or `Drive` ([Alcohol120]).
@@ -83,6 +78,13 @@ void RunBuilt(Settings& settings, const BuiltLine& built, char* line) {
 }
 
 }  // namespace
+
+MountTool MountToolNamed(const char* value) {
+  for (const MountToolWord& row : kMountToolWords) {
+    if (IsWord(value, row.word)) return row.tool;
+  }
+  return MountTool::kNone;
+}
 
 bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
                        const char* const* args, std::size_t argCount, std::size_t* length) {

@@ -16,6 +16,18 @@ constexpr char kDaemonToolsUnmount[] = "\"%s\" -unmount %s";
 constexpr char kAlcohol120Mount[] = "\"%s\" %s /M:\"%s\"";
 constexpr char kAlcohol120Unmount[] = "\"%s\" %s /U";
 
+// The tools of [General] MountTool, each by its word; any other value mounts nothing.
+enum class MountTool { kNone, kDaemonTools, kAlcohol120, kCustom };
+struct MountToolWord {
+  const char* word;
+  MountTool tool;
+};
+inline constexpr MountToolWord kMountToolWords[] = {{"daemontools", MountTool::kDaemonTools},
+                                                    {"alcohol120", MountTool::kAlcohol120},
+                                                    {"custom", MountTool::kCustom}};
+// The tool a [General] MountTool value names, A to Z folded.
+MountTool MountToolNamed(const char* value);
+
 // Fills `commandLine` from a template that holds only %s conversions, with
 // every argument inserted character for character. False, with the buffer
 // emptied, when the result would not fit whole: a cut command line would run

@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
+#include "narration/setting_catalogue.h"
 #include "narration/text.h"
 #include "platform/platform.h"
-#include "settings/setting_catalogue.h"
 
 namespace tolvimer {
 

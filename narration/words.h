@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "narration/setting_catalogue.h"
 #include "narration/text.h"
-#include "settings/setting_catalogue.h"
 
 namespace tolvimer {
 

@@ -13,20 +13,11 @@ void SetDisplayMode(Platform& os, std::uint32_t width, std::uint32_t height) {
 }
 
 void SwitchDisplayMode(Settings& settings) {
-  static constexpr struct {
-    const char* word;
-    std::uint32_t width;
-    std::uint32_t height;
-  } kScreens[] = {{"640x480", 640, 480},
-                  {"800x600", 800, 600},
-                  {"1024x768", 1024, 768},
-                  {"1280x1024", 1280, 1024},
-                  {"1600x1200", 1600, 1200}};
   if (!settings.ReadIs("General", "ForceFull", "true")) return;
   // Only [General] Screen picks the desktop mode; the game section's Screen
   // is for the emulator's own resolution command.
   if (!settings.Read("General", "Screen")) return;
-  for (const auto& row : kScreens) {
+  for (const ScreenMode& row : kScreenModes) {
     if (IsWord(settings.value(), row.word)) {
       SetDisplayMode(settings.os(), row.width, row.height);
       return;

@@ -73,12 +73,8 @@ void ResetConfigFlags(Platform& os) {
 }
 
 void ApplyRegionSetting(Settings& settings) {
-  static constexpr struct {
-    const char* word;
-    std::uint8_t region;
-  } kRegions[] = {{"jap", '0'}, {"usa", '1'}, {"euro", '2'}};
   if (!settings.Read("General", "Region")) return;
-  for (const auto& row : kRegions) {
+  for (const RegionWord& row : kRegionWords) {
     if (IsWord(settings.value(), row.word)) {
       WriteFlashRegion(settings.os(), row.region);
       return;

@@ -15,7 +15,13 @@ void WriteFlashRegion(Platform& os, std::uint8_t region);
 void WriteCdDrive(Platform& os, std::uint8_t letter);
 // Clears bytes 12 and 13 of "tolvimer.cfg".
 void ResetConfigFlags(Platform& os);
-// [General] Region "jap", "usa" or "euro" writes '0', '1' or '2'.
+// The words of [General] Region, each with the region byte it writes.
+struct RegionWord {
+  const char* word;
+  std::uint8_t region;
+};
+inline constexpr RegionWord kRegionWords[] = {{"jap", '0'}, {"usa", '1'}, {"euro", '2'}};
+// [General] Region: a word of kRegionWords writes its byte; any other value nothing.
 void ApplyRegionSetting(Settings& settings);
 // [General] Drive: its first character, A to Z lowered, becomes the drive letter.
 void ApplyDriveSetting(Settings& settings);

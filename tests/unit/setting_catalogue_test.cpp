@@ -2,7 +2,7 @@
 // the launcher's own: it names every key the launcher reads, the launcher
 // reads every key it names, and each word it lists for a key is one the
 // launcher acts on, each differently.
-#include "settings/setting_catalogue.h"
+#include "narration/setting_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,11 @@
 #include <vector>
 
 #include "emulator/menu_commands.h"
+#include "exitwatch/exit_watch.h"
 #include "launch/program_state.h"
+#include "mount/mount_commands.h"
+#include "prepare/display_mode.h"
+#include "prepare/file_patches.h"
 #include "settings/settings.h"
 #include "tests/unit/run_scenarios.h"
 
@@ -132,6 +136,47 @@ TEST(SettingCatalogueTest, ListsEveryWordOfTheCommandTable) {
     EXPECT_GT(sections, 0) << source.key << " is not catalogued";
   }
   EXPECT_GE(words, 10);
+}
+
+// Whether the catalogue lists `word` for the key as read in that section, so
+// that neither the plan nor the run log calls it a word without effect.
+::testing::AssertionResult Lists(SectionKind section, const char* key, const char* word) {
+  const KnownKey* known = FindKnownKey(section, key);
+  if (known == nullptr) {
+    return ::testing::AssertionFailure()
+           << SectionKindLabel(section) << " " << key << " is not catalogued";
+  }
+  bool listed = false;
+  for (const char* listedWord : known->words)
+    listed = listed || (listedWord && IsWord(listedWord, word));
+  if (!listed || !IsRecognisedValue(*known, word)) {
+    return ::testing::AssertionFailure()
+           << SectionKindLabel(section) << " " << key << " lacks " << word;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST(SettingCatalogueTest, ListsEveryWordOfTheRegionTheDesktopModeAndTheMountTool) {
+  for (const RegionWord& row : kRegionWords) {
+    EXPECT_TRUE(Lists(SectionKind::kGeneral, "Region", row.word));
+  }
+  for (const ScreenMode& row : kScreenModes) {
+    EXPECT_TRUE(Lists(SectionKind::kGeneral, "Screen", row.word));
+  }
+  for (const MountToolWord& row : kMountToolWords) {
+    EXPECT_TRUE(Lists(SectionKind::kGeneral, "MountTool", row.word));
+  }
+}
+
+// A key of the combination that the catalogue lacked would be reported by
+// the plan as a setting the launcher never reads.
+TEST(SettingCatalogueTest, CataloguesEveryCombinationKeyAsASwitch) {
+  for (const ComboKey& combo : kComboKeys) {
+    const KnownKey* known = FindKnownKey(SectionKind::kGamePadExit, combo.key);
+    ASSERT_NE(known, nullptr) << "[GamePadExit] " << combo.key << " is not catalogued";
+    EXPECT_EQ(known->kind, ValueKind::kSwitch) << combo.key;
+    EXPECT_TRUE(IsRecognisedValue(*known, "true")) << combo.key;
+  }
 }
 
 }  // namespace

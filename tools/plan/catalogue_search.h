@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/setting_catalogue.h"
+#include "narration/setting_catalogue.h"
 
 namespace tolvimer::plan {
 

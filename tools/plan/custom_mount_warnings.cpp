@@ -1,6 +1,7 @@
 #include "tools/plan/custom_mount_warnings.h"
 
 #include "mount/custom_mount.h"
+#include "mount/mount_commands.h"
 #include "settings/settings.h"
 #include "tools/plan/setting_reads.h"
 
@@ -95,7 +96,8 @@ void CheckQuotedArgs(const std::vector<ListedSection>& sections,
 void CheckCustomMount(const PlanInput& input, const std::vector<ListedSection>& sections,
                       std::vector<std::string>& warnings) {
   CheckQuotedArgs(sections, warnings);
-  if (!IsWord(Read(input, "General", "MountTool").c_str(), "custom")) return;
+  const std::string tool = Read(input, "General", "MountTool");
+  if (MountToolNamed(tool.c_str()) != MountTool::kCustom) return;
   CheckExe(input, warnings);
   CheckArgs(input, warnings);
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "narration/setting_catalogue.h"
 #include "settings/profile_reader.h"
-#include "settings/setting_catalogue.h"
 #include "settings/settings.h"
 #include "tools/plan/autoplay_registry.h"
 #include "tools/plan/catalogue_search.h"

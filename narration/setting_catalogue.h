@@ -1,6 +1,8 @@
 // Every key the launcher reads, by the kind of section it is read in, with
 // the values it recognises. The dry run and the run log explain reads by it,
-// and the dry run's warnings find settings without effect by it.
+// and the dry run's warnings find settings without effect by it. The words
+// and the keys of the command table and of the combination are taken from the
+// tables that act on them, so a word that works is always listed.
 #pragma once
 
 #include <cstddef>
