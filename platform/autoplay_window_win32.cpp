@@ -26,14 +26,18 @@ struct HelpedWait {
   const AutoPlayWaitHelpers* helpers = nullptr;
   AutoPlayWaitResult* result = nullptr;
   DWORD start = 0;
+  DWORD delay = 0;
+  bool ended = false;
 };
 HelpedWait helped;
 
-// Notes how a helped wait ended; the first end counts.
+// Notes how a helped wait ended, with the time it took; the first end
+// counts (kDelay is also what a wait not yet ended holds).
 void NoteEnd(AutoPlayWaitEnd end) {
-  if (!helped.result || helped.result->end != AutoPlayWaitEnd::kDelay) return;
+  if (!helped.result || helped.result->end != AutoPlayWaitEnd::kDelay || helped.ended) return;
   helped.result->end = end;
   helped.result->elapsed = ::GetTickCount() - helped.start;
+  helped.ended = true;
 }
 
 bool IsAutoPlayQuery(UINT message) {
@@ -63,10 +67,18 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
       // The look at the drive of a helped wait; any other id: the delay is
       // over.
       if (wParam == kDiscLookTimerId && helped.result) {
-        if (!helped.helpers->lookForDisc(*helped.os, helped.helpers->param)) break;
-        NoteEnd(AutoPlayWaitEnd::kDiscReady);
-      } else if (helped.result && helped.result->end == AutoPlayWaitEnd::kDelay) {
-        helped.result->elapsed = ::GetTickCount() - helped.start;
+        if (helped.helpers->lookForDisc(*helped.os, helped.helpers->param)) {
+          NoteEnd(AutoPlayWaitEnd::kDiscReady);
+        } else if (::GetTickCount() - helped.start < helped.delay) {
+          break;
+        } else {
+          // A look that takes longer than its period (a drive spinning up)
+          // keeps its timer due at every turn, and the delay's own timer may
+          // then never come: the delay is also measured here.
+          NoteEnd(AutoPlayWaitEnd::kDelay);
+        }
+      } else if (helped.result) {
+        NoteEnd(AutoPlayWaitEnd::kDelay);
       }
       ::SendMessageA(window, WM_CLOSE, 0, 0);
       break;
@@ -151,6 +163,7 @@ AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std:
   helped.helpers = &helpers;
   helped.result = &result;
   helped.start = ::GetTickCount();
+  helped.delay = delay;
   result.error = Wait(instance, delay, &helpers, &result);
   if (result.error != 0) result.end = AutoPlayWaitEnd::kNoWindow;
   helped = HelpedWait{};
