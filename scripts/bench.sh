@@ -20,7 +20,7 @@ source scripts/wine_build.sh
 packages=("${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
 [ "${1:-}" = --wine ] && packages+=("${WINE_PACKAGES[@]}")
 bash scripts/ensure_packages.sh "${packages[@]}"
-[ "${1:-}" = --wine ] && choose_wine_build
+[ "${1:-}" = --wine ] && choose_wine_build auto-fallback
 jobs=$(nproc)
 
 echo "== build (native Release, build/bench)"
@@ -72,5 +72,5 @@ if [ "${1:-}" = --wine ]; then
   cmake --build "build/bench-$WINE_BUILD" -j "$jobs" >/dev/null
   bash bench/wine_figures.sh "build/bench-$WINE_BUILD/tolvimer_launch.exe" \
     "build/bench-$WINE_BUILD/e2e" "${2:-20}"
-  [ -z "$WINE32_MISSING" ] || echo "$WINE32_MISSING"
+  [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"
 fi
