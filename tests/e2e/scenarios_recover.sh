@@ -93,6 +93,6 @@ EOF
   expect_log tolvimer_launch.log 'undo record: a run cut short \(launcher process id [0-9]+\) left changes behind'
   expect_log tolvimer_launch.log 'undo record: the emulator of that run \(process id [0-9]+\) was still running: sent WM_CLOSE, it has ended'
   expect_log tolvimer_launch.log 'undo record: the desktop returned to the mode stored in the registry'
-  expect_log tolvimer_launch.log 'put back: the emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored'
+  expect_log tolvimer_launch.log "put back: the cut-short run's emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored"
   desktop_is 1024x768 || restore_desktop
 }
