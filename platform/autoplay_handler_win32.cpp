@@ -59,12 +59,13 @@ Com com;
 
 HRESULT LastErrorResult() { return HRESULT_FROM_WIN32(::GetLastError()); }
 
-// Undoes whatever of the registration was done.
+// Undoes whatever of the registration was done. ole32 stays loaded for the
+// rest of the run: COM may still have threads or a window of its own whose
+// code would otherwise be unloaded under them.
 void Undo() {
   if (com.moniker) com.moniker->Release();
   if (com.table) com.table->Release();
   if (com.initialised) com.uninitialize();
-  if (com.ole32) ::FreeLibrary(com.ole32);
   com = Com{};
 }
 
