@@ -33,8 +33,8 @@ scenario_typical_run() {
   add_mount_tool "mount tool.exe"
   # The example settings file as shipped, with the mount tool's path and a
   # delay of 2 s.
-  sed -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}mount tool.exe")|" -e 's/^Delay=5$/Delay=2/' \
-    "$REPO/examples/tolvimer_launch.ini" | settings
+  example_settings | sed -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}mount tool.exe")|" \
+    -e 's/^Delay=5$/Delay=2/' | settings
   pads_script <<'EOF'
 [Pads]
 Count=1

@@ -8,15 +8,8 @@ source "$REPO/scripts/project_version.sh"
 # The example settings file with the run log on, a 1 s delay and a mount tool
 # given as $1.
 logged_example_settings() {
-  # Where the 32-bit launcher runs through qemu, a run that has had COM
-  # loaded for CancelAutoPlay stalls or ends early in some runs with the log
-  # on, at the second input-idle wait or the WM_CLOSE; the 64-bit twin never
-  # does, and typical_run covers CancelAutoPlay there. Not understood yet: see
-  # the README's "Which build runs where".
-  local emulated=''
-  [ "$E2E_SLOW_START_MS" -gt 0 ] && emulated='s/^CancelAutoPlay=true$/CancelAutoPlay=false/'
-  sed -e "s|^Exe=.*|Exe=$(sed_text "$1")|" -e 's/^Delay=5$/Delay=1/' \
-    -e 's/^Log=false$/Log=true/' ${emulated:+-e "$emulated"} "$REPO/examples/tolvimer_launch.ini"
+  example_settings | sed -e "s|^Exe=.*|Exe=$(sed_text "$1")|" -e 's/^Delay=5$/Delay=1/' \
+    -e 's/^Log=false$/Log=true/'
 }
 
 log_lines() { tr -d '\r' <"$DIR/tolvimer_launch.log" 2>/dev/null; }
