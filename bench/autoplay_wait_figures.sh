@@ -14,17 +14,7 @@ RUNS=${3:-10}
 source "$REPO/tests/e2e/lib.sh"
 e2e_session || { echo "Wine could not be started"; exit 1; }
 
-summary() {  # summary <what> <values...>: median and spread in ms
-  local what=$1
-  shift
-  printf '%s\n' "$@" | grep -E '^-?[0-9]+$' | sort -n | awk -v what="$what" '
-    { v[NR] = $1 }
-    END {
-      if (NR == 0) { printf "  %-62s no values\n", what; exit }
-      m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-      printf "  %-62s median %6.1f ms, min %5d, max %5d (%d runs)\n", what, m, v[1], v[NR], NR
-    }'
-}
+source "$HERE/summary.sh"
 
 IMAGE='D:\Images\Some Game.cdi'
 LETTERS=(G H I J K L M N O P Q R S T U V W X Y)

@@ -16,18 +16,7 @@ RUNS=${3:-20}
 source "$REPO/tests/e2e/lib.sh"
 e2e_session || { echo "Wine could not be started"; exit 1; }
 
-# summary <what> <values...>: median, spread (min..max) and count in ms.
-summary() {
-  local what=$1
-  shift
-  printf '%s\n' "$@" | grep -E '^-?[0-9]+$' | sort -n | awk -v what="$what" '
-    { v[NR] = $1 }
-    END {
-      if (NR == 0) { printf "  %-58s no values\n", what; exit }
-      m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-      printf "  %-58s median %6.1f ms, min %5d, max %5d (%d runs)\n", what, m, v[1], v[NR], NR
-    }'
-}
+source "$HERE/summary.sh"
 
 # The settings of a plain run: the example file without the mount, the delay
 # or the gamepads, so that nothing but the launcher stands between its start

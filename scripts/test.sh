@@ -67,7 +67,7 @@ cmake --build --preset mingw-x86_64 --target package >/dev/null
 case $WINE32_WAY in
   native) bash tests/package/check_package.sh build/mingw-i686 ;;
   emulated)
-    E2E_SLOW_START_MS=240000 bash tests/package/check_package.sh build/mingw-i686 \
+    E2E_SLOW_START_MS=$EMULATED_START_MS bash tests/package/check_package.sh build/mingw-i686 \
       --probe "$X64_PROBE" --standins "$I686_STANDINS" --no-plan-run
     bash tests/package/check_package.sh build/mingw-x86_64
     ;;
@@ -105,7 +105,7 @@ case $WINE32_WAY in
     # message id and class, the run log's file calls).
     echo "== end to end under Wine, the shipped mingw-i686 launcher through qemu, the scenarios" \
       "where 32 and 64 bits can differ (about a minute and a half each)"
-    E2E_SLOW_START_MS=240000 bash tests/e2e/run_e2e.sh build/mingw-i686/tolvimer_launch.exe \
+    E2E_SLOW_START_MS=$EMULATED_START_MS bash tests/e2e/run_e2e.sh build/mingw-i686/tolvimer_launch.exe \
       "$I686_STANDINS" typical_run pad_combination force_full_takeover autoplay_query run_log
     ;;
 esac

@@ -23,6 +23,9 @@ source scripts/i386_programs.sh
 
 WINE32_WAY=native
 WINE_BUILD=mingw-i686
+# What each launch of the shipped launcher may take more to start where it
+# runs through qemu (see E2E_SLOW_START_MS in tests/e2e/lib.sh).
+EMULATED_START_MS=240000
 WINE32_NOTE=''
 
 # Debian's `wine` picks the 32-bit loader whenever wine32 is installed, for
@@ -87,7 +90,7 @@ choose_wine_build() {
     native)
       WINE_BUILD=mingw-i686
       # Slow where the launcher runs emulated: every scenario waits for it.
-      [ "$I386_RUNS" = emulated ] && export E2E_SLOW_START_MS=${E2E_SLOW_START_MS:-240000}
+      [ "$I386_RUNS" = emulated ] && export E2E_SLOW_START_MS=${E2E_SLOW_START_MS:-$EMULATED_START_MS}
       ;;
     emulated)
       WINE_BUILD=mingw-x86_64
