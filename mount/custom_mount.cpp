@@ -62,21 +62,30 @@ const char* BareImagePath(const char* imagePath, std::size_t& length) {
 }
 
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
-                            const char* imagePath, char driveLetter, std::size_t& length) {
+                            const char* imagePath, char driveLetter, std::size_t& length,
+                            ImageRefusal& refusal) {
   std::size_t imageLength = 0;
   const char* const image = BareImagePath(imagePath, imageLength);
   CommandLineBuilder builder(line, sizeof line);
   builder.Add('"');
   builder.Add(exe);
   builder.Add("\" ");
+  const ToolSyntax syntax = ToolSyntaxOf(exe);
+  QuoteScanner quotes(syntax);
+  refusal = ImageRefusal{};
   for (ArgsPiece piece = NextArgsPiece(args); piece.kind != ArgsPiece::kEnd;
        piece = NextArgsPiece(args)) {
     if (piece.kind == ArgsPiece::kImage) {
-      builder.Add(image, imageLength);
+      if (!AddImagePath(builder, syntax, quotes.quotes(), image, imageLength, *args, refusal)) {
+        line[0] = '\0';
+        length = 0;
+        return false;
+      }
     } else if (piece.kind == ArgsPiece::kDrive) {
       if (driveLetter != '\0') builder.Add(driveLetter);
     } else {
       builder.Add(piece.text, piece.length);
+      quotes.Feed(piece.text, piece.length);
     }
   }
   length = builder.length();

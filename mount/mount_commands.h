@@ -42,11 +42,12 @@ bool RunCommandLine(Platform& os, char* commandLine);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,
-// or a line too long for its buffer.
+// a line too long for its buffer, or a line refused for its image path.
 struct BuiltLine {
-  enum Kind { kNone, kBuilt, kTooLong } kind = kNone;
+  enum Kind { kNone, kBuilt, kTooLong, kRefused } kind = kNone;
   std::size_t length = 0;  // the line's length, also when it did not fit
   std::size_t room = 0;    // the most characters its buffer holds
+  ImageRefusal refusal;    // why a refused line was
 };
 // The unmount command line that UnmountDiscImage would run now, read from
 // the settings as they stand (the image path is for [CustomMount]

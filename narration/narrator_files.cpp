@@ -143,6 +143,15 @@ void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   Act();
 }
 
+void Narrator::CommandLineRefused(const char* reason) {
+  FlushTaps();
+  inner_.CommandLineRefused(reason);
+  line_.Add(step_ == Step::kUnmount ? "the unmount command line" : "the mount command line");
+  line_.Add(" is not run: ").Add(reason);
+  if (step_ == Step::kUnmount) unmountFailed_ = true;
+  Act();
+}
+
 void Narrator::QuotedImagePathInForm() {
   FlushTaps();
   inner_.QuotedImagePathInForm();

@@ -258,6 +258,9 @@ class Platform {
     (void)length;
     (void)room;
   }
+  // A command line was not run: `reason` says which character of the image
+  // path stopped it, and why.
+  virtual void CommandLineRefused(const char* reason) { (void)reason; }
   // The image path came in quotes and went inside a built-in mount form's
   // own quotes.
   virtual void QuotedImagePathInForm() {}

@@ -441,7 +441,8 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
       {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
        "",
-       {},
+       {"-> the mount command line is not run: the image path holds a blank (byte 0x20), which "
+        "splits an argument outside double quotes\n"},
        {"line 6: [CustomMount] MountArgs begins and ends with a double quote: the settings "
         "reader takes both off, so the tool gets {image} (put the quotes around the placeholder "
         "only, or add a word before them)",
@@ -449,7 +450,10 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "reader takes both off, so the tool gets -u (put the quotes around the placeholder only, "
         "or add a word before them)",
         "[General] MountTool is custom but [CustomMount] has no Exe: the command lines begin "
-        "with \"\" and no tool is started"}},
+        "with \"\" and no tool is started",
+        // With the quotes gone, the image path's blank would split it.
+        "the mount command line is not run: the image path holds a blank (byte 0x20), which "
+        "splits an argument outside double quotes"}},
       {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs={image}\n" + game,
        "D:\\" + std::string(2040, 'g') + ".cdi",
        {"-> the mount command line would be 2065 characters, 18 more than the 2047 that fit: it "

@@ -83,11 +83,7 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
        {tool + "-p \"D:\\Images\\Some Game.cdi\"", kEmu}},
       // The settings reader takes the quotes off a value that begins and
       // ends with one (the plan warns of it).
-      {Custom("MountArgs=\"{image}\"\n"), kImage, {tool + "D:\\Images\\Some Game.cdi", kEmu}},
-      {Custom("MountArgs=[{image}]\n"),
-       "\"D:\\Images\\x.cdi",
-       {tool + "[\"D:\\Images\\x.cdi]", kEmu}},
-      {Custom("MountArgs=[{image}]\n"), "D:\\\"a\"\\x.cdi", {tool + "[D:\\\"a\"\\x.cdi]", kEmu}},
+      {Custom("MountArgs=\"{image}\"\n"), "D:\\Images\\x.cdi", {tool + "D:\\Images\\x.cdi", kEmu}},
       {Custom("MountArgs=[{image}]\n"), "\"\"", {tool + "[]", kEmu}},
       // {drive}: the first character of [General] Drive, upper case; empty
       // without one.
@@ -100,9 +96,9 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
        kImage,
        {tool + "-m :", kEmu, tool + "-D -m :"}},
       // Literal braces, and brace text that is no placeholder kept as written.
-      {Custom("MountArgs={{image}} }}{{ {{{image}}}\n"),
+      {Custom("MountArgs={{image}} }}{{ \"{{{image}}}\"\n"),
        kImage,
-       {tool + "{image} }{ {D:\\Images\\Some Game.cdi}", kEmu}},
+       {tool + "{image} }{ \"{D:\\Images\\Some Game.cdi}\"", kEmu}},
       {Custom("MountArgs={Image} {path} { } {drive {image\n"),
        kImage,
        {tool + "{Image} {path} { } {drive {image", kEmu}},
@@ -214,12 +210,14 @@ TEST(CustomMountTest, BuilderRefusesWhatDoesNotFitWithItsLength) {
   } out;
   std::memset(out.guard, '#', sizeof out.guard);
   std::size_t length = 0;
-  EXPECT_FALSE(
-      BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0, length));
+  ImageRefusal refusal;
+  EXPECT_FALSE(BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0,
+                                      length, refusal));
   EXPECT_EQ(length, 2 + 254 + 1 + (254 / 7) * 2000);
   EXPECT_EQ(out.line[0], '\0');
   EXPECT_EQ(std::string(out.guard, sizeof out.guard), std::string(16, '#'));
-  EXPECT_TRUE(BuildCustomCommandLine(out.line, "", "", "", 0, length));
+  EXPECT_EQ(refusal.character, 0);
+  EXPECT_TRUE(BuildCustomCommandLine(out.line, "", "", "", 0, length, refusal));
   EXPECT_STREQ(out.line, "\"\" ");
   EXPECT_EQ(length, 3u);
 }
