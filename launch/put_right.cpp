@@ -119,11 +119,19 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   tell.Tell();
   if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
   if (record.unmountLine[0] != '\0') {
-    outcome.unmountStarted = RunCommandLine(os, record.unmountLine);
+    // Waited for, so that it cannot land after this run's own mount.
+    const CommandWait wait = RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
+    outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;
-    tell.line()
-        .Add(outcome.unmountStarted ? "unmount started: " : "unmount could not be started: ")
-        .Shown(record.unmountLine);
+    Text& line = tell.line();
+    if (wait == CommandWait::kEnded) line.Add("unmount ended: ");
+    if (wait == CommandWait::kNotStarted) line.Add("unmount could not be started: ");
+    if (wait == CommandWait::kTimedOut) {
+      line.Add("unmount still runs after ")
+          .Number(kOldUnmountWait / 1000)
+          .Add(" s: this run goes on without waiting longer: ");
+    }
+    line.Shown(record.unmountLine);
     tell.Tell();
   }
   if (record.displaySwitched) {

@@ -16,6 +16,8 @@ constexpr char kRecoverOnlyArgument[] = "--recover";
 
 // How long a still-running emulator of the cut-short run is given to close.
 constexpr std::uint32_t kOldEmulatorCloseWait = 10000;
+// How long the old run's unmount may take before this run goes on.
+constexpr std::uint32_t kOldUnmountWait = 30000;
 
 // What a start found of a cut-short run and what it put back.
 struct RecoveryOutcome {

@@ -119,6 +119,15 @@ bool RunCommandLine(Platform& os, char* commandLine) {
   return true;
 }
 
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
+  ProcessRecord process;
+  if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
+  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+}
+
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;

@@ -41,6 +41,7 @@ constexpr std::uint8_t kVkEscape = 0x1B;
 constexpr std::uint8_t kVkAdd = 0x6B;
 constexpr std::uint8_t kVkSubtract = 0x6D;
 constexpr std::uint32_t kStillActive = 259;
+constexpr std::uint32_t kWaitObject0 = 0;  // WaitForSingleObject: the object is signalled
 constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
 constexpr std::uint32_t kDriveUnknown = 0;

@@ -15,21 +15,73 @@ namespace {
 constexpr HResult kOk = 0;
 constexpr HResult kFail = static_cast<HResult>(0x80004005u);  // E_FAIL
 
-const char* const kCallNames[] = {
-    "GetModuleFileName", "GetPrivateProfileString", "CreateFile", "SetFilePointer", "WriteFile",
-    "CloseHandle", "CreateProcess", "WaitForInputIdle", "WaitForSingleObject",
-    "GetExitCodeProcess", "EnumWindows", "GetWindowThreadProcessId", "MessageBox",
-    "PostMessage", "SendMessage", "ShowWindow", "BringWindowToTop", "SetMenu", "SetWindowLong",
-    "SetWindowPos", "UpdateWindow", "keybd_event", "MapVirtualKey", "GetAsyncKeyState",
-    "SetCursorPos", "GetSystemMetrics", "EnumDisplaySettings", "ChangeDisplaySettings",
-    "WaitWithAutoPlaySuppressed", "DirectInputCreate", "EnumDevices", "CreateDevice",
-    "QueryInterface", "Release", "GetDesktopWindow", "SetCooperativeLevel", "SetDataFormat",
-    "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire", "GetCommandLine",
-    "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
-    "WriteLogFile", "FlushFileBuffers", "OpenFileForRead", "ReadFile", "MoveFileEx", "DeleteFile",
-    "GetCurrentProcessId", "GetCurrentProcess", "OpenProcess", "GetProcessTimes",
-    "CreateNewFile", "WriteNewFile", "WaitWithAutoPlayHelpers", "RegisterAutoPlayHandler",
-    "RevokeAutoPlayHandler", "SetErrorMode", "GetDriveType", "GetVolumeInformation", "IsWindow"};
+const char* const kCallNames[] = {"GetModuleFileName",
+                                  "GetPrivateProfileString",
+                                  "CreateFile",
+                                  "SetFilePointer",
+                                  "WriteFile",
+                                  "CloseHandle",
+                                  "CreateProcess",
+                                  "WaitForInputIdle",
+                                  "WaitForSingleObject",
+                                  "GetExitCodeProcess",
+                                  "EnumWindows",
+                                  "GetWindowThreadProcessId",
+                                  "MessageBox",
+                                  "PostMessage",
+                                  "SendMessage",
+                                  "ShowWindow",
+                                  "BringWindowToTop",
+                                  "SetMenu",
+                                  "SetWindowLong",
+                                  "SetWindowPos",
+                                  "UpdateWindow",
+                                  "keybd_event",
+                                  "MapVirtualKey",
+                                  "GetAsyncKeyState",
+                                  "SetCursorPos",
+                                  "GetSystemMetrics",
+                                  "EnumDisplaySettings",
+                                  "ChangeDisplaySettings",
+                                  "WaitWithAutoPlaySuppressed",
+                                  "DirectInputCreate",
+                                  "EnumDevices",
+                                  "CreateDevice",
+                                  "QueryInterface",
+                                  "Release",
+                                  "GetDesktopWindow",
+                                  "SetCooperativeLevel",
+                                  "SetDataFormat",
+                                  "SetProperty",
+                                  "Acquire",
+                                  "Poll",
+                                  "GetDeviceState",
+                                  "Unacquire",
+                                  "GetCommandLine",
+                                  "GetTickCount",
+                                  "GetLastError",
+                                  "FormatMessage",
+                                  "GetFileAttributes",
+                                  "CreateLogFile",
+                                  "WriteLogFile",
+                                  "FlushFileBuffers",
+                                  "OpenFileForRead",
+                                  "ReadFile",
+                                  "MoveFileEx",
+                                  "DeleteFile",
+                                  "GetCurrentProcessId",
+                                  "GetCurrentProcess",
+                                  "OpenProcess",
+                                  "GetProcessTimes",
+                                  "CreateNewFile",
+                                  "WriteNewFile",
+                                  "WaitWithAutoPlayHelpers",
+                                  "RegisterAutoPlayHandler",
+                                  "RevokeAutoPlayHandler",
+                                  "SetErrorMode",
+                                  "GetDriveType",
+                                  "GetVolumeInformation",
+                                  "IsWindow"};
 
 // The system's texts for the codes the tests use, as written.
 constexpr struct {
@@ -149,7 +201,8 @@ void FakePlatform::Record(const char* format, ...) {
   // A run that never ends (a watch that misses its end) would record until
   // memory runs out: past the bound the test fails at once.
   if (trace_.size() > kTraceLimit) {
-    std::fprintf(stderr, "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
+    std::fprintf(stderr,
+                 "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
                  kTraceLimit, line);
     std::abort();
   }
@@ -326,7 +379,10 @@ std::uint32_t FakePlatform::WaitForInputIdle(OsHandle process, std::uint32_t mil
 }
 
 std::uint32_t FakePlatform::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
-  const std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  for (const std::string& name : signalled) {
+    if (result == 0x102u && name == NameOf(handle)) result = win::kWaitObject0;
+  }
   Record("WaitForSingleObject(%s, %u)", NameOf(handle), milliseconds);
   return result;
 }
@@ -434,8 +490,8 @@ std::int32_t FakePlatform::SetWindowLong(WindowHandle window, int index, std::in
   return 0;
 }
 
-bool FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
-                                int cx, int cy, std::uint32_t flags) {
+bool FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                                int cy, std::uint32_t flags) {
   const bool failed = Failing("SetWindowPos");
   Record("SetWindowPos(%s, %s, %d, %d, %d, %d, 0x%X)", NameOf(window), NameOf(insertAfter), x, y,
          cx, cy, flags);
@@ -543,7 +599,7 @@ std::uint32_t FakePlatform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t m
 }
 
 AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t milliseconds,
-                                                          const AutoPlayWaitHelpers& helpers) {
+                                                         const AutoPlayWaitHelpers& helpers) {
   AutoPlayWaitResult result;
   const bool failed = Failing("WaitWithAutoPlayHelpers");
   Record("WaitWithAutoPlayHelpers(%u%s%s)", milliseconds,
@@ -788,9 +844,9 @@ std::uint32_t FakePlatform::FormatMessage(std::uint32_t code, char* out, std::ui
 }
 
 bool FakePlatform::FileExists(const char* path) {
-  const bool exists = !Failing("GetFileAttributes") &&
-                      ((settingsExist && settingsPath == path) ||
-                       files.find(std::string_view(path)) != files.end());
+  const bool exists =
+      !Failing("GetFileAttributes") && ((settingsExist && settingsPath == path) ||
+                                        files.find(std::string_view(path)) != files.end());
   Record("GetFileAttributes(\"%s\")%s", path, exists ? "" : " = INVALID_FILE_ATTRIBUTES");
   return exists;
 }

@@ -95,6 +95,9 @@ class FakePlatform : public Platform {
     bool closesOnWmClose = true;
   };
   std::vector<OtherProcess> otherProcesses;
+  // Handles by trace name (such as "tool.process") that WaitForSingleObject
+  // finds signalled: their process has ended. Any other wait runs out.
+  std::vector<std::string> signalled;
   std::uint32_t ownProcessId = 3000;
   std::uint64_t ownCreationTime = 0x01DB000000003000ull;
   // The creation time GetProcessTimes gives for a started process.
@@ -180,13 +183,11 @@ class FakePlatform : public Platform {
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
                         std::intptr_t param) override;
-  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid,
-                       ComObject& device) override;
+  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid, ComObject& device) override;
   HResult QueryDevice2(ComObject device, ComObject& device2) override;
   std::uint32_t Release(ComObject object) override;
   WindowHandle GetDesktopWindow() override;
-  HResult SetCooperativeLevel(ComObject device2, WindowHandle window,
-                              std::uint32_t flags) override;
+  HResult SetCooperativeLevel(ComObject device2, WindowHandle window, std::uint32_t flags) override;
   HResult SetJoystickDataFormat(ComObject device2) override;
   HResult SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
                        std::int32_t maximum) override;

@@ -90,8 +90,10 @@ const Lines kCloseOldEmulator = {
     "PostMessage(oldwin, WM_CLOSE, 0, 0)",
     "WaitForSingleObject(oldemu.opened, 10000)",
 };
+// The old unmount is waited for, up to 30 s, before the new run goes on.
 const Lines kUnmount = {
     "CreateProcess(\"\"C:\\Tools\\mount.exe\" -unmount 0\") = tool",
+    "WaitForSingleObject(tool.process, 30000)",
     "CloseHandle(tool.process)",
     "CloseHandle(tool.thread)",
 };
@@ -189,8 +191,7 @@ TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
   EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
   EXPECT_EQ(RecoveryCalls(os),
             (Lines{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-                   kReadWholeRecord, "CloseHandle(read1)",
-                   "OpenProcess(3000) = first.opened",
+                   kReadWholeRecord, "CloseHandle(read1)", "OpenProcess(3000) = first.opened",
                    "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
                    "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}));
   EXPECT_EQ(os.files[kUndoPath], before);
@@ -384,20 +385,40 @@ TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
 }
 
 TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
-  FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
-  os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
-  os.AddWindow("oldwin", "oldemu");
-  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  for (const char* told : {
-           "undo record: a run cut short (launcher process id 3000) left changes behind",
-           "undo record: the emulator of that run (process id 1002) was still running: sent "
-           "WM_CLOSE, it has ended",
-           "undo record: unmount started: \"C:\\Tools\\mount.exe\" -unmount 0",
-           "undo record: the desktop returned to the mode stored in the registry",
-       }) {
-    EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+  const std::string unmount = "\"C:\\Tools\\mount.exe\" -unmount 0";
+  const struct {
+    const char* what;
+    bool ends;
+    bool startable;
+    std::string told;
+  } cases[] = {
+      {"the unmount ends", true, true, "undo record: unmount ended: " + unmount},
+      {"the unmount outlasts the wait", false, true,
+       "undo record: unmount still runs after 30 s: this run goes on without waiting longer: " +
+           unmount},
+      {"the unmount cannot start", false, false,
+       "undo record: unmount could not be started: " + unmount},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+    os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
+    os.AddWindow("oldwin", "oldemu");
+    if (c.ends) os.signalled.push_back("tool.process");
+    if (!c.startable) os.unstartable.push_back(unmount);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    for (const std::string& told : {
+             std::string("undo record: a run cut short (launcher process id 3000) left changes "
+                         "behind"),
+             std::string("undo record: the emulator of that run (process id 1002) was still "
+                         "running: sent WM_CLOSE, it has ended"),
+             c.told,
+             std::string("undo record: the desktop returned to the mode stored in the registry"),
+         }) {
+      EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+    }
   }
 }
 
