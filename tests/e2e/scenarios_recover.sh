@@ -32,7 +32,9 @@ EOF
   local old_pid
   old_pid=$(sed -n -E 's/^t=[0-9]+ start pid=([0-9]+) .*/\1/p' "$DIR/emulator_log.first.txt")
 
-  # The next launch; its own emulator is ended by Escape.
+  # The next launch; its own emulator is ended by Escape. The old run's
+  # unmount takes 1.5 s, and ends before the new mount starts.
+  printf '[Slow]\r\nWhen=-unmount\r\nMs=1500\r\n' >"$DIR/disc_plan.ini"
   emulator_script "$ESCAPE_SOON"
   LAUNCH_TRACE=1 launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
@@ -47,6 +49,10 @@ EOF
     "$(mount_lines 3 | paste -sd'|')"
   expect_in_range "ms from the old emulator's end to the old unmount" 0 5000 \
     "$(ms_between emulator_log.txt '^t=[0-9]+ end reason=close' mount_log.txt '-unmount')"
+  expect_eq "the old unmount ended before the new mount started" "cmdline|end|cmdline" \
+    "$(sed -n -E 's/^t=[0-9]+ (cmdline|end).*/\1/p' "$DIR/mount_log.txt" | head -3 | paste -sd'|')"
+  expect_in_range "ms from the old unmount's end to the new mount" 0 5000 \
+    "$(ms_between mount_log.txt '^t=[0-9]+ end' mount_log.txt ' -noicon -mount ')"
   # Back to the registry's mode first, then the run's own switch and restore.
   expect_eq "ChangeDisplaySettingsA calls" "registry flags=0x0|mode flags=0x0|registry flags=0x0" \
     "$(display_settings_calls)"
