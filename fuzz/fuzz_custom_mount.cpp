@@ -18,10 +18,8 @@ bool At(const std::string& text, std::size_t i, const char* what) {
 
 // The line as the placeholders describe it, built with std::string.
 // A path no tool's quoting changes: letters, digits and . _ - : \, not
-// ending in a backslash, maybe in one pair of double quotes.
-bool PlainPath(std::string image) {
-  if (image.size() >= 2 && image.front() == '"' && image.back() == '"')
-    image = image.substr(1, image.size() - 2);
+// ending in a backslash.
+bool PlainPath(const std::string& image) {
   for (const char c : image) {
     const bool letterOrDigit =
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -30,11 +28,8 @@ bool PlainPath(std::string image) {
   return image.empty() || image.back() != '\\';
 }
 
-std::string Expected(const std::string& exe, const std::string& args, std::string image,
+std::string Expected(const std::string& exe, const std::string& args, const std::string& image,
                      char drive) {
-  if (image.size() >= 2 && image.front() == '"' && image.back() == '"') {
-    image = image.substr(1, image.size() - 2);
-  }
   std::string line = "\"" + exe + "\" ";
   for (std::size_t i = 0; i < args.size();) {
     if (At(args, i, "{{") || At(args, i, "}}")) {

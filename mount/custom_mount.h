@@ -34,10 +34,7 @@ ArgsPiece NextArgsPiece(const char*& args);
 // Whether `args` holds the placeholder of `kind`.
 bool HasPiece(const char* args, ArgsPiece::Kind kind);
 
-// The image path without one pair of double quotes around the whole of it.
-const char* BareImagePath(const char* imagePath, std::size_t& length);
-
-// Fills `line` with `"exe" args`, {image} as the image path in the quoting
+// Fills `line` with `"exe" args`, {image} as `imagePath` in the quoting
 // of Exe's tool (image_quoting.h) and {drive} as `driveLetter` (nothing when
 // it is 0). False, with `line` empty, when the line does not fit (`length`
 // is then the length it would have had) or when the path cannot stand at an

@@ -152,13 +152,20 @@ void Narrator::CommandLineRefused(const char* reason) {
   Act();
 }
 
+void Narrator::ImagePathUnquoted(const char* imagePath) {
+  FlushTaps();
+  inner_.ImagePathUnquoted(imagePath);
+  line_.Add("the image path came in one pair of double quotes, taken off: ").Shown(imagePath);
+  Act();
+}
+
 void Narrator::QuotedImagePathInForm() {
   FlushTaps();
   inner_.QuotedImagePathInForm();
   line_.Add(
       "warning: the image path came in quotes, which the mount form's own quotes double: the "
-      "tool takes the path to end at its first blank; turn off the front end's quoting, or use "
-      "MountTool=custom, whose {image} is the bare path");
+      "tool takes the path to end at its first blank; pass the path bare, or in one pair of "
+      "double quotes around the whole of it");
   Act();
 }
 

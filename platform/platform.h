@@ -262,6 +262,9 @@ class Platform {
   // A command line was not run: `reason` says which character of the image
   // path stopped it, and why.
   virtual void CommandLineRefused(const char* reason) { (void)reason; }
+  // The command line was the image path in one pair of double quotes, taken
+  // off: `imagePath` is what is used.
+  virtual void ImagePathUnquoted(const char* imagePath) { (void)imagePath; }
   // The image path came in quotes and went inside a built-in mount form's
   // own quotes.
   virtual void QuotedImagePathInForm() {}

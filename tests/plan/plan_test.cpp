@@ -320,10 +320,10 @@ TEST_F(PlanTest, WarningsTable) {
       {"a quoted image path reaching the mount command line",
        "[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\mt.exe\nDevice=0\n"
        "[Some Game]\nCPU=100\n",
-       "\"D:\\Images\\Some Game.cdi\"",
+       "\"D:\\Images\\Some Game.cdi",
        {},
        {"the image path is in quotes: the launcher keeps them, so the mount command line gets "
-        "them doubled: \"C:\\mt.exe\" -noicon -mount 0,\"\"D:\\Images\\Some Game.cdi\"\""}},
+        "them doubled: \"C:\\mt.exe\" -noicon -mount 0,\"\"D:\\Images\\Some Game.cdi\""}},
       {"a missing emulator program and emulator files",
        "[General]\nTolvimerExe=\"emu 2.exe\" -fast\n" + game,
        "",
@@ -423,7 +423,11 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
            "UnmountArgs=-u {drive}:\n" +
            game,
        "\"D:\\Images\\Some Game.cdi\"",
-       {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
+       {"Plan of tolvimer_launch for the image: D:\\Images\\Some Game.cdi (its pair of double "
+        "quotes taken off)\n",
+        "-> the image path came in one pair of double quotes, taken off: D:\\Images\\Some "
+        "Game.cdi\n",
+        "-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
         "\"D:\\Images\\Some Game.cdi\"\n",
         "[General] Drive = \"e\" (read again)\n"
         "        -> unmount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" "

@@ -211,8 +211,8 @@ TEST(CustomMountTest, BuilderRefusesWhatDoesNotFitWithItsLength) {
   std::memset(out.guard, '#', sizeof out.guard);
   std::size_t length = 0;
   ImageRefusal refusal;
-  EXPECT_FALSE(BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0,
-                                      length, refusal));
+  EXPECT_FALSE(BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0, length,
+                                      refusal));
   EXPECT_EQ(length, 2 + 254 + 1 + (254 / 7) * 2000);
   EXPECT_EQ(out.line[0], '\0');
   EXPECT_EQ(std::string(out.guard, sizeof out.guard), std::string(16, '#'));
@@ -235,11 +235,14 @@ TEST(CustomMountTest, BuiltInFormsTellALineTooLongAndAQuotedImagePath) {
     std::size_t started;
   } cases[] = {
       {kImage, {}, 3},
-      {"\"D:\\Images\\Some Game.cdi\"", {"quoted image path"}, 3},
+      {"\"D:\\Images\\Some Game.cdi\"", {}, 3},
+      {"\"D:\\Images\\Some Game.cdi", {"quoted image path"}, 3},
+      {"\"D:\\Images\\Some\" Game.cdi\"", {"quoted image path"}, 3},
       // "C:\Tools\mt.exe" -noicon -mount 0," and the closing quote: 37.
       {std::string(263 - 37, 'g'), {}, 3},
       {std::string(264 - 37, 'g'), {"too long: 264 of 263"}, 2},
-      {"\"" + std::string(400, 'g') + "\"", {"too long: 439 of 263", "quoted image path"}, 2},
+      {"\"" + std::string(400, 'g') + "\"", {"too long: 437 of 263"}, 2},
+      {"\"" + std::string(400, 'g'), {"too long: 438 of 263", "quoted image path"}, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.imagePath.size());
@@ -278,8 +281,11 @@ TEST(CustomMountTest, TheRunLogTellsTheLinesAsBuilt) {
       {daemon, std::string(300, 'g'),
        "-> the mount command line would be 337 characters, 74 more than the 263 that fit: it is "
        "not run\r\n"},
-      {daemon, "\"D:\\Images\\Some Game.cdi\"",
+      {daemon, "\"D:\\Images\\Some Game.cdi",
        "-> warning: the image path came in quotes, which the mount form's own quotes double"},
+      {daemon, "\"D:\\Images\\Some Game.cdi\"",
+       "-> the image path came in one pair of double quotes, taken off: D:\\Images\\Some "
+       "Game.cdi\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.imagePath);
