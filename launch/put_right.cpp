@@ -6,6 +6,9 @@
 namespace tolvimer {
 namespace {
 
+constexpr char kAccessDenied[] =
+    ") runs where this launcher may not look (access denied: elevated or another user's)";
+
 class Teller {
  public:
   explicit Teller(RunLog* log) : log_(log) {}
@@ -24,11 +27,16 @@ class Teller {
 
 // Opens the process with that id when it is still the same process (same
 // creation time) and still running; 0 otherwise. A reused id is another
-// process and is never touched.
-OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity) {
+// process and is never touched. `denied`: Windows would not open it, so it
+// runs, elevated or as another user, and is taken as still running.
+OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity, bool& denied) {
+  denied = false;
   if (identity.processId == 0) return 0;
   const OsHandle process = os.OpenProcess(identity.processId);
-  if (process == 0) return 0;
+  if (process == 0) {
+    denied = os.GetLastError() == win::kErrorAccessDenied;
+    return 0;
+  }
   std::uint64_t created = 0;
   std::uint32_t exitCode = 0;
   if (os.GetProcessCreationTime(process, created) && created == identity.creationTime &&
@@ -44,7 +52,18 @@ OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity) {
 // for it to end. It is never ended by force.
 void CloseOldEmulator(Platform& os, const ProcessIdentity& emulator, Teller& tell,
                       RecoveryOutcome& outcome) {
-  const OsHandle process = OpenIfRunning(os, emulator);
+  bool denied = false;
+  const OsHandle process = OpenIfRunning(os, emulator, denied);
+  if (denied) {
+    outcome.emulatorLeftRunning = true;
+    tell.line()
+        .Add("the emulator of that run (process id ")
+        .Number(emulator.processId)
+        .Add(kAccessDenied)
+        .Add(": it is left running");
+    tell.Tell();
+    return;
+  }
   if (process == 0) {
     tell.line()
         .Add("the emulator of that run (process id ")
@@ -100,14 +119,16 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     return outcome;
   }
 
-  const OsHandle writer = OpenIfRunning(os, record.launcher);
-  if (writer != 0) {
-    os.CloseHandle(writer);
+  bool denied = false;
+  const OsHandle writer = OpenIfRunning(os, record.launcher, denied);
+  if (writer != 0 || denied) {
+    if (writer != 0) os.CloseHandle(writer);
     outcome.writerRunning = true;
     tell.line()
         .Add("the launcher that wrote it (process id ")
         .Number(record.launcher.processId)
-        .Add(") is still running: nothing is touched, and this run keeps no record");
+        .Add(denied ? kAccessDenied : ") is still running")
+        .Add(": nothing is touched, and this run keeps no record");
     tell.Tell();
     return outcome;
   }

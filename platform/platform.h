@@ -41,7 +41,8 @@ constexpr std::uint8_t kVkEscape = 0x1B;
 constexpr std::uint8_t kVkAdd = 0x6B;
 constexpr std::uint8_t kVkSubtract = 0x6D;
 constexpr std::uint32_t kStillActive = 259;
-constexpr std::uint32_t kWaitObject0 = 0;  // WaitForSingleObject: the object is signalled
+constexpr std::uint32_t kWaitObject0 = 0;
+constexpr std::uint32_t kErrorAccessDenied = 5;  // WaitForSingleObject: the object is signalled
 constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
 constexpr std::uint32_t kDriveUnknown = 0;
@@ -316,8 +317,10 @@ class Platform {
   virtual std::uint32_t GetCurrentProcessId() = 0;
   // GetCurrentProcess: the pseudo handle of the launcher's own process.
   virtual OsHandle GetCurrentProcess() = 0;
-  // OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
-  // 0 when no such process can be opened.
+  // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+  // processId); 0 when it cannot be opened, GetLastError then telling a
+  // process that runs elevated or as another user (ERROR_ACCESS_DENIED) from
+  // none at all (ERROR_INVALID_PARAMETER).
   virtual OsHandle OpenProcess(std::uint32_t processId) = 0;
   // GetProcessTimes: the process's creation time as a 64-bit FILETIME.
   virtual bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) = 0;

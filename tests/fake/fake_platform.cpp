@@ -1011,6 +1011,11 @@ OsHandle FakePlatform::OpenProcess(std::uint32_t processId) {
   const bool failed = Failing("OpenProcess");
   for (std::size_t i = 0; !failed && i < otherProcesses.size(); ++i) {
     if (otherProcesses[i].processId != processId) continue;
+    if (!otherProcesses[i].openable) {
+      lastError_ = win::kErrorAccessDenied;
+      Record("OpenProcess(%u) = NULL", processId);
+      return 0;
+    }
     if (openedCount_ == static_cast<int>(sizeof opened_ / sizeof opened_[0])) std::abort();
     char name[64];
     std::snprintf(name, sizeof name, "%s.opened", otherProcesses[i].name.c_str());

@@ -93,6 +93,9 @@ class FakePlatform : public Platform {
     std::uint64_t creationTime;
     bool running = true;
     bool closesOnWmClose = true;
+    // False: it runs elevated or as another user, and OpenProcess fails
+    // with ERROR_ACCESS_DENIED.
+    bool openable = true;
   };
   std::vector<OtherProcess> otherProcesses;
   // Handles by trace name (such as "tool.process") that WaitForSingleObject

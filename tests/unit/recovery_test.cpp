@@ -79,6 +79,7 @@ const Lines kReadRecord = {
     kReadWholeRecord,
     "CloseHandle(read1)",
     "OpenProcess(3000) = NULL",
+    "GetLastError() = 87",  // ERROR_INVALID_PARAMETER: no such process
 };
 const Lines kCloseOldEmulator = {
     "OpenProcess(1002) = oldemu.opened",
@@ -174,7 +175,7 @@ TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
     if (!ended) os.otherProcesses.push_back({"stranger", 1002, 0x01DD000000000000ull});
     os.AddWindow("strangerwin", "stranger");
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-    const Lines opened = ended ? Lines{"OpenProcess(1002) = NULL"}
+    const Lines opened = ended ? Lines{"OpenProcess(1002) = NULL", "GetLastError() = 87"}
                                : Lines{"OpenProcess(1002) = stranger.opened",
                                        "GetProcessTimes(stranger.opened) = 0x01DD000000000000",
                                        "CloseHandle(stranger.opened)"};
@@ -182,22 +183,65 @@ TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
   }
 }
 
+// A writer that still runs, or that Windows will not let this launcher open
+// (elevated, or another user's), is taken as running: its record is left
+// as it is and this run keeps none.
 TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
+  const struct {
+    const char* what;
+    bool openable;
+    Lines opened;
+    const char* told;
+  } cases[] = {
+      {"opened",
+       true,
+       {"OpenProcess(3000) = first.opened", "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
+        "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"},
+       "(process id 3000) is still running: nothing is touched"},
+      {"access denied",
+       false,
+       {"OpenProcess(3000) = NULL", "GetLastError() = 5"},
+       "(process id 3000) runs where this launcher may not look (access denied: elevated or "
+       "another user's): nothing is touched"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+    const Bytes before = os.files[kUndoPath];
+    os.otherProcesses.push_back(
+        {"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher, true, true, c.openable});
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    EXPECT_EQ(RecoveryCalls(os),
+              Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
+                     kReadWholeRecord, "CloseHandle(read1)"},
+                    c.opened}));
+    EXPECT_EQ(os.files[kUndoPath], before);
+    EXPECT_EQ(os.Lines({"MoveFileEx", "DeleteFile", "GetCurrentProcessId"}), Lines{});
+    EXPECT_NE(os.logText.find(c.told), std::string::npos) << os.logText;
+  }
+}
+
+// An old emulator that Windows will not let this launcher open is left
+// running, and the rest is put right as after one that did not close.
+TEST(RecoveryTest, AnOldEmulatorThatCannotBeOpenedIsLeftRunning) {
   FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
-  const Bytes before = os.files[kUndoPath];
-  os.otherProcesses.push_back({"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher});
+  LauncherAt(os, 3001, Settings(false, "Log=true\n"));
+  os.files = KilledRun(Settings(false), "WaitForSingleObject(emu.process, 500)");
+  os.otherProcesses.push_back(
+      {"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true, true, false});
+  os.AddWindow("oldwin", "oldemu");
   EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  EXPECT_EQ(RecoveryCalls(os),
-            (Lines{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-                   kReadWholeRecord, "CloseHandle(read1)", "OpenProcess(3000) = first.opened",
-                   "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
-                   "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}));
-  EXPECT_EQ(os.files[kUndoPath], before);
-  EXPECT_EQ(os.Lines({"MoveFileEx", "DeleteFile", "GetCurrentProcessId"}), Lines{});
-  EXPECT_NE(os.logText.find("(process id 3000) is still running: nothing is touched"),
-            std::string::npos);
+  EXPECT_EQ(
+      RecoveryCalls(os),
+      Join({kReadRecord, {"OpenProcess(1002) = NULL", "GetLastError() = 5"}, kRestoreAndRemove}));
+  for (const std::string& line : os.Lines({"PostMessage"}))
+    EXPECT_EQ(line.find("oldwin"), std::string::npos) << line;
+  const char told[] =
+      "the emulator of that run (process id 1002) runs where this launcher may not look (access "
+      "denied: elevated or another user's): it is left running";
+  EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
 }
 
 TEST(RecoveryTest, AWriterWhoseIdWasReusedCountsAsEnded) {
