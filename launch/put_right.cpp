@@ -111,6 +111,7 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   UndoRecord record;
   const UndoFileState state = read ? DecodeUndoRecord(bytes, size, record) : UndoFileState::kShort;
   if (state != UndoFileState::kValid) {
+    outcome.recordUnusable = true;
     tell.line()
         .Add("tolvimer_launch.undo is ")
         .Add(UndoFileStateText(state))
@@ -144,6 +145,7 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     const CommandWait wait = RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;
+    outcome.unmountUnfinished = wait == CommandWait::kTimedOut;
     Text& line = tell.line();
     if (wait == CommandWait::kEnded) line.Add("unmount ended: ");
     if (wait == CommandWait::kNotStarted) line.Add("unmount could not be started: ");

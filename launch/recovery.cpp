@@ -92,7 +92,8 @@ void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {
 }
 
 void UndoKeeper::RunEnded() {
-  if (!on_) return;
+  // Nothing to remove when no record was ever written.
+  if (!on_ || !written_) return;
   if (!os_.DeleteFile(path_) && log_ != nullptr) {
     Text line;
     Note(line.Add("undo record: tolvimer_launch.undo could not be removed: error ")
@@ -107,22 +108,30 @@ void UndoKeeper::Save() {
   EncodeUndoRecord(record_, bytes);
   // Written whole into a new file, then moved over the old record: a write
   // cut off leaves the old record, or a new file that is never read.
+  // The error of a failed call is read at once, before any other call.
+  std::uint32_t error = 0;
   const OsHandle file = os_.CreateLogFile(newPath_);
   bool ok = file != 0;
+  if (!ok) error = ErrorForLog();
   if (ok) {
     ok = os_.WriteFileBytes(file, reinterpret_cast<const char*>(bytes), kUndoRecordSize) &&
          os_.FlushFileBuffers(file);
+    if (!ok) error = ErrorForLog();
     os_.CloseHandle(file);
     ok = ok && os_.MoveFileReplacing(newPath_, path_);
+    if (!ok && error == 0) error = ErrorForLog();
   }
+  written_ = written_ || ok;
   if (!ok && log_ != nullptr) {
     Text line;
     Note(line.Add("undo record: tolvimer_launch.undo could not be written: error ")
-             .Number(os_.GetLastError())
+             .Number(error)
              .Add("; the run goes on without it")
              .c_str());
   }
 }
+
+std::uint32_t UndoKeeper::ErrorForLog() { return log_ != nullptr ? os_.GetLastError() : 0; }
 
 void UndoKeeper::Note(const char* line) {
   if (log_ != nullptr) log_->Note(line);

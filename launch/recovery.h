@@ -21,13 +21,21 @@ constexpr std::uint32_t kOldUnmountWait = 30000;
 
 // What a start found of a cut-short run and what it put back.
 struct RecoveryOutcome {
-  bool writerRunning = false;  // the record's launcher still runs: untouched
-  bool closeSent = false;      // WM_CLOSE posted to the old emulator's window
+  bool writerRunning = false;   // the record's launcher still runs: untouched
+  bool recordUnusable = false;  // a file that is no whole record: not acted on
+  bool closeSent = false;       // WM_CLOSE posted to the old emulator's window
   bool emulatorLeftRunning = false;
   bool unmountStarted = false;
   bool unmountFailed = false;
+  bool unmountUnfinished = false;  // still running when the wait ran out
   bool displayRestored = false;
   bool displayRestoreRefused = false;
+
+  // Nothing was left as the cut-short run left it.
+  bool AllPutRight() const {
+    return !writerRunning && !recordUnusable && !emulatorLeftRunning && !unmountFailed &&
+           !unmountUnfinished && !displayRestoreRefused;
+  }
 };
 
 class UndoKeeper {
@@ -43,7 +51,8 @@ class UndoKeeper {
   bool Begin(const char* imagePath);
   // The exit code of a run that only put things right: 0 when another
   // launcher still holds the record, 1 otherwise.
-  int RecoverOnlyResult() const { return outcome_.writerRunning ? 0 : 1; }
+  // 1: nothing to put right, or all of it put right; 0: something could not be.
+  int RecoverOnlyResult() const { return outcome_.AllPutRight() ? 1 : 0; }
   // The run log's closing lines for such a run.
   RunSummary RecoverOnlySummary() const;
 
@@ -59,6 +68,8 @@ class UndoKeeper {
 
  private:
   void Save();
+  // GetLastError, read only when there is a log to tell it.
+  std::uint32_t ErrorForLog();
   void Note(const char* line);
 
   Platform& os_;
@@ -69,6 +80,7 @@ class UndoKeeper {
   char newPath_[kPathBufferSize] = {};
   UndoRecord record_;
   RecoveryOutcome outcome_;
+  bool written_ = false;  // a record of this run is in place
 };
 
 // Puts right what the record at `path` lists, in the order of the normal

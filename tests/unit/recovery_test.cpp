@@ -362,19 +362,38 @@ TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
   EXPECT_EQ(os.Lines().back(), "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")");
 }
 
+// A record that cannot be written changes nothing of the run but a log line
+// with the error of the call that failed; with none written, the end removes
+// nothing and says nothing of a removal.
 TEST(RecoveryTest, AnUnwritableFolderChangesNothingButALogLine) {
-  FakePlatform plain;
-  LauncherAt(plain, 3001, Settings(true, "Recover=false\n"));
-  FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.folderWritable = false;
-  EXPECT_EQ(RunLaunchSequence(plain, 0x400000, kImage), 1);
-  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  const Lines acts = {"ChangeDisplaySettings", "CreateProcess", "PostMessage", "SendMessage"};
-  EXPECT_EQ(os.Lines(acts), plain.Lines(acts));
-  EXPECT_NE(os.logText.find("tolvimer_launch.undo could not be written: error 5"),
-            std::string::npos);
-  EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  const struct {
+    const char* what;
+    const char* failing;  // empty: the folder is read-only
+    std::uint32_t error;
+  } cases[] = {
+      {"a read-only folder", "", 5},
+      {"the write refused", "WriteNewFile", 112},  // ERROR_DISK_FULL
+      {"the move refused", "MoveFileEx", 32},      // ERROR_SHARING_VIOLATION
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform plain;
+    LauncherAt(plain, 3001, Settings(true, "Recover=false\n"));
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    if (c.failing[0] == '\0') os.folderWritable = false;
+    if (c.failing[0] != '\0') os.Fail(c.failing, 0, c.error);
+    EXPECT_EQ(RunLaunchSequence(plain, 0x400000, kImage), 1);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    const Lines acts = {"ChangeDisplaySettings", "CreateProcess", "PostMessage", "SendMessage"};
+    EXPECT_EQ(os.Lines(acts), plain.Lines(acts));
+    const std::string told =
+        "tolvimer_launch.undo could not be written: error " + std::to_string(c.error);
+    EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
+    EXPECT_EQ(os.logText.find("could not be removed"), std::string::npos) << os.logText;
+    EXPECT_EQ(os.Lines({"DeleteFile"}), Lines{});
+    EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  }
 }
 
 TEST(RecoveryTest, WithRecoverOffAnOldRecordIsNeitherReadNorRemoved) {
@@ -391,27 +410,45 @@ TEST(RecoveryTest, WithRecoverOffAnOldRecordIsNeitherReadNorRemoved) {
   }
 }
 
+// "--recover" returns 1 when there was nothing to put right or all of it
+// was put right, 0 when something could not be.
 TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
+  Bytes damaged = ValidRecord();
+  damaged[kUndoRecordSize - 1] ^= 1;
+  const Lines noRecord = {
+      "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
+      "ChangeDisplaySettings(NULL, 0)"};
   const struct {
     const char* what;
-    const char* settings;
-    bool record;
+    Bytes record;  // none when empty
+    bool modeRefused;
     int result;
     Lines calls;  // every call after the read of Recover
   } cases[] = {
-      {"a record", "[General]\nRecover=true\n", true, 1, Join({kReadRecord, kRestoreAndRemove})},
-      {"no record: the desktop goes back all the same",
-       "[General]\nRecover=true\n",
+      {"a record", ValidRecord(), false, 1, Join({kReadRecord, kRestoreAndRemove})},
+      {"no record: the desktop goes back all the same", {}, false, 1, noRecord},
+      {"a damaged record, not acted on",
+       damaged,
        false,
-       1,
-       {"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
-        "ChangeDisplaySettings(NULL, 0)"}},
+       0,
+       {"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1", kReadWholeRecord,
+        "CloseHandle(read1)", "ChangeDisplaySettings(NULL, 0)"}},
+      {"the stored mode refused", ValidRecord(), true, 0,
+       Join({kReadRecord,
+             {"ChangeDisplaySettings(NULL, 0)"},
+             {"DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")"}})},
+      {"no record, the stored mode refused",
+       {},
+       true,
+       0,
+       {noRecord[0], "ChangeDisplaySettings(NULL, 0)"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakePlatform os;
-    LauncherAt(os, 3001, c.settings);
-    if (c.record) os.files[kUndoPath] = ValidRecord();
+    LauncherAt(os, 3001, "[General]\nRecover=true\n");
+    if (!c.record.empty()) os.files[kUndoPath] = c.record;
+    if (c.modeRefused) os.Fail("ChangeDisplaySettings");
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, "--recover"), c.result);
     Lines after;
     bool in = false;
