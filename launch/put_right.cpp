@@ -101,7 +101,22 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   std::uint32_t size = 0;
   const OsHandle file = os.OpenFileForRead(path);
   if (file == 0) {
-    tell.line().Add("none found: nothing to put right");
+    const std::uint32_t error = os.GetLastError();
+    if (error == win::kErrorSharingViolation) {
+      // Its writer holds it open for its whole run.
+      outcome.writerRunning = true;
+      tell.line().Add(
+          "tolvimer_launch.undo is held open by a launcher that is running: nothing is touched, "
+          "and this run keeps no record");
+    } else if (error == win::kErrorFileNotFound) {
+      tell.line().Add("none found: nothing to put right");
+    } else {
+      outcome.recordUnusable = true;
+      tell.line()
+          .Add("tolvimer_launch.undo could not be read: error ")
+          .Number(error)
+          .Add(": nothing in it is acted on");
+    }
     tell.Tell();
     return outcome;
   }
@@ -109,6 +124,12 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   const bool read = os.ReadFileBytes(file, reinterpret_cast<char*>(bytes), sizeof bytes, size);
   os.CloseHandle(file);
   UndoRecord record;
+  if (read && size == 0) {
+    // A run cut short before it wrote anything down.
+    tell.line().Add("empty: nothing to put right");
+    tell.Tell();
+    return outcome;
+  }
   const UndoFileState state = read ? DecodeUndoRecord(bytes, size, record) : UndoFileState::kShort;
   if (state != UndoFileState::kValid) {
     outcome.recordUnusable = true;

@@ -68,8 +68,6 @@ class UndoKeeper {
 
  private:
   void Save();
-  // GetLastError, read only when there is a log to tell it.
-  std::uint32_t ErrorForLog();
   void Note(const char* line);
 
   Platform& os_;
@@ -77,10 +75,9 @@ class UndoKeeper {
   RunLog* const log_;
   bool on_ = false;
   char path_[kPathBufferSize] = {};
-  char newPath_[kPathBufferSize] = {};
   UndoRecord record_;
   RecoveryOutcome outcome_;
-  bool written_ = false;  // a record of this run is in place
+  OsHandle hold_ = 0;  // the record file, held open for the whole run
 };
 
 // Puts right what the record at `path` lists, in the order of the normal

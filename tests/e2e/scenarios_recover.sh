@@ -1,7 +1,7 @@
 # The end-to-end scenario of [General] Recover=true, added to the scenarios of
 # scenarios.sh: a launcher killed during play, then the next launch.
 
-SCENARIO_ORDER+=(recover_after_kill recover_only)
+SCENARIO_ORDER+=(recover_after_kill recover_only two_launches_one_folder)
 
 scenario_recover_after_kill() {
   new_folder recover_after_kill
@@ -101,4 +101,36 @@ EOF
   expect_log tolvimer_launch.log 'undo record: the desktop returned to the mode stored in the registry'
   expect_log tolvimer_launch.log "put back: the cut-short run's emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored"
   desktop_is 1024x768 || restore_desktop
+}
+
+# Two launches in one folder: the first holds its record open for its whole
+# run, so the second, started while the first plays, leaves that record as it
+# is, keeps none of its own, and says so in its log (turned on for it only:
+# the first run's log is held open too).
+scenario_two_launches_one_folder() {
+  new_folder two_launches_one_folder
+  emulator_script LifetimeMs=60000
+  settings <<EOF2
+[General]
+Recover=true
+EOF2
+  launch_start "$IMAGE" 20000
+  local first=$LAUNCH_PID
+  wait_for 15 test -s "$DIR/tolvimer_launch.undo" || fail "the first launch wrote no record"
+  cp "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
+
+  emulator_script LifetimeMs=1500
+  printf '[General]\nRecover=true\nLog=true\n' >"$DIR/tolvimer_launch.ini"
+  launch "$IMAGE"
+  expect_eq "the second launch's exit code" 1 "$LAUNCH_CODE"
+  expect_log tolvimer_launch.log \
+    'undo record: tolvimer_launch.undo is held open by a launcher that is running: nothing is touched, and this run keeps no record'
+  expect_true "the first run's record is unchanged after the second run" \
+    cmp -s "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
+
+  LAUNCH_PID=$first
+  launch_wait
+  expect_eq "the first launcher was killed" 96 "$LAUNCH_CODE"
+  expect_true "the first run's record is still its own" \
+    cmp -s "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
 }

@@ -1,5 +1,6 @@
 #include "tests/fake/fake_platform.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -302,6 +303,10 @@ OsHandle FakePlatform::OpenFileForWrite(const char* path) {
   }
   Record("CreateFile(\"%s\") = %s", path, name);
   return handle;
+}
+
+bool FakePlatform::HeldByOthers(const char* path) const {
+  return std::find(heldByOthers.begin(), heldByOthers.end(), path) != heldByOthers.end();
 }
 
 bool FakePlatform::SetFilePointer(OsHandle file, std::int32_t offset) {
@@ -865,8 +870,12 @@ OsHandle FakePlatform::CreateLogFile(const char* path) {
     const std::string folder = modulePath.substr(0, modulePath.rfind('\\') + 1);
     const bool inFolder = std::string_view(path).substr(0, folder.size()) == folder &&
                           std::string_view(path).find('\\', folder.size()) == std::string::npos;
-    if (!failed) lastError_ = !inFolder ? 3 : 5;  // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
-    if (failed || !inFolder || !folderWritable) {
+    const bool held = HeldByOthers(path);
+    if (!failed)
+      lastError_ = !inFolder ? 3
+                   : held    ? 32
+                             : 5;  // PATH_NOT_FOUND, SHARING_VIOLATION, ACCESS_DENIED
+    if (failed || !inFolder || !folderWritable || held) {
       Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = INVALID_HANDLE_VALUE", path);
       return 0;
     }
@@ -892,8 +901,12 @@ bool FakePlatform::WriteFileBytes(OsHandle file, const char* data, std::uint32_t
   if (OpenFile* open = FindOpenFile(file)) {
     const bool failed = Failing("WriteNewFile");
     if (!failed) {
+      // At the file position, over what is there.
       std::vector<std::uint8_t>& bytes = files.find(*open->path)->second;
-      bytes.insert(bytes.end(), data, data + size);
+      const std::size_t at = static_cast<std::size_t>(open->position);
+      if (bytes.size() < at + size) bytes.resize(at + size, 0);
+      std::copy(data, data + size, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+      open->position += size;
     }
     Record("WriteFile(%s, %u bytes)%s", NameOf(file), size, failed ? " = FALSE" : "");
     return !failed;
@@ -939,8 +952,10 @@ FakePlatform::OtherProcess* FakePlatform::OpenedProcess(OsHandle handle) {
 OsHandle FakePlatform::OpenFileForRead(const char* path) {
   auto it = files.find(std::string_view(path));
   const bool failed = Failing("OpenFileForRead");
+  const bool held = HeldByOthers(path);
   if (!failed && it == files.end()) lastError_ = 2;  // ERROR_FILE_NOT_FOUND
-  if (failed || it == files.end()) {
+  if (!failed && held) lastError_ = 32;              // ERROR_SHARING_VIOLATION
+  if (failed || it == files.end() || held) {
     Record("CreateFile(\"%s\", GENERIC_READ) = INVALID_HANDLE_VALUE", path);
     return 0;
   }

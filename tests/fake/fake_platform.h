@@ -87,6 +87,9 @@ class FakePlatform : public Platform {
   // did not start, which OpenProcess finds by id; WM_CLOSE to a window of
   // one with `closesOnWmClose` ends it.
   bool folderWritable = true;
+  // Files another launcher holds open without write sharing: opening them
+  // fails with ERROR_SHARING_VIOLATION.
+  std::vector<std::string> heldByOthers;
   struct OtherProcess {
     std::string name;
     std::uint32_t processId;
@@ -260,6 +263,7 @@ class FakePlatform : public Platform {
   const char* NameOf(std::uintptr_t handle) const;
   std::uint32_t ProcessIdOf(const std::string& owner) const;
   OpenFile* FindOpenFile(OsHandle handle);
+  bool HeldByOthers(const char* path) const;
   OsHandle OpenInFiles(const std::string& path, const char* name);
   OtherProcess* OpenedProcess(OsHandle handle);
   int& CallCount(const char* call);

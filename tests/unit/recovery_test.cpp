@@ -265,6 +265,44 @@ Bytes ValidRecord() {
   return Bytes(bytes, bytes + kUndoRecordSize);
 }
 
+// Two launches in one folder: the first holds its record open for its whole
+// run, so a second start, made before or after the first wrote anything,
+// cannot open it, leaves it alone and keeps no record of its own.
+TEST(RecoveryTest, ASecondLaunchInTheFolderLeavesTheHeldRecordAlone) {
+  const std::string held = "C:\\Emu\\tolvimer_launch.undo";
+  const struct {
+    const char* what;
+    bool written;  // the first run has written its record already
+    const char* commandLine;
+    int result;
+  } cases[] = {
+      {"before the first run wrote anything", false, kImage, 1},
+      {"after the first run wrote its record", true, kImage, 1},
+      {"asked only to put things right", true, "--recover", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    if (c.written) os.files[kUndoPath] = ValidRecord();
+    const std::map<std::string, Bytes, std::less<>> before = os.files;
+    os.heldByOthers.push_back(held);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, c.commandLine), c.result);
+    const Lines calls = RecoveryCalls(os);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
+              (Lines{"CreateFile(\"" + held + "\", GENERIC_READ) = INVALID_HANDLE_VALUE",
+                     "GetLastError() = 32"}));
+    EXPECT_EQ(os.files, before);
+    EXPECT_EQ(os.Lines({"DeleteFile", "MoveFileEx", "OpenProcess", "GetCurrentProcessId"}),
+              Lines{});
+    EXPECT_NE(os.logText.find("undo record: tolvimer_launch.undo is held open by a launcher that "
+                              "is running: nothing is touched, and this run keeps no record"),
+              std::string::npos)
+        << os.logText;
+  }
+}
+
 TEST(RecoveryTest, AFileThatIsNotAWholeRecordIsNeverActedOn) {
   Bytes damaged = ValidRecord();
   damaged[100] ^= 0x20;
@@ -302,9 +340,12 @@ TEST(RecoveryTest, AFileThatIsNotAWholeRecordIsNeverActedOn) {
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
     const Lines calls = RecoveryCalls(os);
     ASSERT_EQ(calls.size(), 3u);  // read and closed, nothing else
-    EXPECT_NE(os.logText.find(std::string("tolvimer_launch.undo is ") + UndoFileStateText(c.state) +
-                              ": nothing in it is acted on"),
-              std::string::npos);
+    // An empty file is what a run cut short before its first change leaves.
+    const std::string told = c.bytes.empty()
+                                 ? std::string("undo record: empty: nothing to put right")
+                                 : std::string("tolvimer_launch.undo is ") +
+                                       UndoFileStateText(c.state) + ": nothing in it is acted on";
+    EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
     // The run's own record replaced it, and went at the normal end.
     EXPECT_EQ(os.files.count(kUndoPath), 0u);
   }
@@ -321,7 +362,7 @@ TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
   std::vector<UndoRecord> saved;
   std::vector<std::size_t> savedAt;
   os.afterCall = [&os, &saved, &savedAt](const char* line) {
-    if (std::string(line).rfind("MoveFileEx", 0) != 0) return;
+    if (std::string(line).rfind("FlushFileBuffers", 0) != 0) return;
     const Bytes& bytes = os.files[kUndoPath];
     saved.emplace_back();
     EXPECT_EQ(DecodeUndoRecord(bytes.data(), bytes.size(), saved.back()), UndoFileState::kValid);
@@ -352,14 +393,31 @@ TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
   // The mount tool was started first, as process 1001.
   EXPECT_EQ(saved[2].emulator.processId, 1002u);
   EXPECT_EQ(saved[2].emulator.creationTime, FakePlatform::StartedCreationTime(1002));
-  // Each write: a new file written whole and flushed, then moved over the old.
-  EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 3u);
-  EXPECT_EQ(os.Lines({"MoveFileEx"}).size(), 3u);
-  EXPECT_EQ(os.Lines({"MoveFileEx"})[0],
-            "MoveFileEx(\"C:\\Emu\\tolvimer_launch.undo.new\", \"C:\\Emu\\tolvimer_launch.undo\", "
-            "MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)");
+  // The file is created once and held for the whole run; each write goes
+  // whole over the one before, from its start, and is flushed.
+  const Lines held = os.Lines({"CreateFile", "SetFilePointer", "WriteFile", "FlushFileBuffers"});
+  const std::string record = "(new1";
+  Lines writes;
+  for (const std::string& line : held) {
+    if (line.find("tolvimer_launch.undo") != std::string::npos ||
+        line.find(record) != std::string::npos)
+      writes.push_back(line);
+  }
+  const std::string size = std::to_string(kUndoRecordSize);
+  const Lines once = {"SetFilePointer(new1, 0)", "WriteFile(new1, " + size + " bytes)",
+                      "FlushFileBuffers(new1)"};
+  EXPECT_EQ(writes, Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = "
+                           "INVALID_HANDLE_VALUE",
+                           "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", CREATE_ALWAYS, "
+                           "FILE_SHARE_READ) = new1"},
+                          once,
+                          once,
+                          once}));
+  EXPECT_EQ(os.Lines({"MoveFileEx"}), Lines{});
   EXPECT_EQ(os.files.count(kUndoPath), 0u);
-  EXPECT_EQ(os.Lines().back(), "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")");
+  const Lines lines2 = os.Lines();
+  EXPECT_EQ(Lines(lines2.end() - 2, lines2.end()),
+            (Lines{"CloseHandle(new1)", "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")"}));
 }
 
 // A record that cannot be written changes nothing of the run but a log line
@@ -372,8 +430,8 @@ TEST(RecoveryTest, AnUnwritableFolderChangesNothingButALogLine) {
     std::uint32_t error;
   } cases[] = {
       {"a read-only folder", "", 5},
-      {"the write refused", "WriteNewFile", 112},  // ERROR_DISK_FULL
-      {"the move refused", "MoveFileEx", 32},      // ERROR_SHARING_VIOLATION
+      {"the write refused", "WriteNewFile", 112},       // ERROR_DISK_FULL
+      {"the flush refused", "FlushFileBuffers", 1117},  // ERROR_IO_DEVICE
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -391,7 +449,6 @@ TEST(RecoveryTest, AnUnwritableFolderChangesNothingButALogLine) {
         "tolvimer_launch.undo could not be written: error " + std::to_string(c.error);
     EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
     EXPECT_EQ(os.logText.find("could not be removed"), std::string::npos) << os.logText;
-    EXPECT_EQ(os.Lines({"DeleteFile"}), Lines{});
     EXPECT_EQ(os.files.count(kUndoPath), 0u);
   }
 }
@@ -417,7 +474,7 @@ TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
   damaged[kUndoRecordSize - 1] ^= 1;
   const Lines noRecord = {
       "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
-      "ChangeDisplaySettings(NULL, 0)"};
+      "GetLastError() = 2", "ChangeDisplaySettings(NULL, 0)"};
   const struct {
     const char* what;
     Bytes record;  // none when empty
@@ -437,11 +494,7 @@ TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
        Join({kReadRecord,
              {"ChangeDisplaySettings(NULL, 0)"},
              {"DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")"}})},
-      {"no record, the stored mode refused",
-       {},
-       true,
-       0,
-       {noRecord[0], "ChangeDisplaySettings(NULL, 0)"}},
+      {"no record, the stored mode refused", {}, true, 0, noRecord},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
