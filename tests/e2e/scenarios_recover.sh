@@ -118,6 +118,10 @@ EOF2
   local first=$LAUNCH_PID
   wait_for 15 test -s "$DIR/tolvimer_launch.undo" || fail "the first launch wrote no record"
   cp "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
+  # The first emulator has read its script before the second's is written.
+  wait_for 15 grep -q -E '^t=[0-9]+ start ' "$DIR/emulator_log.txt" ||
+    fail "the first emulator did not start"
+  sleep 1
 
   emulator_script LifetimeMs=1500
   printf '[General]\nRecover=true\nLog=true\n' >"$DIR/tolvimer_launch.ini"
