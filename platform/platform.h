@@ -286,7 +286,8 @@ class Platform {
   // GetCommandLineA: the whole command line of the process.
   virtual const char* GetCommandLine() = 0;
   virtual std::uint32_t GetTickCount() = 0;
-  // GetLastError, asked right after a call that failed.
+  // GetLastError, asked right after a call that failed (also by the undo
+  // record, to tell a record held by a live run from none).
   virtual std::uint32_t GetLastError() = 0;
   // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
   // FORMAT_MESSAGE_MAX_WIDTH_MASK) of an error code or HRESULT into `out`:

@@ -122,7 +122,9 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   // A dry run writes no log.
   const char* GetCommandLine() override { return ""; }
   std::uint32_t GetTickCount() override { return 0; }
-  std::uint32_t GetLastError() override { return 0; }
+  // The files the dry run is asked to open are not there for it: the undo
+  // record is read and kept by the real run only.
+  std::uint32_t GetLastError() override { return win::kErrorFileNotFound; }
   std::uint32_t FormatMessage(std::uint32_t, char*, std::uint32_t) override { return 0; }
   bool FileExists(const char*) override { return false; }
   bool IsWindow(WindowHandle) override { return true; }
