@@ -4,6 +4,7 @@
 #include "emulator/menu_commands.h"
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
+#include "launch/disc_changer.h"
 #include "launch/recovery.h"
 #include "launch/run_log.h"
 #include "mount/autoplay_wait.h"
@@ -43,9 +44,15 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   undo.BeforeDisplaySwitch(settings);
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
-  undo.BeforeMount(settings, imagePath);
-  const DiscWatch disc = NoteDiscBeforeMount(settings);
-  MountDiscImage(settings, imagePath);
+  // A playlist gives its first disc; one without a disc mounts nothing.
+  DiscChanger discs(settings, instance, undo);
+  const char* const firstImage = discs.Begin(imagePath);
+  DiscWatch disc;
+  if (firstImage != nullptr) {
+    undo.BeforeMount(settings, firstImage);
+    disc = NoteDiscBeforeMount(settings);
+    MountDiscImage(settings, firstImage);
+  }
   os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance, disc);
 
@@ -89,13 +96,18 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   os.BeginStep(Step::kSecondIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
 
+  SwapKeys swapKeys = discs.ReadKeys();
+
   // Watching and shutting down.
   os.BeginStep(Step::kWatch);
-  os.WatchEnded(WatchForExit(os, instance, process.process, combo));
+  os.WatchEnded(WatchForExit(os, instance, process.process, combo,
+                             swapKeys.swap != nullptr ? &swapKeys : nullptr));
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
-  UnmountDiscImage(settings, imagePath);
+  // The disc mounted now, which a swap may have changed.
+  const char* const mounted = discs.playlist() ? discs.Mounted() : imagePath;
+  if (mounted != nullptr) UnmountDiscImage(settings, mounted);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);

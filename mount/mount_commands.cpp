@@ -111,6 +111,15 @@ bool RunCommandLine(Platform& os, char* commandLine) {
   return true;
 }
 
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
+  ProcessRecord process;
+  if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
+  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  return waited == 0 ? CommandWait::kEnded : CommandWait::kTimedOut;  // WAIT_OBJECT_0
+}
+
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
@@ -149,6 +158,17 @@ BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
 void UnmountDiscImage(Settings& settings, const char* imagePath) {
   char commandLine[kCustomCommandSize];
   RunBuilt(settings, BuildUnmountCommandLine(settings, imagePath, commandLine), commandLine);
+}
+
+CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
+                                    std::uint32_t milliseconds) {
+  char commandLine[kCustomCommandSize];
+  const BuiltLine built = BuildUnmountCommandLine(settings, imagePath, commandLine);
+  if (built.kind != BuiltLine::kBuilt) {
+    RunBuilt(settings, built, commandLine);
+    return CommandWait::kNotStarted;
+  }
+  return RunCommandLineAndWait(settings.os(), commandLine, milliseconds);
 }
 
 }  // namespace tolvimer

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "mount/custom_mount.h"
 #include "platform/platform.h"
@@ -39,6 +40,10 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
+// How a command line that was waited for ended.
+enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kTimedOut };
+// Starts the command line and waits up to `milliseconds` for its process to end.
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,
@@ -55,5 +60,9 @@ BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
                                   char (&commandLine)[kCustomCommandSize]);
 // With [General] Unmount "true": unmounts with the tool configured now.
 void UnmountDiscImage(Settings& settings, const char* imagePath);
+// The same unmount, waited for up to `milliseconds`; kNotStarted also when
+// there is no line to run.
+CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
+                                    std::uint32_t milliseconds);
 
 }  // namespace tolvimer
