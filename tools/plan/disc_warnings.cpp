@@ -1,5 +1,7 @@
 #include "tools/plan/disc_warnings.h"
 
+#include "tools/plan/catalogue_search.h"
+
 namespace tolvimer::plan {
 
 void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::string>& warnings) {
@@ -17,6 +19,15 @@ void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::
       warnings.push_back("disc " + std::to_string(i + 1) + " of the playlist, " + disc +
                          ", does not exist");
     }
+  }
+  const std::uint32_t code = facts.swapSettingCode;
+  if (code != 0 && facts.swapKeyPolled != code) {
+    warnings.push_back("[General] NextDisc names virtual key " + std::to_string(code) + " (" +
+                       VirtualKeyName(code) + "), but the launcher polls the key of its character" +
+                       (facts.swapKeyPolled == 0 ? ", which it has not: no key press swaps discs"
+                                                 : ", " + std::to_string(facts.swapKeyPolled) +
+                                                       " (" + VirtualKeyName(facts.swapKeyPolled) +
+                                                       ")"));
   }
   const bool swapAsked = facts.swapKey || facts.swapComboEnabled;
   if (swapAsked && !facts.unmountRun) {

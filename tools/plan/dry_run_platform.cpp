@@ -146,11 +146,15 @@ std::uint32_t DryRunPlatform::GetWindowThreadProcessId(WindowHandle window,
 }
 
 std::uint32_t DryRunPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-  if (mapType == win::kMapVkToChar) {
+  const std::uint32_t answer = UsKeyboardMap(code, mapType);
+  if (mapType == win::kMapVkToChar && step_ == Step::kSwapKeys) {
+    facts_.swapSettingCode = code;
+    facts_.swapKeyPolled = answer & 0xFF;
+  } else if (mapType == win::kMapVkToChar) {
     facts_.exitKeyRead = true;
     facts_.exitSettingCode = code;
   }
-  return UsKeyboardMap(code, mapType);
+  return answer;
 }
 
 std::int16_t DryRunPlatform::GetAsyncKeyState(int virtualKey) {

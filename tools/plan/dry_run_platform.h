@@ -42,6 +42,8 @@ struct RunFacts {
   bool playlist = false;
   std::vector<std::string> discs;
   bool swapKey = false;
+  std::uint32_t swapSettingCode = 0;  // the virtual key [General] NextDisc names
+  std::uint32_t swapKeyPolled = 0;    // 0: none read, or one without a character
   bool swapComboEnabled = false;
   bool swapComboEmpty = false;
 };
