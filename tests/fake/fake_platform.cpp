@@ -326,7 +326,15 @@ std::uint32_t FakePlatform::WaitForInputIdle(OsHandle process, std::uint32_t mil
 }
 
 std::uint32_t FakePlatform::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
-  const std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  const std::string_view handleName = NameOf(handle);
+  for (const std::string& name : endWhenWaitedFor) {
+    if (result == 0x102u && handleName.size() == name.size() + 8 &&
+        handleName.compare(0, name.size(), name) == 0 &&
+        handleName.compare(name.size(), 8, ".process") == 0) {
+      result = 0;
+    }
+  }
   Record("WaitForSingleObject(%s, %u)", NameOf(handle), milliseconds);
   return result;
 }
