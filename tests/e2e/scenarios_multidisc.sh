@@ -55,7 +55,7 @@ EOF
   expect_eq "the log shows the swap's unmount, waited for" 1 \
     "$(log_lines | grep -c -F -- "-> unmount the image, then wait for it to end: $tool -unmount 0")"
   expect_eq "the log says the unmount ended" 1 \
-    "$(log_lines | grep -c -F -- 'ms for the unmount to end (it has ended)')"
+    "$(log_lines | grep -c -F -- 'ms for the unmount to end -- it has ended')"
   expect_eq "the log names disc 2 before its mount" 1 \
     "$(log_lines | grep -c -F -- '-> the disc to mount: disc 2 of 2')"
   expect_eq "play ends after one swap" 1 "$(log_lines | grep -c -E 'and 1 disc swap: ')"
@@ -108,7 +108,7 @@ scenario_multidisc_empty_playlist() {
   expect_eq "mount tool runs" 0 "$(mount_runs)"
   expect_log emulator_log.txt 'end reason=close'
   expect_eq "the log says why" 1 \
-    "$(log_lines | grep -c -F -- 'read the playlist (it names no disc: no disc is mounted)')"
+    "$(log_lines | grep -c -F -- 'read the playlist -- it names no disc: no disc is mounted')"
 }
 
 # A disc that is not there is mounted all the same (the tool says so); a
@@ -123,7 +123,7 @@ scenario_multidisc_missing_disc() {
   sleep 0.5
   expect_eq "mount tool runs, missing playlist" 0 "$(mount_runs)"
   expect_eq "the log gives the error" 1 \
-    "$(log_lines | grep -c -E -- 'read the playlist \(failed: error 2 .*: no disc is mounted\)')"
+    "$(log_lines | grep -c -E -- 'read the playlist -- failed: error 2 .*: no disc is mounted$')"
   emulator_script 'Presses=78@600 27@2500'
   multidisc_settings NextDisc=78 </dev/null
   launch "$PLAYLIST"
