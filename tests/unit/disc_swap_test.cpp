@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "tests/fake/fake_pads.h"
 #include "tests/fake/fake_platform.h"
+#include "tests/unit/launch_fixture.h"
 #include "tests/unit/run_scenarios.h"
 
 namespace tolvimer::testing {
@@ -24,12 +25,6 @@ using Lines = std::vector<std::string>;
 constexpr std::int16_t kDownNow = static_cast<std::int16_t>(0x8000);
 constexpr std::int16_t kPressed = static_cast<std::int16_t>(0x8001);
 constexpr std::int16_t kPressedSince = 0x0001;
-
-std::vector<std::uint32_t> RunningFor(std::size_t cycles) {
-  std::vector<std::uint32_t> codes(cycles, 259);
-  codes.push_back(0);
-  return codes;
-}
 
 // Counts the swaps and notes the watch cycle each came in.
 struct SwapLog {
