@@ -260,5 +260,42 @@ TEST(DiscSwapRunTest, TheRecordFollowsTheSwapAndTheGameSectionIsThePlaylists) {
   ResetProgramState();
 }
 
+// The run log tells the swap as its own steps, with the unmount's wait.
+TEST(DiscSwapRunTest, TheRunLogTellsEachSwap) {
+  struct Case {
+    std::string name;
+    bool unmountEnds;
+    std::string waitOutcome;
+  } cases[] = {
+      {"the unmount ends", true, "-- it has ended"},
+      {"the unmount outlasts its wait", false,
+       "-- still running after that time: the next disc is mounted all the same"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    SetUpRun(os, "[General]\nLog=true\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+    if (c.unmountEnds) os.endWhenWaitedFor.push_back("tool");
+    ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+    const std::string& log = os.logText;
+    const std::vector<std::string> told = {
+        "-> read the playlist -- 2 discs",
+        "-> disc 2: D:\\Games\\Disc 2.cdi",
+        "-> the next-disc key: 78 (N)",
+        "-> unmount the image, then wait for it to end: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc 1.cdi\"",
+        "-> wait up to 10000 ms for the unmount to end " + c.waitOutcome,
+        "-> the disc to mount: disc 2 of 2, D:\\Games\\Disc 2.cdi",
+        "-> play ends after 2 checks and 1 disc swap: the exit key 27 (Escape) was pressed",
+        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc 2.cdi\""};
+    std::size_t at = 0;
+    for (const std::string& line : told) {
+      const std::size_t found = log.find(line, at);
+      EXPECT_NE(found, std::string::npos) << "not told in order: " << line << "\n" << log;
+      if (found != std::string::npos) at = found;
+    }
+  }
+  ResetProgramState();
+}
+
 }  // namespace
 }  // namespace tolvimer::testing
