@@ -66,7 +66,8 @@ class LineReader {
       ++playlist_.ignored;
       return;
     }
-    const bool absolute = line_[0] == '\\' || line_[0] == '/' || (line_[0] != '\0' && line_[1] == ':');
+    const bool absolute =
+        line_[0] == '\\' || line_[0] == '/' || (line_[0] != '\0' && line_[1] == ':');
     const std::size_t head = absolute ? 0 : folderLength_;
     char* const out = playlist_.discs[playlist_.count];
     if (overflow_ || head + length_ + 1 > kPathBufferSize) {
@@ -133,7 +134,8 @@ void ReadPlaylist(Platform& os, const char* imagePath, Playlist& playlist) {
     // A UTF-8 byte-order mark is taken as no text. A first read shorter
     // than the mark cannot hold one whole.
     if (first && read >= 3 && static_cast<std::uint8_t>(chunk[0]) == 0xEF &&
-        static_cast<std::uint8_t>(chunk[1]) == 0xBB && static_cast<std::uint8_t>(chunk[2]) == 0xBF) {
+        static_cast<std::uint8_t>(chunk[1]) == 0xBB &&
+        static_cast<std::uint8_t>(chunk[2]) == 0xBF) {
       at = 3;
     }
     first = false;

@@ -113,7 +113,7 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
   } else {
     line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount
                   ? "mount the image, starting without waiting for it: "
-              : step_ == Step::kUnmount ? "unmount the image, starting without waiting for it: "
+              : step_ == Step::kUnmount     ? "unmount the image, starting without waiting for it: "
               : step_ == Step::kSwapUnmount ? "unmount the image, then wait for it to end: "
                                             : "start without waiting for it: ");
     line_.Shown(commandLine);
@@ -135,9 +135,9 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
 void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   FlushTaps();
   inner_.CommandLineTooLong(length, room);
-  line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount ? "the mount command line"
+  line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount       ? "the mount command line"
             : step_ == Step::kUnmount || step_ == Step::kSwapUnmount ? "the unmount command line"
-                                                                      : "the command line");
+                                                                     : "the command line");
   line_.Add(" would be ").Number(static_cast<std::int64_t>(length)).Add(" characters, ");
   line_.Number(static_cast<std::int64_t>(length - room)).Add(" more than the ");
   line_.Number(static_cast<std::int64_t>(room)).Add(" that fit: it is not run");

@@ -149,7 +149,8 @@ void Narrator::WatchEnded(const WatchEnd& end) {
     }
     line_.Add("play ends after ").Number(end.checks);
     line_.Add(end.checks == 1 ? " check" : " checks");
-    if (end.swaps > 0) line_.Add(" and ").Number(end.swaps).Add(end.swaps == 1 ? " disc swap" : " disc swaps");
+    if (end.swaps > 0)
+      line_.Add(" and ").Number(end.swaps).Add(end.swaps == 1 ? " disc swap" : " disc swaps");
     line_.Add(": ").Add(playEnd_.c_str());
     if (failedExitQueries_ > 0) {
       line_.Add(" (the exit-code query failed in ").Number(failedExitQueries_);

@@ -503,7 +503,8 @@ TEST_F(PlanTest, ListsAPlaylistsDiscsAndWarnsOfWhatASwapCannotDo) {
        {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist"}},
       {"swap keys without an unmount",
        "[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\dt.exe\n"
-       "[GamePadNextDisc]\nMapGamePadNextDisc=true\n" + game,
+       "[GamePadNextDisc]\nMapGamePadNextDisc=true\n" +
+           game,
        "D:\\Games\\Some Game.m3u",
        {"-> no next-disc key\n"},
        {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist",
@@ -511,10 +512,14 @@ TEST_F(PlanTest, ListsAPlaylistsDiscsAndWarnsOfWhatASwapCannotDo) {
         "true, or no mount tool is set up): a swap does nothing",
         "[GamePadNextDisc] MapGamePadNextDisc is true but no input is switched on: the "
         "combination is met at the first check, and the discs are swapped then"}},
-      {"a playlist without a disc", mount + game, "D:\\Games\\Empty.m3u",
+      {"a playlist without a disc",
+       mount + game,
+       "D:\\Games\\Empty.m3u",
        {"-> read the playlist (it names no disc: no disc is mounted)\n"},
        {"the playlist D:\\Games\\Empty.m3u cannot be read or names no disc: no disc is mounted"}},
-      {"a playlist that is not there", mount + game, "D:\\Games\\Gone.m3u",
+      {"a playlist that is not there",
+       mount + game,
+       "D:\\Games\\Gone.m3u",
        {"-> read the playlist (it cannot be read: no disc is mounted)\n"},
        {"the playlist D:\\Games\\Gone.m3u cannot be read or names no disc: no disc is mounted"}},
   };

@@ -149,7 +149,7 @@ TEST(DiscSwapWatchTest, SwapsOncePerPressAndNeverWhenPlayEnds) {
 // The launcher at C:\Emu, a game on two discs at D:\Games (or `playlist`);
 // the next-disc key pressed at the first check and Escape at the second.
 constexpr char kPlaylist[] = "D:\\Games\\Some Game.m3u";
-#define MOUNT_KEYS                                                                 \
+#define MOUNT_KEYS                                                                    \
   "MountTool=custom\nUnmount=true\nNextDisc=78\n[CustomMount]\nExe=C:\\mounter.exe\n" \
   "MountArgs=-m \"{image}\"\nUnmountArgs=-u \"{image}\"\n"
 constexpr char kMount[] = "[General]\n" MOUNT_KEYS;
@@ -282,11 +282,13 @@ TEST(DiscSwapRunTest, TheRunLogTellsEachSwap) {
         "-> read the playlist -- 2 discs",
         "-> disc 2: D:\\Games\\Disc 2.cdi",
         "-> the next-disc key: 78 (N)",
-        "-> unmount the image, then wait for it to end: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc 1.cdi\"",
+        "-> unmount the image, then wait for it to end: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc "
+        "1.cdi\"",
         "-> wait up to 10000 ms for the unmount to end " + c.waitOutcome,
         "-> the disc to mount: disc 2 of 2, D:\\Games\\Disc 2.cdi",
         "-> play ends after 2 checks and 1 disc swap: the exit key 27 (Escape) was pressed",
-        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc 2.cdi\""};
+        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
+        "\"D:\\Games\\Disc 2.cdi\""};
     std::size_t at = 0;
     for (const std::string& line : told) {
       const std::size_t found = log.find(line, at);

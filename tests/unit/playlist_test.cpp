@@ -29,11 +29,16 @@ TEST(PlaylistTest, TellsAPlaylistByItsExtension) {
     const char* path;
     bool playlist;
   } cases[] = {
-      {"D:\\Games\\Game.m3u", true},   {"D:\\Games\\Game.M3U", true},
-      {"\"D:\\My Games\\Game.m3u\"", true}, {"Game.m3u", true},
-      {".m3u", true},                   {"D:\\Games\\Game.cdi", false},
-      {"D:\\Games\\Game.m3u8", false},  {"D:\\Games\\Game.m3u.cdi", false},
-      {"m3u", false},                   {"\"D:\\Games\\Game.m3u", true},
+      {"D:\\Games\\Game.m3u", true},
+      {"D:\\Games\\Game.M3U", true},
+      {"\"D:\\My Games\\Game.m3u\"", true},
+      {"Game.m3u", true},
+      {".m3u", true},
+      {"D:\\Games\\Game.cdi", false},
+      {"D:\\Games\\Game.m3u8", false},
+      {"D:\\Games\\Game.m3u.cdi", false},
+      {"m3u", false},
+      {"\"D:\\Games\\Game.m3u", true},
       {"", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsPlaylistPath(c.path), c.playlist) << c.path;
@@ -61,8 +66,14 @@ TEST(PlaylistTest, ReadsTheDiscsLineByLine) {
        0,
        0},
       {"a folder within", "Discs\\one.cdi\r\n", {"D:\\Games\\Discs\\one.cdi"}, 0, 0},
-      {"a mark not at the start is text", "a.cdi\n\xEF\xBB\xBF" "b.cdi\n",
-       {"D:\\Games\\a.cdi", "D:\\Games\\\xEF\xBB\xBF" "b.cdi"}, 0, 0},
+      {"a mark not at the start is text",
+       "a.cdi\n\xEF\xBB\xBF"
+       "b.cdi\n",
+       {"D:\\Games\\a.cdi",
+        "D:\\Games\\\xEF\xBB\xBF"
+        "b.cdi"},
+       0,
+       0},
       {"only comments and blanks", "# one\r\n   \r\n\t\r\n#two", {}, 0, 0},
       {"empty", "", {}, 0, 0},
       {"a mark alone", "\xEF\xBB\xBF", {}, 0, 0},
@@ -178,7 +189,10 @@ TEST(CommandWaitTest, SaysHowAWaitedCommandEnded) {
        CommandWait::kTimedOut,
        {"CreateProcess(\"tool.exe -u\") = tool", "WaitForSingleObject(tool.process, 700)",
         "CloseHandle(tool.process)", "CloseHandle(tool.thread)"}},
-      {"not started", false, false, CommandWait::kNotStarted,
+      {"not started",
+       false,
+       false,
+       CommandWait::kNotStarted,
        {"CreateProcess(\"tool.exe -u\") = FALSE"}},
   };
   for (const Case& c : cases) {

@@ -62,9 +62,10 @@ TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
                              TraceOf("[General]\nMountTool=alcohol120\n" + common) +
                              TraceOf("[General]\nMountTool=custom\n" + common +
                                      "[CustomMount]\nMountArgs={image}\nUnmountArgs={drive}\n") +
-                             TraceOf("[General]\nNextDisc=78\n[GamePadNextDisc]\n"
-                                     "MapGamePadNextDisc=true\n",
-                                     "D:\\Images\\Some Game.m3u");
+                             TraceOf(
+                                 "[General]\nNextDisc=78\n[GamePadNextDisc]\n"
+                                 "MapGamePadNextDisc=true\n",
+                                 "D:\\Images\\Some Game.m3u");
   static const std::regex kRead("GetPrivateProfileString\\(([^,]+), ([^)]+)\\)");
   std::set<std::pair<SectionKind, std::string>> read;
   for (std::sregex_iterator it(traces.begin(), traces.end(), kRead), end; it != end; ++it) {

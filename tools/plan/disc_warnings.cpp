@@ -24,10 +24,10 @@ void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::
   if (code != 0 && facts.swapKeyPolled != code) {
     warnings.push_back("[General] NextDisc names virtual key " + std::to_string(code) + " (" +
                        VirtualKeyName(code) + "), but the launcher polls the key of its character" +
-                       (facts.swapKeyPolled == 0 ? ", which it has not: no key press swaps discs"
-                                                 : ", " + std::to_string(facts.swapKeyPolled) +
-                                                       " (" + VirtualKeyName(facts.swapKeyPolled) +
-                                                       ")"));
+                       (facts.swapKeyPolled == 0
+                            ? ", which it has not: no key press swaps discs"
+                            : ", " + std::to_string(facts.swapKeyPolled) + " (" +
+                                  VirtualKeyName(facts.swapKeyPolled) + ")"));
   }
   const bool swapAsked = facts.swapKey || facts.swapComboEnabled;
   if (swapAsked && !facts.unmountRun) {
