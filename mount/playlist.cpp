@@ -44,8 +44,10 @@ class LineReader {
     if (length_ < sizeof line_ - 1) {
       line_[length_++] = c;
     } else {
-      overflow_ = true;
+      unusable_ = true;
     }
+    // A NUL would end the path early: such a line is never used.
+    if (c == '\0') unusable_ = true;
   }
 
   // The end of the file ends the last line, with or without its line end.
@@ -55,10 +57,10 @@ class LineReader {
   void EndLine() {
     while (length_ > 0 && (IsBlank(line_[length_ - 1]) || line_[length_ - 1] == '\r')) --length_;
     line_[length_] = '\0';
-    const bool disc = (length_ > 0 || overflow_) && line_[0] != '#';
+    const bool disc = (length_ > 0 || unusable_) && line_[0] != '#';
     if (disc) AddDisc();
     length_ = 0;
-    overflow_ = false;
+    unusable_ = false;
   }
 
   void AddDisc() {
@@ -70,8 +72,8 @@ class LineReader {
         line_[0] == '\\' || line_[0] == '/' || (line_[0] != '\0' && line_[1] == ':');
     const std::size_t head = absolute ? 0 : folderLength_;
     char* const out = playlist_.discs[playlist_.count];
-    if (overflow_ || head + length_ + 1 > kPathBufferSize) {
-      ++playlist_.tooLong;
+    if (unusable_ || head + length_ + 1 > kPathBufferSize) {
+      ++playlist_.leftOut;
       return;
     }
     for (std::size_t i = 0; i < head; ++i) out[i] = folder_[i];
@@ -84,7 +86,7 @@ class LineReader {
   Playlist& playlist_;
   char line_[kPathBufferSize] = {};
   std::size_t length_ = 0;
-  bool overflow_ = false;
+  bool unusable_ = false;
 };
 
 }  // namespace

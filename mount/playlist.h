@@ -21,7 +21,9 @@ struct Playlist {
   } state = kRead;
   std::int32_t count = 0;    // discs in `discs`
   std::int32_t ignored = 0;  // disc lines past the eighth
-  std::int32_t tooLong = 0;  // disc lines whose path does not fit: left out
+  // Disc lines left out: a path that would not fit, or one holding a NUL byte
+  // (which would end it early).
+  std::int32_t leftOut = 0;
   std::uint32_t error = 0;   // kUnreadable: GetLastError of the failed call
   char discs[kMaxDiscs][kPathBufferSize] = {};
 };
@@ -34,7 +36,7 @@ bool IsPlaylistPath(const char* imagePath);
 // at the start is skipped), lines end in CR LF or LF; blank lines and lines
 // starting with '#' are skipped, blanks around a path are dropped, and a
 // relative path is taken from the playlist's folder. A path that would not
-// fit whole is left out, never cut.
+// fit whole, or that holds a NUL byte, is left out, never cut.
 void ReadPlaylist(Platform& os, const char* imagePath, Playlist& playlist);
 
 }  // namespace tolvimer

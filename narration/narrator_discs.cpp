@@ -34,11 +34,12 @@ void Narrator::PlaylistRead(const Playlist& playlist) {
     line_.Add(" after the ").Number(kMaxDiscs).Add("th ignored");
     Act();
   }
-  if (playlist.tooLong > 0) {
-    line_.Add("warning: ").Number(playlist.tooLong);
-    line_.Add(playlist.tooLong == 1 ? " disc line" : " disc lines");
-    line_.Add(" left out: the disc's path would be longer than ");
-    line_.Number(static_cast<std::int64_t>(kPathBufferSize - 1)).Add(" characters");
+  if (playlist.leftOut > 0) {
+    line_.Add("warning: ").Number(playlist.leftOut);
+    line_.Add(playlist.leftOut == 1 ? " disc line" : " disc lines");
+    line_.Add(" left out: a path longer than ");
+    line_.Number(static_cast<std::int64_t>(kPathBufferSize - 1));
+    line_.Add(" characters, or one holding a NUL byte");
     Act();
   }
 }

@@ -53,7 +53,7 @@ TEST(PlaylistTest, ReadsTheDiscsLineByLine) {
     std::string text;
     Lines discs;
     int ignored;
-    int tooLong;
+    int leftOut;
   } cases[] = {
       {"a mark, a comment, a blank line, CR LF and blanks around names",
        "\xEF\xBB\xBF# Some Game\r\nSome Game (Disc 1).cdi\r\n\r\n  Some Game (Disc 2).cdi \t\r\n",
@@ -93,6 +93,11 @@ TEST(PlaylistTest, ReadsTheDiscsLineByLine) {
        {"D:\\Games\\ok", "D:\\Games\\" + nearLimit},
        0,
        1},
+      {"a NUL byte would cut the path: the line is left out",
+       std::string("a.cdi\0.txt\r\nb.cdi\r\n", 19),
+       {"D:\\Games\\b.cdi"},
+       0,
+       1},
       // Lines across the 512-byte reads.
       {"long comments before the discs",
        "#" + std::string(600, 'c') + "\r\n#" + std::string(505, 'd') + "\r\nlast.cdi\r\n",
@@ -109,7 +114,7 @@ TEST(PlaylistTest, ReadsTheDiscsLineByLine) {
     EXPECT_EQ(playlist.state, Playlist::kRead);
     EXPECT_EQ(DiscsOf(playlist), c.discs);
     EXPECT_EQ(playlist.ignored, c.ignored);
-    EXPECT_EQ(playlist.tooLong, c.tooLong);
+    EXPECT_EQ(playlist.leftOut, c.leftOut);
     // The file is closed again.
     EXPECT_EQ(os.Lines({"CloseHandle"}).size(), 1u);
   }
