@@ -81,10 +81,6 @@ void NoteHeldInputs(const ExitCombo& combo, WatchEnd& end) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Edge detection of the swap key and combination: a key held down, or a
 // combination still held, asks for one swap only.
 struct SwapEdges {

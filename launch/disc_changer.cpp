@@ -7,6 +7,7 @@
 namespace tolvimer {
 
 const char* DiscChanger::Begin(const char* imagePath) {
+  image_ = imagePath;
   playlist_ = IsPlaylistPath(imagePath);
   if (!playlist_) return imagePath;
   Platform& os = settings_.os();
@@ -18,7 +19,7 @@ const char* DiscChanger::Begin(const char* imagePath) {
 }
 
 const char* DiscChanger::Mounted() const {
-  if (!playlist_) return nullptr;
+  if (!playlist_) return image_;
   return discs_.count == 0 ? nullptr : discs_.discs[current_];
 }
 

@@ -24,9 +24,8 @@ class DiscChanger {
   // mount: the image path itself without a playlist, the first disc with
   // one, null for a playlist without a disc (nothing is mounted then).
   const char* Begin(const char* imagePath);
-  // Whether the image path named a playlist.
-  bool playlist() const { return playlist_; }
-  // The image mounted now (null when none).
+  // The image mounted now: the image path without a playlist, the disc
+  // mounted last with one, null when the playlist has no disc.
   const char* Mounted() const;
   // Reads the swap keys, for a playlist with a disc; none otherwise.
   SwapKeys ReadKeys();
@@ -40,6 +39,7 @@ class DiscChanger {
   Settings& settings_;
   const Instance instance_;
   UndoKeeper& undo_;
+  const char* image_ = nullptr;
   bool playlist_ = false;
   std::int32_t current_ = 0;
   Playlist discs_;

@@ -106,8 +106,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
   // The disc mounted now, which a swap may have changed.
-  const char* const mounted = discs.playlist() ? discs.Mounted() : imagePath;
-  if (mounted != nullptr) UnmountDiscImage(settings, mounted);
+  if (const char* const mounted = discs.Mounted()) UnmountDiscImage(settings, mounted);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
