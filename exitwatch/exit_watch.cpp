@@ -10,25 +10,45 @@ constexpr std::uint32_t kCycleMilliseconds = 500;
 
 std::int8_t exitKey = kDefaultExitKey;
 
-void ReadExitKey(Settings& settings) {
-  if (!settings.Read("General", "Exit")) return;
+namespace {
+
+// A [General] key naming a virtual key: the key polled is the character code
+// MapVirtualKey gives for it. False when the value is absent.
+bool ReadKey(Settings& settings, const char* name, std::int8_t& key) {
+  if (!settings.Read("General", name)) return false;
   const std::int32_t virtualKey = LeadingInteger(settings.value());
   const std::uint32_t character =
       settings.os().MapVirtualKey(static_cast<std::uint32_t>(virtualKey), win::kMapVkToChar);
-  exitKey = static_cast<std::int8_t>(static_cast<std::uint8_t>(character & 0xFF));
+  key = static_cast<std::int8_t>(static_cast<std::uint8_t>(character & 0xFF));
+  return true;
 }
 
-ExitCombo ReadExitCombo(Settings& settings) {
+ExitCombo ReadCombo(Settings& settings, const char* section, const char* switchKey) {
   ExitCombo combo{};
-  // Without MapGamePadExit "true" the other keys are not read at all.
-  if (settings.ReadIs("GamePadExit", "MapGamePadExit", "true")) {
+  // Without the switch "true" the other keys are not read at all.
+  if (settings.ReadIs(section, switchKey, "true")) {
     combo.enabled = 1;
     for (const ComboKey& key : kComboKeys) {
-      if (settings.ReadIs("GamePadExit", key.key, "true")) combo.wanted[key.input] = 1;
+      if (settings.ReadIs(section, key.key, "true")) combo.wanted[key.input] = 1;
     }
   }
   for (std::uint8_t wanted : combo.wanted) combo.wantedCount += wanted != 0 ? 1 : 0;
   return combo;
+}
+
+}  // namespace
+
+void ReadExitKey(Settings& settings) { ReadKey(settings, "Exit", exitKey); }
+
+ExitCombo ReadExitCombo(Settings& settings) {
+  return ReadCombo(settings, "GamePadExit", "MapGamePadExit");
+}
+
+SwapKeys ReadSwapKeys(Settings& settings) {
+  SwapKeys keys;
+  ReadKey(settings, "NextDisc", keys.key);
+  keys.combo = ReadCombo(settings, "GamePadNextDisc", "MapGamePadNextDisc");
+  return keys;
 }
 
 bool IsInputHeld(const GamePadState& state, int input) {
@@ -61,13 +81,38 @@ void NoteHeldInputs(const ExitCombo& combo, WatchEnd& end) {
   }
 }
 
+// Edge detection of the swap key and combination: a key held down, or a
+// combination still held, asks for one swap only.
+struct SwapEdges {
+  bool keyDown = false;
+  bool comboHeld = false;
+};
+
+bool SwapAsked(Platform& os, const SwapKeys& swap, SwapEdges& edges) {
+  bool asked = false;
+  if (swap.key != 0) {
+    const std::uint16_t state = static_cast<std::uint16_t>(os.GetAsyncKeyState(swap.key));
+    asked = (state & kKeyPressedBits) != 0 && !edges.keyDown;
+    edges.keyDown = (state & 0x8000) != 0;
+  }
+  const bool held = swap.combo.enabled && CountComboPresses(swap.combo) == swap.combo.wantedCount;
+  asked = asked || (held && !edges.comboHeld);
+  edges.comboHeld = held;
+  return asked;
+}
+
 }  // namespace
 
-WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo) {
+WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo,
+                      SwapKeys* swap) {
   // The pads are prepared even when the combination is off; without them only
   // the exit key and the end of the emulator can end the watch.
-  if (!InitGamePads(os, instance)) combo.enabled = 0;
+  if (!InitGamePads(os, instance)) {
+    combo.enabled = 0;
+    if (swap != nullptr) swap->combo.enabled = 0;
+  }
   WatchEnd end;
+  SwapEdges edges;
   // Filled by each cycle's query; a query that fails leaves the last value,
   // and before any query has answered that is "still running": a failing
   // query never ends play.
@@ -82,6 +127,14 @@ WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCom
     // Exact equality: more held pairs than wanted do not end the watch.
     end.comboHeld = combo.enabled && CountComboPresses(combo) == combo.wantedCount;
     if (end.comboHeld || end.emulatorEnded || end.exitKeyPressed) break;
+    if (swap != nullptr && SwapAsked(os, *swap, edges)) {
+      swap->swap(swap->param);
+      ++end.swaps;
+      // A press of the key during the swap is dropped with this query.
+      if (swap->key != 0) {
+        edges.keyDown = (static_cast<std::uint16_t>(os.GetAsyncKeyState(swap->key)) & 0x8000) != 0;
+      }
+    }
   }
   if (end.emulatorEnded) end.exitCode = exitCode;
   if (end.comboHeld) NoteHeldInputs(combo, end);

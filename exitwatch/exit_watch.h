@@ -46,6 +46,7 @@ struct WatchEnd {
   std::uint32_t exitCode = win::kStillActive;  // the emulator's, once it ended
   bool exitKeyPressed = false;
   bool comboHeld = false;
+  std::uint32_t swaps = 0;  // disc swaps asked for and made during the watch
   // Bit n: wanted input n was held on that pad at the last check.
   std::uint64_t heldInputs[MAX_GAMEPADS] = {};
 };
@@ -58,13 +59,31 @@ extern std::int8_t exitKey;
 // Whether a pad's last poll shows the combination input `input` held.
 bool IsInputHeld(const GamePadState& state, int input);
 
+// What a disc swap does; the watch goes on once it returns.
+using SwapDiscCallback = void (*)(std::intptr_t param);
+
+// The disc-swap key of [General] NextDisc and the combination of
+// [GamePadNextDisc] (switched on by MapGamePadNextDisc), both checked at each
+// cycle of the watch, and the swap they ask for.
+struct SwapKeys {
+  std::int8_t key = 0;  // 0: no key
+  ExitCombo combo{};
+  SwapDiscCallback swap = nullptr;
+  std::intptr_t param = 0;
+};
+
 // [General] Exit: the exit key becomes the character code of that virtual key.
 void ReadExitKey(Settings& settings);
 // Fills the combination from [GamePadExit].
 ExitCombo ReadExitCombo(Settings& settings);
+// Reads [General] NextDisc, as Exit is read, and [GamePadNextDisc].
+SwapKeys ReadSwapKeys(Settings& settings);
 // The held (pad, wanted input) pairs over all pads, as the last poll left them.
 std::int32_t CountComboPresses(const ExitCombo& combo);
-// Returns when play has ended and the gamepads are released, with why.
-WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo);
+// Returns when play has ended and the gamepads are released, with why. With
+// `swap`, a press of its key or its combination newly held makes the swap,
+// unless play ends at that same check; presses during a swap are dropped.
+WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCombo& combo,
+                      SwapKeys* swap = nullptr);
 
 }  // namespace tolvimer

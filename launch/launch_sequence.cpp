@@ -5,6 +5,7 @@
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
 #include "launch/image_path.h"
+#include "launch/disc_changer.h"
 #include "launch/recovery.h"
 #include "launch/run_log.h"
 #include "mount/autoplay_wait.h"
@@ -45,9 +46,15 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
   if (unquoted) os.ImagePathUnquoted(imagePath);
-  undo.BeforeMount(settings, imagePath);
-  const DiscWatch disc = NoteDiscBeforeMount(settings);
-  MountDiscImage(settings, imagePath);
+  // A playlist gives its first disc; one without a disc mounts nothing.
+  DiscChanger discs(settings, instance, undo);
+  const char* const firstImage = discs.Begin(imagePath);
+  DiscWatch disc;
+  if (firstImage != nullptr) {
+    undo.BeforeMount(settings, firstImage);
+    disc = NoteDiscBeforeMount(settings);
+    MountDiscImage(settings, firstImage);
+  }
   os.BeginStep(Step::kDelay);
   WaitAfterMount(settings, instance, disc);
 
@@ -91,13 +98,17 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
   os.BeginStep(Step::kSecondIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
 
+  SwapKeys swapKeys = discs.ReadKeys();
+
   // Watching and shutting down.
   os.BeginStep(Step::kWatch);
-  os.WatchEnded(WatchForExit(os, instance, process.process, combo));
+  os.WatchEnded(WatchForExit(os, instance, process.process, combo,
+                             swapKeys.swap != nullptr ? &swapKeys : nullptr));
   os.BeginStep(Step::kCloseEmulator);
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
-  UnmountDiscImage(settings, imagePath);
+  // The disc mounted now, which a swap may have changed.
+  if (const char* const mounted = discs.Mounted()) UnmountDiscImage(settings, mounted);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);

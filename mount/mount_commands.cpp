@@ -169,4 +169,15 @@ void UnmountDiscImage(Settings& settings, const char* imagePath) {
   RunBuilt(settings, BuildUnmountCommandLine(settings, imagePath, commandLine), commandLine);
 }
 
+CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
+                                    std::uint32_t milliseconds) {
+  char commandLine[kCustomCommandSize];
+  const BuiltLine built = BuildUnmountCommandLine(settings, imagePath, commandLine);
+  if (built.kind != BuiltLine::kBuilt) {
+    RunBuilt(settings, built, commandLine);
+    return CommandWait::kNotStarted;
+  }
+  return RunCommandLineAndWait(settings.os(), commandLine, milliseconds);
+}
+
 }  // namespace tolvimer

@@ -61,5 +61,9 @@ BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
                                   char (&commandLine)[kCustomCommandSize]);
 // With [General] Unmount "true": unmounts with the tool configured now.
 void UnmountDiscImage(Settings& settings, const char* imagePath);
+// The same unmount, waited for up to `milliseconds`; kNotStarted also when
+// there is no line to run.
+CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
+                                    std::uint32_t milliseconds);
 
 }  // namespace tolvimer

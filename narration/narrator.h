@@ -82,6 +82,9 @@ class Narrator final : public Platform {
   void ImagePathUnquoted(const char* imagePath) override;
   void QuotedImagePathInForm() override;
   void ExitComboRead(const ExitCombo& combo) override;
+  void PlaylistRead(const Playlist& playlist) override;
+  void DiscChosen(int disc, int count, const char* path) override;
+  void SwapKeysRead(const SwapKeys& keys) override;
   void WatchEnded(const WatchEnd& end) override;
   void FallingBackFrom(const char* section) override;
   void DefaultEmulatorUsed() override;
@@ -186,9 +189,14 @@ class Narrator final : public Platform {
   void NoteAutoPlayRead(const char* section, const char* key, const char* value, bool present);
   void TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAsked);
 
+  // --- A playlist's discs and their swaps (narrator_discs.cpp) ---
+  std::uint32_t TellUnmountWait(OsHandle process, std::uint32_t milliseconds);
+
   // --- The watch (narrator_watch.cpp) ---
   void AddExitKey(Text& text) const;
+  static void AddPolledKey(Text& text, std::int8_t key);
   void AddComboInputs(Text& text) const;
+  static void AddComboInputsOf(Text& text, std::uint64_t wanted);
   void AddHeldInputs(Text& text, const WatchEnd& end) const;
   void NoteGamepadFailure(const char* call, HResult result);
 
@@ -227,6 +235,9 @@ class Narrator final : public Platform {
   bool comboEnabled_ = false;
   std::uint64_t comboWanted_ = 0;  // bit n: ExitCombo::wanted[n]
   bool watchTold_ = false;
+  // The next-disc key and combination as read (0: none).
+  std::int8_t swapKey_ = 0;
+  std::uint64_t swapComboWanted_ = 0;
   const char* gamepadFailedCall_ = nullptr;
   HResult gamepadFailure_ = 0;
   std::uint32_t failedExitQueries_ = 0;

@@ -111,9 +111,11 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
     line_.Add("start the emulator with the command line: ").Shown(commandLine);
     if (defaultEmulator_) line_.Add(" (the default)");
   } else {
-    line_.Add(step_ == Step::kMount     ? "mount the image, starting without waiting for it: "
-              : step_ == Step::kUnmount ? "unmount the image, starting without waiting for it: "
-                                        : "start without waiting for it: ");
+    line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount
+                  ? "mount the image, starting without waiting for it: "
+              : step_ == Step::kUnmount     ? "unmount the image, starting without waiting for it: "
+              : step_ == Step::kSwapUnmount ? "unmount the image, then wait for it to end: "
+                                            : "start without waiting for it: ");
     line_.Shown(commandLine);
   }
   const bool ok = inner_.CreateProcess(commandLine, out);
@@ -133,9 +135,9 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
 void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   FlushTaps();
   inner_.CommandLineTooLong(length, room);
-  line_.Add(step_ == Step::kMount     ? "the mount command line"
-            : step_ == Step::kUnmount ? "the unmount command line"
-                                      : "the command line");
+  line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount       ? "the mount command line"
+            : step_ == Step::kUnmount || step_ == Step::kSwapUnmount ? "the unmount command line"
+                                                                     : "the command line");
   line_.Add(" would be ").Number(static_cast<std::int64_t>(length)).Add(" characters, ");
   line_.Number(static_cast<std::int64_t>(length - room)).Add(" more than the ");
   line_.Number(static_cast<std::int64_t>(room)).Add(" that fit: it is not run");

@@ -29,11 +29,13 @@ void Narrator::ExitComboRead(const ExitCombo& combo) {
   inner_.ExitComboRead(combo);
 }
 
-void Narrator::AddComboInputs(Text& text) const {
+void Narrator::AddComboInputs(Text& text) const { AddComboInputsOf(text, comboWanted_); }
+
+void Narrator::AddComboInputsOf(Text& text, std::uint64_t wanted) {
   bool first = true;
   // In the order the keys are read.
   for (const ComboKey& combo : kComboKeys) {
-    if ((comboWanted_ >> combo.input & 1) == 0) continue;
+    if ((wanted >> combo.input & 1) == 0) continue;
     if (!first) text.Add(" + ");
     AddInputName(text, combo.input);
     first = false;
@@ -51,8 +53,10 @@ void Narrator::TellComboResult() {
   Act();
 }
 
-void Narrator::AddExitKey(Text& text) const {
-  const std::uint32_t key = static_cast<std::uint8_t>(exitKey);
+void Narrator::AddExitKey(Text& text) const { AddPolledKey(text, exitKey); }
+
+void Narrator::AddPolledKey(Text& text, std::int8_t polled) {
+  const std::uint32_t key = static_cast<std::uint8_t>(polled);
   text.Number(key).Add(" (");
   AddVirtualKeyName(text, key);
   text.Add(")");
@@ -87,6 +91,9 @@ void Narrator::TellGamepadsAndWatch() {
   line_.Add("watch every 500 ms until the emulator exits, the exit key ");
   AddExitKey(line_);
   line_.Add(" is pressed");
+  if (swapKey_ != 0 || swapComboWanted_ != 0) {
+    line_.Add("; a disc swap at each press of the next-disc key or combination");
+  }
   if (combo && comboWanted_ == 0) {
     line_.Add("; the gamepad combination has no input, so it is met at the first check");
   } else if (combo) {
@@ -141,7 +148,10 @@ void Narrator::WatchEnded(const WatchEnd& end) {
       playEnd_.Add(")");
     }
     line_.Add("play ends after ").Number(end.checks);
-    line_.Add(end.checks == 1 ? " check: " : " checks: ").Add(playEnd_.c_str());
+    line_.Add(end.checks == 1 ? " check" : " checks");
+    if (end.swaps > 0)
+      line_.Add(" and ").Number(end.swaps).Add(end.swaps == 1 ? " disc swap" : " disc swaps");
+    line_.Add(": ").Add(playEnd_.c_str());
     if (failedExitQueries_ > 0) {
       line_.Add(" (the exit-code query failed in ").Number(failedExitQueries_);
       line_.Add(failedExitQueries_ == 1 ? " check)" : " checks)");
@@ -154,6 +164,7 @@ void Narrator::WatchEnded(const WatchEnd& end) {
 std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
   FlushTaps();
   if (step_ == Step::kWatch && !watchTold_) TellGamepadsAndWatch();
+  if (step_ == Step::kSwapUnmount) return TellUnmountWait(handle, milliseconds);
   return inner_.WaitForSingleObject(handle, milliseconds);
 }
 

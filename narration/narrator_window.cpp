@@ -143,17 +143,19 @@ void Narrator::KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::u
 }
 
 std::uint32_t Narrator::MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-  // Every tap asks for its scan code: only the exit key's query is told.
+  // Every tap asks for its scan code: only the exit and next-disc keys'
+  // queries are told.
   if (mapType != win::kMapVkToChar) return inner_.MapVirtualKey(code, mapType);
   FlushTaps();
   const std::uint32_t answer = inner_.MapVirtualKey(code, mapType);
   const std::uint32_t key = answer & 0xFF;
+  const char* const which = step_ == Step::kSwapKeys ? "the next-disc key" : "the exit key";
   if (key == 0) {
-    line_.Add("the exit key becomes 0: virtual key ").Number(code).Add(" (");
+    line_.Add(which).Add(" becomes 0: virtual key ").Number(code).Add(" (");
     AddVirtualKeyName(line_, code);
     line_.Add(") gives no character");
   } else {
-    line_.Add("the exit key becomes ").Number(key).Add(" (");
+    line_.Add(which).Add(" becomes ").Number(key).Add(" (");
     AddVirtualKeyName(line_, key);
     line_.Add("), the character of virtual key ").Number(code);
   }

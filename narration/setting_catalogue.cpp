@@ -26,7 +26,7 @@ constexpr bool SameWord(const char* a, const char* b) {
 // The catalogue as the compiler builds it. A key or a word more than it holds
 // stops the build rather than go missing.
 struct Catalogue {
-  KnownKey keys[60];
+  KnownKey keys[56];
   std::size_t count;
 
   // The key of that section, added at the end when it is not there yet.
@@ -102,6 +102,7 @@ constexpr Catalogue BuildCatalogue() {
   c.Key(S::kGeneral, "Delay", K::kInteger);
   c.Key(S::kGeneral, "TolvimerExe", K::kText);
   c.Key(S::kGeneral, "Exit", K::kInteger);
+  c.Key(S::kGeneral, "NextDisc", K::kInteger);
   c.Key(S::kGeneral, "Unmount", K::kSwitch);
   c.Key(S::kGeneral, "Log", K::kSwitch);
   c.Key(S::kGeneral, "Recover", K::kSwitch);
@@ -117,6 +118,9 @@ constexpr Catalogue BuildCatalogue() {
   c.Key(S::kCustomMount, "UnmountArgs", K::kText);
   c.Key(S::kGamePadExit, "MapGamePadExit", K::kSwitch);
   for (const ComboKey& combo : kComboKeys) c.Key(S::kGamePadExit, combo.key, K::kSwitch);
+  // The other keys of [GamePadNextDisc] are those of [GamePadExit]'s
+  // combination, found there (FindKnownKey).
+  c.Key(S::kGamePadNextDisc, "MapGamePadNextDisc", K::kSwitch);
   AddCommandRows(c, S::kTolviEx);
   AddCommandRows(c, S::kGame);
   c.Key(S::kGame, "CPU", K::kInteger);
@@ -134,6 +138,7 @@ constexpr struct {
     {S::kDaemonTools, "DaemonTools", "[DaemonTools]"},
     {S::kAlcohol120, "Alcohol120", "[Alcohol120]"},
     {S::kGamePadExit, "GamePadExit", "[GamePadExit]"},
+    {S::kGamePadNextDisc, "GamePadNextDisc", "[GamePadNextDisc]"},
     {S::kTolviEx, "TolviEx", "[TolviEx]"},
     {S::kCustomMount, "CustomMount", "[CustomMount]"},
 };
@@ -155,6 +160,11 @@ const char* SectionKindLabel(SectionKind kind) {
 }
 
 const KnownKey* FindKnownKey(SectionKind section, const char* key) {
+  if (section == S::kGamePadNextDisc) {
+    for (const ComboKey& combo : kComboKeys) {
+      if (IsWord(key, combo.key)) section = S::kGamePadExit;
+    }
+  }
   for (std::size_t i = 0; i < kCatalogue.count; ++i) {
     const KnownKey& known = kCatalogue.keys[i];
     if (known.section == section && IsWord(key, known.key)) return &known;

@@ -14,6 +14,7 @@ enum class SectionKind {
   kDaemonTools,
   kAlcohol120,
   kGamePadExit,
+  kGamePadNextDisc,
   kTolviEx,
   kGame,
   kCustomMount,

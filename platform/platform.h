@@ -96,6 +96,8 @@ static_assert(sizeof(JoyState) == 80, "JoyState must match DIJOYSTATE");
 class Platform;
 struct ExitCombo;
 struct WatchEnd;
+struct Playlist;
+struct SwapKeys;
 
 // What the wait after the mount does beside the hidden window, with
 // [General] WaitForDisc and CancelAutoPlay.
@@ -275,6 +277,15 @@ class Platform {
   // log to tell: the gamepad exit combination as read, and why the watch
   // ended. No Windows call either; the real platform ignores them.
   virtual void ExitComboRead(const ExitCombo& combo) { (void)combo; }
+  // A playlist as read; the disc about to be mounted (1-based, of `count`);
+  // the disc-swap key and combination as read.
+  virtual void PlaylistRead(const Playlist& playlist) { (void)playlist; }
+  virtual void DiscChosen(int disc, int count, const char* path) {
+    (void)disc;
+    (void)count;
+    (void)path;
+  }
+  virtual void SwapKeysRead(const SwapKeys& keys) { (void)keys; }
   virtual void WatchEnded(const WatchEnd& end) { (void)end; }
   // The settings reader's next read is the fallback of a read in `section`
   // that found no value.

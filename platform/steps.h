@@ -21,10 +21,13 @@ enum class Step : std::uint8_t {
   kCommandRow,      // one row of the emulator command table (row 1 to 14)
   kExitKey,         // [General] Exit
   kExitCombo,       // [GamePadExit]
+  kSwapKeys,        // a playlist's [General] NextDisc and [GamePadNextDisc]
   kTakeOver,        // ForceFull: the window stretched over the screen
   kCpuSpeed,        // the game's CPU value as key taps
   kSecondIdleWait,  // the emulator given time once more
   kWatch,           // until the emulator exits, the exit key or the pads
+  kSwapUnmount,     // a disc swap: the current disc unmounted, waited for
+  kSwapMount,       // a disc swap: the next disc mounted (then kDelay, kWatch)
   kCloseEmulator,   // WM_CLOSE to the emulator window
   kUnmount,         // Unmount: the mount tool's unmount command line
   kCloseHandles,    // the emulator's process and thread handles

@@ -18,7 +18,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
   targets=(fuzz_game_section fuzz_leading_integer fuzz_word_test fuzz_mount_command fuzz_profile_reader
-    fuzz_custom_mount)
+    fuzz_custom_mount fuzz_playlist)
 
 echo "== build fuzz targets (clang, build/fuzz)"
 CC=clang CXX=clang++ cmake -S fuzz -B build/fuzz -G Ninja >/dev/null

@@ -19,6 +19,7 @@ source "$HERE/scenarios_log.sh"
 source "$HERE/scenarios_recover.sh"
 source "$HERE/scenarios_custom_mount.sh"
 source "$HERE/scenarios_autoplay.sh"
+source "$HERE/scenarios_multidisc.sh"
 
 suite_start=$SECONDS
 e2e_session || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }

@@ -42,6 +42,12 @@ class PlanTest : public ::testing::Test {
       }
       return facts;
     };
+    input.readFile = [this](const std::string& path, std::string& bytes) {
+      const auto found = texts.find(path);
+      if (found == texts.end()) return false;
+      bytes = found->second;
+      return true;
+    };
     input.undoFound = undoFound;
     input.undoRecord = undoRecord;
     output.clear();
@@ -65,6 +71,8 @@ class PlanTest : public ::testing::Test {
   bool Tells(const std::string& text) const { return output.find(text) != std::string::npos; }
 
   std::map<std::string, std::uint64_t> files;
+  // Files the plan can read whole (a playlist), by path.
+  std::map<std::string, std::string> texts;
   // tolvimer_launch.undo in the launcher folder.
   bool undoFound = false;
   std::string undoRecord;
@@ -473,6 +481,67 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
     EXPECT_EQ(status, c.expected.empty() ? 0 : 1) << c.settings;
     for (const std::string& text : c.told) EXPECT_TRUE(Tells(text)) << text << "\n---\n" << output;
     EXPECT_EQ(Warnings(), c.expected) << c.settings << "\n---\n" << output;
+  }
+}
+
+TEST_F(PlanTest, ListsAPlaylistsDiscsAndWarnsOfWhatASwapCannotDo) {
+  windowsPaths = true;
+  files["D:\\Games\\Disc 1.cdi"] = 1000;
+  texts["D:\\Games\\Some Game.m3u"] = "# two discs\r\nDisc 1.cdi\r\nDisc 2.cdi\r\n";
+  texts["D:\\Games\\Empty.m3u"] = "# none yet\r\n";
+  const std::string mount =
+      "[General]\nMountTool=daemontools\nUnmount=true\n[DaemonTools]\nExe=C:\\dt.exe\nDevice=0\n";
+  const std::string game = "[Some Game]\nCPU=100\n[Empty]\nCPU=100\n";
+  struct Case {
+    std::string name;
+    std::string settings;
+    std::string image;
+    std::vector<std::string> told;
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"two discs, one missing, a key and a combination",
+       "[General]\nNextDisc=78\n" + mount.substr(10) +
+           "[GamePadNextDisc]\nMapGamePadNextDisc=true\nButton3=true\n" + game,
+       "D:\\Games\\Some Game.m3u",
+       {"-> read the playlist (2 discs)\n", "-> disc 1: D:\\Games\\Disc 1.cdi\n",
+        "-> disc 2: D:\\Games\\Disc 2.cdi\n",
+        "-> mount the image, starting without waiting for it: \"C:\\dt.exe\" -noicon -mount "
+        "0,\"D:\\Games\\Disc 1.cdi\"\n",
+        "-> the next-disc key: 78 (N)\n", "-> the gamepad next-disc combination: Button3\n"},
+       {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist"}},
+      {"swap keys without an unmount",
+       "[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\dt.exe\n"
+       "[GamePadNextDisc]\nMapGamePadNextDisc=true\n" +
+           game,
+       "D:\\Games\\Some Game.m3u",
+       {"-> no next-disc key\n"},
+       {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist",
+        "a next-disc key or combination is set, but no unmount is run ([General] Unmount is not "
+        "true, or no mount tool is set up): a swap does nothing",
+        "[GamePadNextDisc] MapGamePadNextDisc is true but no input is switched on: the "
+        "combination is met at the first check, and the discs are swapped then"}},
+      {"a playlist without a disc",
+       mount + game,
+       "D:\\Games\\Empty.m3u",
+       {"-> read the playlist (it names no disc: no disc is mounted)\n"},
+       {"the playlist D:\\Games\\Empty.m3u cannot be read or names no disc: no disc is mounted"}},
+      {"a playlist that is not there",
+       mount + game,
+       "D:\\Games\\Gone.m3u",
+       {"-> read the playlist (it cannot be read: no disc is mounted)\n"},
+       {"the playlist D:\\Games\\Gone.m3u cannot be read or names no disc: no disc is mounted"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plan(c.settings, c.image);
+    for (const std::string& told : c.told) EXPECT_TRUE(Tells(told)) << told << output;
+    std::vector<std::string> warnings;
+    for (const std::string& line : Warnings()) {
+      if (line.find("playlist") != std::string::npos || line.find("disc") != std::string::npos) {
+        warnings.push_back(line);
+      }
+    }
+    EXPECT_EQ(warnings, c.warnings);
   }
 }
 

@@ -22,14 +22,6 @@ using Lines = std::vector<std::string>;
 
 constexpr std::int16_t kDown = static_cast<std::int16_t>(0x8000);
 
-// Exit codes of an emulator that runs for `cycles` cycles and then ends, so
-// that a watch that misses its end still stops.
-std::vector<std::uint32_t> RunningFor(std::size_t cycles) {
-  std::vector<std::uint32_t> codes(cycles, 259);
-  codes.push_back(0);
-  return codes;
-}
-
 // The exit key and the gamepad table are program-wide: each test starts from
 // their values at program start and leaves them so.
 void ResetProgramState() {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,14 @@
 #include "tests/fake/fake_platform.h"
 
 namespace tolvimer::testing {
+
+// Exit codes of an emulator that runs for `cycles` cycles and then ends, so
+// that a watch that misses its end still stops.
+inline std::vector<std::uint32_t> RunningFor(std::size_t cycles) {
+  std::vector<std::uint32_t> codes(cycles, 259);
+  codes.push_back(0);
+  return codes;
+}
 
 class LaunchTest : public ::testing::Test {
  protected:

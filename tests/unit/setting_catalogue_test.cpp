@@ -24,13 +24,17 @@
 namespace tolvimer::testing {
 namespace {
 
-// Runs the launcher on a settings file over the fake; gives its trace.
-std::string TraceOf(const std::string& settingsText) {
+// Runs the launcher on a settings file over the fake; gives its trace. A
+// playlist image is given a playlist of one disc.
+std::string TraceOf(const std::string& settingsText,
+                    const char* imagePath = "D:\\Images\\Some Game.cdi") {
   FakePlatform os;
   ResetProgramState();
   EmulatorReady(os);
   os.settingsText = settingsText;
-  RunLaunchSequenceForTest(os, "D:\\Images\\Some Game.cdi");
+  const std::string disc = "disc1.cdi\r\n";
+  os.files["D:\\Images\\Some Game.m3u"] = std::vector<std::uint8_t>(disc.begin(), disc.end());
+  RunLaunchSequenceForTest(os, imagePath);
   return os.Trace();
 }
 
@@ -50,13 +54,18 @@ std::vector<std::string> Effects(const std::string& trace) {
 TEST(SettingCatalogueTest, NamesEveryKeyTheLauncherReadsAndNoOther) {
   // Settings that make every read happen: the gamepad keys, the three mount tools
   // (one run each), both fallbacks, the second and third reads, and a wait
-  // (CancelAutoPlay is read only when there is one).
+  // (CancelAutoPlay is read only when there is one), and a playlist (the
+  // swap keys are read only with one).
   const std::string common =
       "ForceFull=true\nUnmount=true\nLog=true\nDelay=1\n[GamePadExit]\nMapGamePadExit=true\n";
   const std::string traces = TraceOf("[General]\nMountTool=daemontools\n" + common) +
                              TraceOf("[General]\nMountTool=alcohol120\n" + common) +
                              TraceOf("[General]\nMountTool=custom\n" + common +
-                                     "[CustomMount]\nMountArgs={image}\nUnmountArgs={drive}\n");
+                                     "[CustomMount]\nMountArgs={image}\nUnmountArgs={drive}\n") +
+                             TraceOf(
+                                 "[General]\nNextDisc=78\n[GamePadNextDisc]\n"
+                                 "MapGamePadNextDisc=true\n",
+                                 "D:\\Images\\Some Game.m3u");
   static const std::regex kRead("GetPrivateProfileString\\(([^,]+), ([^)]+)\\)");
   std::set<std::pair<SectionKind, std::string>> read;
   for (std::sregex_iterator it(traces.begin(), traces.end(), kRead), end; it != end; ++it) {
@@ -171,11 +180,14 @@ TEST(SettingCatalogueTest, ListsEveryWordOfTheRegionTheDesktopModeAndTheMountToo
 // A key of the combination that the catalogue lacked would be reported by
 // the plan as a setting the launcher never reads.
 TEST(SettingCatalogueTest, CataloguesEveryCombinationKeyAsASwitch) {
-  for (const ComboKey& combo : kComboKeys) {
-    const KnownKey* known = FindKnownKey(SectionKind::kGamePadExit, combo.key);
-    ASSERT_NE(known, nullptr) << "[GamePadExit] " << combo.key << " is not catalogued";
-    EXPECT_EQ(known->kind, ValueKind::kSwitch) << combo.key;
-    EXPECT_TRUE(IsRecognisedValue(*known, "true")) << combo.key;
+  for (const SectionKind section : {SectionKind::kGamePadExit, SectionKind::kGamePadNextDisc}) {
+    for (const ComboKey& combo : kComboKeys) {
+      const KnownKey* known = FindKnownKey(section, combo.key);
+      ASSERT_NE(known, nullptr) << SectionKindLabel(section) << " " << combo.key
+                                << " is not catalogued";
+      EXPECT_EQ(known->kind, ValueKind::kSwitch) << combo.key;
+      EXPECT_TRUE(IsRecognisedValue(*known, "true")) << combo.key;
+    }
   }
 }
 

@@ -13,7 +13,12 @@ std::string WhereKeyIsRead(const std::string& key) {
   const KnownKey* keys = KnownKeys(count);
   std::vector<std::string> places;
   for (std::size_t i = 0; i < count; ++i) {
-    if (IsWord(key.c_str(), keys[i].key)) places.push_back(SectionKindLabel(keys[i].section));
+    if (!IsWord(key.c_str(), keys[i].key)) continue;
+    places.push_back(SectionKindLabel(keys[i].section));
+    // The combination keys are read in [GamePadNextDisc] too.
+    if (FindKnownKey(SectionKind::kGamePadNextDisc, key.c_str()) == &keys[i]) {
+      places.push_back(SectionKindLabel(SectionKind::kGamePadNextDisc));
+    }
   }
   std::string out;
   for (std::size_t i = 0; i < places.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "tools/plan/dry_run_platform.h"
 
 #include "exitwatch/exit_watch.h"
+#include "mount/playlist.h"
 #include "platform/us_keyboard.h"
 #include "settings/settings.h"
 #include "tools/plan/setting_reads.h"
@@ -14,6 +15,7 @@ constexpr OsHandle kToolProcess = 0x20, kToolThread = 0x21;
 constexpr std::uint32_t kEmulatorProcessId = 4242;
 constexpr WindowHandle kEmulatorWindow = 0xE1;
 constexpr OsHandle kEmulatorFile = 0xF1;
+constexpr OsHandle kPlaylistFile = 0xF2;
 constexpr ComObject kDirectInput = 0xD1;
 // The screen size answered while no mode switch has named one.
 constexpr int kAssumedWidth = 1024, kAssumedHeight = 768;
@@ -81,6 +83,33 @@ void DryRunPlatform::ExitComboRead(const ExitCombo& combo) {
   }
 }
 
+void DryRunPlatform::PlaylistRead(const Playlist& playlist) {
+  facts_.playlist = true;
+  for (int i = 0; i < playlist.count; ++i) facts_.discs.push_back(playlist.discs[i]);
+}
+
+void DryRunPlatform::SwapKeysRead(const SwapKeys& keys) {
+  facts_.swapKey = keys.key != 0;
+  facts_.swapComboEnabled = keys.combo.enabled != 0;
+  facts_.swapComboEmpty = keys.combo.wantedCount == 0;
+}
+
+OsHandle DryRunPlatform::OpenFileForRead(const char* path) {
+  readBytes_.clear();
+  readAt_ = 0;
+  if (!input_.readFile || !input_.readFile(path, readBytes_)) return 0;
+  return kPlaylistFile;
+}
+
+bool DryRunPlatform::ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
+                                   std::uint32_t& read) {
+  read = 0;
+  if (file != kPlaylistFile) return false;
+  read = static_cast<std::uint32_t>(readBytes_.copy(data, size, readAt_));
+  readAt_ += read;
+  return true;
+}
+
 OsHandle DryRunPlatform::OpenFileForWrite(const char* path) {
   const std::string launcherPath = path;
   const std::string name =
@@ -100,6 +129,7 @@ bool DryRunPlatform::CreateProcess(char* commandLine, ProcessRecord& out) {
     return true;
   }
   facts_.mountCommandLines.push_back(commandLine);
+  if (step_ == Step::kUnmount) facts_.unmountRun = true;
   out = {kToolProcess, kToolThread, 5000, 5001};
   return true;
 }
@@ -121,11 +151,15 @@ std::uint32_t DryRunPlatform::GetWindowThreadProcessId(WindowHandle window,
 }
 
 std::uint32_t DryRunPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-  if (mapType == win::kMapVkToChar) {
+  const std::uint32_t answer = UsKeyboardMap(code, mapType);
+  if (mapType == win::kMapVkToChar && step_ == Step::kSwapKeys) {
+    facts_.swapSettingCode = code;
+    facts_.swapKeyPolled = answer & 0xFF;
+  } else if (mapType == win::kMapVkToChar) {
     facts_.exitKeyRead = true;
     facts_.exitSettingCode = code;
   }
-  return UsKeyboardMap(code, mapType);
+  return answer;
 }
 
 std::int16_t DryRunPlatform::GetAsyncKeyState(int virtualKey) {

@@ -39,6 +39,15 @@ struct RunFacts {
   // Command lines not run for a character of the image path: the line and why.
   std::vector<std::string> refused;
   bool quotedImageInForm = false;  // a quoted image path went into a built-in form
+  bool unmountRun = false;         // the end ran an unmount command line
+  // A playlist image: its discs, and the next-disc key and combination.
+  bool playlist = false;
+  std::vector<std::string> discs;
+  bool swapKey = false;
+  std::uint32_t swapSettingCode = 0;  // the virtual key [General] NextDisc names
+  std::uint32_t swapKeyPolled = 0;    // 0: none read, or one without a character
+  bool swapComboEnabled = false;
+  bool swapComboEmpty = false;
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {
@@ -54,6 +63,8 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   void CommandLineRefused(const char* reason) override;
   void QuotedImagePathInForm() override { facts_.quotedImageInForm = true; }
   void ExitComboRead(const ExitCombo& combo) override;
+  void PlaylistRead(const Playlist& playlist) override;
+  void SwapKeysRead(const SwapKeys& keys) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
   std::uint32_t GetProfileString(const char* section, const char* key, char* out,
                                  std::uint32_t size, const char* path) override;
@@ -132,8 +143,9 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool WriteFileBytes(OsHandle, const char*, std::uint32_t) override { return false; }
   bool FlushFileBuffers(OsHandle) override { return false; }
   // The undo record is neither read nor written: the plan reads it itself.
-  OsHandle OpenFileForRead(const char*) override { return 0; }
-  bool ReadFileBytes(OsHandle, char*, std::uint32_t, std::uint32_t&) override { return false; }
+  // A playlist is read whole through the plan's input.
+  OsHandle OpenFileForRead(const char* path) override;
+  bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) override;
   bool MoveFileReplacing(const char*, const char*) override { return false; }
   bool DeleteFile(const char*) override { return false; }
   std::uint32_t GetCurrentProcessId() override { return 0; }
@@ -148,6 +160,8 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   Step step_ = Step::kRegion;
   bool inSteps_ = false;
   std::uint64_t openFileSize_ = 0;
+  std::string readBytes_;  // the playlist opened for reading
+  std::size_t readAt_ = 0;
   int switchedWidth_ = 0, switchedHeight_ = 0;
 };
 

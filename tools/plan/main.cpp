@@ -31,6 +31,15 @@ tolvimer::plan::FileFacts LookAt(const std::string& path) {
   return facts;
 }
 
+bool ReadWhole(const std::string& path, std::string& bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream text;
+  text << file.rdbuf();
+  bytes = text.str();
+  return true;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: tolvimer_plan [--settings FILE] IMAGE_PATH\n"
@@ -86,6 +95,7 @@ int main(int argc, char** argv) {
     input.undoFound = true;
   }
   input.lookAt = LookAt;
+  input.readFile = ReadWhole;
   std::string plan;
   const int status = tolvimer::plan::RunPlan(input, plan);
   std::fwrite(plan.data(), 1, plan.size(), stdout);

@@ -25,6 +25,9 @@ struct PlanInput {
   // Checks absolute native paths like "C:\..." too (only on Windows).
   bool windowsPaths = false;
   std::function<FileFacts(const std::string& path)> lookAt;
+  // Reads a whole file (a playlist); false when it cannot. None: no file
+  // can be read.
+  std::function<bool(const std::string& path, std::string& bytes)> readFile;
 };
 
 }  // namespace tolvimer::plan

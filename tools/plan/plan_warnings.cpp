@@ -9,6 +9,7 @@
 #include "tools/plan/autoplay_registry.h"
 #include "tools/plan/catalogue_search.h"
 #include "tools/plan/custom_mount_warnings.h"
+#include "tools/plan/disc_warnings.h"
 #include "tools/plan/profile_listing.h"
 #include "tools/plan/setting_reads.h"
 
@@ -299,6 +300,7 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
   CheckRun(facts, warnings);
   CheckCommandLineRoom(facts, warnings);
   CheckEmulator(input, facts, warnings);
+  CheckDiscs(input, facts, warnings);
   if (IsWord(ValueOf(input, "General", "CancelAutoPlay").c_str(), "true")) {
     const std::string handler = AutoPlayHandlerWarning();
     if (!handler.empty()) warnings.push_back(handler);
