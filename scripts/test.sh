@@ -102,8 +102,8 @@ case $WINE32_WAY in
     # code: the window search record through EnumWindows, HWND_TOPMOST and the
     # window style, DirectInput's records (their sizes differ per build).
     echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
-    bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe build/mingw-x86_64/e2e \
-      typical_run pad_combination force_full_takeover "${stalled[@]}"
+    E2E_SLOW_START_MS=0 bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe \
+      build/mingw-x86_64/e2e typical_run pad_combination force_full_takeover "${stalled[@]}"
     ;;
   emulated)
     # Where 32 and 64 bits can differ: records and handles passed through
