@@ -4,87 +4,113 @@
 # Some kernels have their 32-bit support switched off ("Exec format error"),
 # and machines of the same kind differ here from one day to the next. There,
 # qemu's user-mode emulator, registered with binfmt_misc, runs them (slowly).
+#
+# Nothing here changes a binfmt_misc rule these scripts did not make. What the
+# kernel itself can run is told by a second probe that no qemu rule takes:
+# binfmt_misc matches the first bytes of a file against each rule's magic and
+# mask, and qemu's rule pins the ELF header's padding bytes to zero, which
+# the kernel's own ELF loader never reads; the probe sets one of them. Each
+# probe prints the machine uname(2) gives it: a 32-bit program on a 64-bit
+# kernel is told the kernel's machine (x86_64), qemu-i386 tells every program
+# i686, so a probe some other rule still took is not taken for the kernel.
 
-# The smallest i386 Linux program: it only exits with code 42.
+# The smallest i386 Linux program that tells who ran it: it writes the
+# machine field of uname(2) and exits with code 42. With "kernel", one ELF
+# padding byte is set, so no binfmt_misc rule of qemu's takes it.
 write_i386_probe() {
-  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'
+  local pad='\x00'
+  [ "${1:-}" = kernel ] && pad='\x01'
+  printf '\x7fELF\x01\x01\x01\x00\x00'"$pad"'\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'
   printf '\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00'
   printf '\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'
-  printf '\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
-  printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80'  # exit(42)
+  printf '\x00\x80\x04\x08\x87\x00\x00\x00\x87\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+  printf '\x81\xec\x90\x01\x00\x00\x89\xe3\xb8\x7a\x00\x00\x00\xcd\x80' # uname(esp)
+  printf '\xb8\x04\x00\x00\x00\xbb\x01\x00\x00\x00\x8d\x8c\x24\x04\x01\x00\x00\xba\x41\x00\x00\x00\xcd\x80' # write(1, machine, 65)
+  printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' # exit(42)
 }
 
-i386_program_runs() {
-  local probe status
+# Prints the machine the probe was told, or nothing when it did not run.
+run_i386_probe() {
+  local probe status machine
   probe=$(mktemp /tmp/tolvimer-i386-probe.XXXXXX) || return 1
-  write_i386_probe >"$probe"
+  write_i386_probe "${1:-}" >"$probe"
   chmod +x "$probe"
-  "$probe" 2>/dev/null
-  status=$?
+  machine=$("$probe" 2>/dev/null | tr '\0' '\n' | head -n 1; exit "${PIPESTATUS[0]}") && status=0 || status=$?
   rm -f "$probe"
-  [ "$status" = 42 ]
+  [ "$status" = 42 ] && echo "$machine"
 }
 
-QEMU_I386_RULE=/proc/sys/fs/binfmt_misc/qemu-i386
+# The kernel ran the probe itself: it was told the kernel's own machine.
+ran_natively() { [ -n "$1" ] && [ "$1" = "$(uname -m)" ]; }
 
-qemu_i386_registered() { [ -e "$QEMU_I386_RULE" ] && grep -qx enabled "$QEMU_I386_RULE"; }
+# The rule these scripts register, under a name of their own, and removed by
+# remove_qemu_i386_rule at the end of the run that registered it.
+OWN_QEMU_I386_RULE=tolvimer-qemu-i386
+I386_RULE_REGISTERED=''
 
 # Registers qemu-i386-static for i386 programs (qemu's own magic and mask);
-# prints why when it cannot.
+# sets I386_PROBLEM to why when it cannot. Not run in a subshell: the caller
+# keeps I386_RULE_REGISTERED to remove the rule at its end.
 register_qemu_i386() {
   if ! [ -x /usr/bin/qemu-i386-static ]; then
     bash scripts/ensure_packages.sh qemu-user-static >&2 || {
-      echo "qemu-user-static could not be installed"
+      I386_PROBLEM="qemu-user-static could not be installed"
       return 1
     }
   fi
   if ! [ -e /proc/sys/fs/binfmt_misc/register ]; then
     mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || {
-      echo "binfmt_misc cannot be mounted here"
+      I386_PROBLEM="binfmt_misc cannot be mounted here"
       return 1
     }
   fi
-  [ -e "$QEMU_I386_RULE" ] && echo 1 >"$QEMU_I386_RULE" 2>/dev/null  # enable a disabled one
-  if ! [ -e "$QEMU_I386_RULE" ]; then
-    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    # F: the interpreter is opened now, so it also serves other mount namespaces.
-    echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" \
-      >/proc/sys/fs/binfmt_misc/register 2>/dev/null || {
-      echo "binfmt_misc refused the registration of qemu-i386-static"
-      return 1
-    }
-  fi
+  [ -e "/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE" ] && return 0
+  local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  # F: the interpreter is opened now, so it also serves other mount namespaces.
+  echo ":$OWN_QEMU_I386_RULE:M::$magic:$mask:/usr/bin/qemu-i386-static:F" \
+    >/proc/sys/fs/binfmt_misc/register 2>/dev/null || {
+    I386_PROBLEM="binfmt_misc refused the registration of qemu-i386-static"
+    return 1
+  }
+  I386_RULE_REGISTERED=yes
 }
 
-# Sets I386_RUNS to native (the kernel runs them), emulated (through qemu,
-# registered here if it was not already) or none, and I386_WHY to the reason
-# in words when they do not run natively.
+# Removes the rule register_qemu_i386 made in this run, and no other.
+remove_qemu_i386_rule() {
+  [ -n "$I386_RULE_REGISTERED" ] || return 0
+  echo -1 >"/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE" 2>/dev/null || true
+  I386_RULE_REGISTERED=''
+}
+
+# Sets I386_RUNS to native (the kernel runs them, nothing takes them first),
+# emulated (through qemu: a rule that was there, or one registered here) or
+# none, I386_KERNEL to runs or refuses (what the kernel itself does), and
+# I386_WHY to the reason in words when they do not run natively.
 probe_i386_programs() {
   I386_WHY=''
-  local refused="the kernel runs no 32-bit programs (Exec format error)"
-  local emulated="they run through qemu-i386-static, about a minute per Windows program"
-  if qemu_i386_registered; then
-    # A registered qemu rule catches i386 programs before the kernel does:
-    # switched off for a moment, the probe tells what the kernel can do.
-    echo 0 >"$QEMU_I386_RULE"
-    if i386_program_runs; then refused="the kernel runs 32-bit programs, but qemu's rule takes them"; fi
-    echo 1 >"$QEMU_I386_RULE"
-    if i386_program_runs; then
-      I386_RUNS=emulated
-      I386_WHY="$refused; $emulated"
-      return
-    fi
-  elif i386_program_runs; then
+  I386_KERNEL=refuses
+  ran_natively "$(run_i386_probe kernel)" && I386_KERNEL=runs
+  local machine
+  machine=$(run_i386_probe)
+  if ran_natively "$machine"; then
     I386_RUNS=native
     return
   fi
-  local problem
-  if problem=$(register_qemu_i386) && i386_program_runs; then
+  local kernel="the kernel runs no 32-bit programs (Exec format error)"
+  [ "$I386_KERNEL" = runs ] && kernel="the kernel runs 32-bit programs, but a qemu rule these scripts did not make takes them"
+  local emulated="they run through qemu-i386-static"
+  if [ -n "$machine" ]; then
     I386_RUNS=emulated
-    I386_WHY="$refused; $emulated"
+    I386_WHY="$kernel; $emulated"
+    return
+  fi
+  I386_PROBLEM=''
+  if register_qemu_i386 && [ -n "$(run_i386_probe)" ]; then
+    I386_RUNS=emulated
+    I386_WHY="$kernel; $emulated"
   else
     I386_RUNS=none
-    I386_WHY="$refused, and qemu cannot run them either (${problem:-the registered handler fails})"
+    I386_WHY="$kernel, and qemu cannot run them either (${I386_PROBLEM:-the registered handler fails})"
   fi
 }

@@ -7,6 +7,8 @@ BADINPUT_PACKAGES=(python3)
 # architecture first, which scripts/ensure_packages.sh adds; see
 # scripts/wine_build.sh).
 WINE32_PACKAGES=(wine32:i386)
+# Where qemu runs them: Wine's 32-bit preloader, which makes a start quick.
+WINE32_EMULATED_PACKAGES=(wine32-preloader:i386)
 # The fuzz targets (scripts/fuzz.sh) and the native benchmarks (scripts/bench.sh).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev valgrind)

@@ -17,6 +17,8 @@ source scripts/packages.sh
 source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 choose_wine_build auto-fallback
+# A qemu rule registered for this run goes with it.
+trap remove_qemu_i386_rule EXIT
 
 echo "Building (preset $WINE_BUILD)..."
 cmake --preset "$WINE_BUILD" >/dev/null
@@ -28,6 +30,7 @@ source tests/e2e/lib.sh
 set +e  # from here on every step reports for itself
 echo "Starting Wine (Xvfb, virtual desktop 1024x768)..."
 e2e_session || { echo "Wine could not be started"; exit 1; }
+trap 'e2e_teardown; remove_qemu_i386_rule' EXIT
 
 IMAGE='D:\Images\Some Game.cdi'
 new_folder sample

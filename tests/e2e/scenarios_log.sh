@@ -56,8 +56,9 @@ scenario_run_log() {
 
 scenario_run_log_killed() {
   new_folder run_log_killed
-  # The emulator outlives the killed launcher by a few seconds only.
-  emulator_script LifetimeMs=8000
+  # The emulator outlives the killed launcher by a few seconds only (both
+  # waits carry the start allowance).
+  emulator_script "LifetimeMs=$(slow_ms 8000)"
   printf '[General]\nLog=true\nDelay=1\n' | settings
   # Nothing ends play: the launcher is killed (TerminateProcess) while it
   # watches.
