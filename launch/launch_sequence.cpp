@@ -47,7 +47,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   const DiscWatch disc = NoteDiscBeforeMount(settings);
   MountDiscImage(settings, imagePath);
   os.BeginStep(Step::kDelay);
-  WaitAfterMount(settings, instance, disc);
+  AutoPlayHandlerHold handler = WaitAfterMount(settings, instance, disc);
 
   // Start.
   os.BeginStep(Step::kStartEmulator);
@@ -56,7 +56,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
     os.DefaultEmulatorUsed();
   }
   ProcessRecord process;
-  if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
+  if (!StartEmulator(os, settings.valueBuffer(), process)) {
+    EndAutoPlayHandler(os, handler);
+    return 0;
+  }
   undo.EmulatorStarted(process);
   os.BeginStep(Step::kFirstIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
@@ -65,6 +68,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
     os.MessageBox(0, "Window not found", "Error", win::kMbOk | win::kMbIconWarning);
     os.CloseHandle(process.process);
     os.CloseHandle(process.thread);
+    EndAutoPlayHandler(os, handler);
     return 0;
   }
 
@@ -96,6 +100,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   os.SendMessage(EmulatorWindow(), win::kWmClose, 0, 0);
   os.BeginStep(Step::kUnmount);
   UnmountDiscImage(settings, imagePath);
+  EndAutoPlayHandler(os, handler);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
