@@ -149,6 +149,7 @@ void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAske
       break;
   }
   line_.Number(result.elapsed).Add(" ms");
+  if (result.volumeAnnounced) line_.Add("; Windows announced the volume on the drive");
   Act();
 }
 

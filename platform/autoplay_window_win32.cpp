@@ -108,9 +108,9 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
       ::SendMessageA(window, WM_CLOSE, 0, 0);
       break;
     case WM_DEVICECHANGE:
-      if (helped.result && helped.helpers->lookForDisc && WatchedVolumeArrived(wParam, lParam) &&
-          LookEndsWait()) {
-        ::PostMessageA(window, WM_CLOSE, 0, 0);
+      if (helped.result && helped.helpers->lookForDisc && WatchedVolumeArrived(wParam, lParam)) {
+        helped.result->volumeAnnounced = true;
+        if (LookEndsWait()) ::PostMessageA(window, WM_CLOSE, 0, 0);
       }
       return TRUE;
     case kHandlerAnswered:

@@ -124,6 +124,9 @@ struct AutoPlayWaitResult {
   char asked[4] = {};         // the drive root AutoPlay asked about, if known
   bool foregroundTaken = false;
   std::uint32_t foregroundError = 0;  // when it was not taken
+  // Windows announced a volume on the watched drive (WM_DEVICECHANGE)
+  // during the wait.
+  bool volumeAnnounced = false;
 };
 
 class Platform;

@@ -570,6 +570,7 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
     }
     if (helpers.lookForDisc && helpers.lookForDisc(*this, helpers.param)) {
       result.end = AutoPlayWaitEnd::kDiscReady;
+      result.volumeAnnounced = volumeAnnounced;
       return result;
     }
   }

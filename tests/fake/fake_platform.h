@@ -113,6 +113,8 @@ class FakePlatform : public Platform {
   // AutoPlay asks before look number `autoPlayQueryAt` (0: never), through
   // the window or the handler; the foreground refused with this error.
   int autoPlayQueryAt = 0;
+  // Windows announces the watched drive's volume as the disc look finds it.
+  bool volumeAnnounced = false;
   bool queryByHandler = false;
   std::uint32_t foregroundRefusal = 0;
   std::uint32_t errorMode = 0;

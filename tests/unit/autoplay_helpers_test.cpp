@@ -106,6 +106,7 @@ TEST(AutoPlayHelpersTest, WaitForDiscEndsTheWaitWhenTheNewDiscIsThere) {
     EXPECT_EQ(os.Lines({"WaitWithAutoPlayHelpers", "WaitWithAutoPlaySuppressed"}),
               Lines{"WaitWithAutoPlayHelpers(5000, disc looks, arrivals 0x10)"});
     EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+    EXPECT_FALSE(Has(os.logText, "announced the volume")) << os.logText;
     // The look before the mount comes before the mount tool's reads.
     const Lines order = os.Lines({"GetDriveType", "GetPrivateProfileString"});
     std::size_t mount = 0;
@@ -207,6 +208,7 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayWithoutAWaitIsNotRead) {
 TEST(AutoPlayHelpersTest, BothHelpersShareOneWait) {
   FakePlatform os;
   os.driveLooks = {kNoDrive, kNoDrive, Disc(1)};
+  os.volumeAnnounced = true;
   EXPECT_EQ(RunLogged(os, "Drive=E\nWaitForDisc=true\nCancelAutoPlay=true\nDelay=5\n"), 1);
   EXPECT_EQ(
       os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers", "RevokeAutoPlayHandler"}),
@@ -214,7 +216,10 @@ TEST(AutoPlayHelpersTest, BothHelpersShareOneWait) {
              "WaitWithAutoPlayHelpers(5000, foreground, disc looks, arrivals 0x10)",
              "RevokeAutoPlayHandler(cookie 77)"}));
   EXPECT_TRUE(Has(os.logText, "the hidden window took the foreground")) << os.logText;
-  EXPECT_TRUE(Has(os.logText, "the disc became ready in E: after 200 ms")) << os.logText;
+  EXPECT_TRUE(Has(os.logText,
+                  "the disc became ready in E: after 200 ms; Windows announced the volume on the "
+                  "drive"))
+      << os.logText;
 }
 
 // The handler answers for the drive the emulator reads, [General] Drive's
