@@ -17,11 +17,19 @@ bool At(const std::string& text, std::size_t i, const char* what) {
 }
 
 // The line as the placeholders describe it, built with std::string.
-std::string Expected(const std::string& exe, const std::string& args, std::string image,
-                     char drive) {
-  if (image.size() >= 2 && image.front() == '"' && image.back() == '"') {
-    image = image.substr(1, image.size() - 2);
+// A path no tool's quoting changes: letters, digits and . _ - : \, not
+// ending in a backslash.
+bool PlainPath(const std::string& image) {
+  for (const char c : image) {
+    const bool letterOrDigit =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '.' && c != '_' && c != '-' && c != ':' && c != '\\') return false;
   }
+  return image.empty() || image.back() != '\\';
+}
+
+std::string Expected(const std::string& exe, const std::string& args, const std::string& image,
+                     char drive) {
   std::string line = "\"" + exe + "\" ";
   for (std::size_t i = 0; i < args.size();) {
     if (At(args, i, "{{") || At(args, i, "}}")) {
@@ -63,8 +71,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char line[tolvimer::kCustomCommandSize];
   std::memset(line, 0x7F, sizeof line);
   std::size_t length = 0;
-  const bool made =
-      tolvimer::BuildCustomCommandLine(line, exe.get(), args.get(), image.get(), drive, length);
+  tolvimer::ImageRefusal refusal;
+  const bool made = tolvimer::BuildCustomCommandLine(line, exe.get(), args.get(), image.get(),
+                                                     drive, length, refusal);
+  if (refusal.character != 0) {
+    if (made || line[0] != '\0') Fail("left a line refused for its image path");
+    if (fields[2].find(static_cast<char>(refusal.character)) == std::string::npos)
+      Fail("refused the image path for a character it does not hold");
+    return 0;
+  }
+  // Other characters may be escaped, which the plain fill does not know.
+  if (!PlainPath(fields[2])) return 0;
   if (length != expected.size()) Fail("told a length other than the whole line's");
   if (expected.size() < sizeof line) {
     if (!made) Fail("refused a line that fits");

@@ -4,6 +4,7 @@
 #include "emulator/menu_commands.h"
 #include "emulator/window_control.h"
 #include "exitwatch/exit_watch.h"
+#include "launch/image_path.h"
 #include "launch/recovery.h"
 #include "launch/run_log.h"
 #include "mount/autoplay_wait.h"
@@ -28,8 +29,8 @@ void UseDefaultEmulator(char (&buffer)[kPathBufferSize]) {
 
 // Every step after the settings file has been located, each declared as it
 // begins; `undo` writes down what outlives the emulator before it is done.
-int RunSteps(Settings& settings, Instance instance, const char* imagePath, const char* gameSection,
-             UndoKeeper& undo) {
+int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool unquoted,
+             const char* gameSection, UndoKeeper& undo) {
   Platform& os = settings.os();
 
   // Preparation.
@@ -43,6 +44,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
   undo.BeforeDisplaySwitch(settings);
   SwitchDisplayMode(settings);
   os.BeginStep(Step::kMount);
+  if (unquoted) os.ImagePathUnquoted(imagePath);
   undo.BeforeMount(settings, imagePath);
   const DiscWatch disc = NoteDiscBeforeMount(settings);
   MountDiscImage(settings, imagePath);
@@ -115,7 +117,9 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, const
 int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) {
   // An empty command line: nothing at all happens.
   if (commandLine == nullptr || commandLine[0] == '\0') return 0;
-  const char* const imagePath = commandLine;
+  char buffer[kImagePathSize];
+  bool unquoted = false;
+  const char* const imagePath = ImagePathOf(commandLine, buffer, unquoted);
 
   char gameSection[kGameSectionMax + 1];
   GameSectionFromImagePath(os, imagePath, gameSection);
@@ -134,7 +138,7 @@ int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) 
       }
       Narrator narrator(os, log, NarrationMode::kRun);
       Settings told(narrator, settings);
-      const int result = RunSteps(told, instance, imagePath, gameSection, undo);
+      const int result = RunSteps(told, instance, imagePath, unquoted, gameSection, undo);
       narrator.Finish(result);
       log.Close(narrator.Summary(), result);
       return result;
@@ -143,7 +147,7 @@ int RunLaunchSequence(Platform& os, Instance instance, const char* commandLine) 
   // With [General] Recover "true" a cut-short run is put right first.
   UndoKeeper undo(os, settings, nullptr);
   if (undo.Begin(imagePath)) return undo.RecoverOnlyResult();
-  return RunSteps(settings, instance, imagePath, gameSection, undo);
+  return RunSteps(settings, instance, imagePath, unquoted, gameSection, undo);
 }
 
 }  // namespace tolvimer

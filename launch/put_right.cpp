@@ -6,6 +6,9 @@
 namespace tolvimer {
 namespace {
 
+constexpr char kAccessDenied[] =
+    ") runs where this launcher may not look (access denied: elevated or another user's)";
+
 class Teller {
  public:
   explicit Teller(RunLog* log) : log_(log) {}
@@ -24,11 +27,16 @@ class Teller {
 
 // Opens the process with that id when it is still the same process (same
 // creation time) and still running; 0 otherwise. A reused id is another
-// process and is never touched.
-OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity) {
+// process and is never touched. `denied`: Windows would not open it, so it
+// runs, elevated or as another user, and is taken as still running.
+OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity, bool& denied) {
+  denied = false;
   if (identity.processId == 0) return 0;
   const OsHandle process = os.OpenProcess(identity.processId);
-  if (process == 0) return 0;
+  if (process == 0) {
+    denied = os.GetLastError() == win::kErrorAccessDenied;
+    return 0;
+  }
   std::uint64_t created = 0;
   std::uint32_t exitCode = 0;
   if (os.GetProcessCreationTime(process, created) && created == identity.creationTime &&
@@ -44,7 +52,18 @@ OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity) {
 // for it to end. It is never ended by force.
 void CloseOldEmulator(Platform& os, const ProcessIdentity& emulator, Teller& tell,
                       RecoveryOutcome& outcome) {
-  const OsHandle process = OpenIfRunning(os, emulator);
+  bool denied = false;
+  const OsHandle process = OpenIfRunning(os, emulator, denied);
+  if (denied) {
+    outcome.emulatorLeftRunning = true;
+    tell.line()
+        .Add("the emulator of that run (process id ")
+        .Number(emulator.processId)
+        .Add(kAccessDenied)
+        .Add(": it is left running");
+    tell.Tell();
+    return;
+  }
   if (process == 0) {
     tell.line()
         .Add("the emulator of that run (process id ")
@@ -82,7 +101,22 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   std::uint32_t size = 0;
   const OsHandle file = os.OpenFileForRead(path);
   if (file == 0) {
-    tell.line().Add("none found: nothing to put right");
+    const std::uint32_t error = os.GetLastError();
+    if (error == win::kErrorSharingViolation) {
+      // Its writer holds it open for its whole run.
+      outcome.writerRunning = true;
+      tell.line().Add(
+          "tolvimer_launch.undo is held open by a launcher that is running: nothing is touched, "
+          "and this run keeps no record");
+    } else if (error == win::kErrorFileNotFound) {
+      tell.line().Add("none found: nothing to put right");
+    } else {
+      outcome.recordUnusable = true;
+      tell.line()
+          .Add("tolvimer_launch.undo could not be read: error ")
+          .Number(error)
+          .Add(": nothing in it is acted on");
+    }
     tell.Tell();
     return outcome;
   }
@@ -90,8 +124,15 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   const bool read = os.ReadFileBytes(file, reinterpret_cast<char*>(bytes), sizeof bytes, size);
   os.CloseHandle(file);
   UndoRecord record;
+  if (read && size == 0) {
+    // A run cut short before it wrote anything down.
+    tell.line().Add("empty: nothing to put right");
+    tell.Tell();
+    return outcome;
+  }
   const UndoFileState state = read ? DecodeUndoRecord(bytes, size, record) : UndoFileState::kShort;
   if (state != UndoFileState::kValid) {
+    outcome.recordUnusable = true;
     tell.line()
         .Add("tolvimer_launch.undo is ")
         .Add(UndoFileStateText(state))
@@ -100,14 +141,16 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     return outcome;
   }
 
-  const OsHandle writer = OpenIfRunning(os, record.launcher);
-  if (writer != 0) {
-    os.CloseHandle(writer);
+  bool denied = false;
+  const OsHandle writer = OpenIfRunning(os, record.launcher, denied);
+  if (writer != 0 || denied) {
+    if (writer != 0) os.CloseHandle(writer);
     outcome.writerRunning = true;
     tell.line()
         .Add("the launcher that wrote it (process id ")
         .Number(record.launcher.processId)
-        .Add(") is still running: nothing is touched, and this run keeps no record");
+        .Add(denied ? kAccessDenied : ") is still running")
+        .Add(": nothing is touched, and this run keeps no record");
     tell.Tell();
     return outcome;
   }
@@ -119,11 +162,20 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   tell.Tell();
   if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
   if (record.unmountLine[0] != '\0') {
-    outcome.unmountStarted = RunCommandLine(os, record.unmountLine);
+    // Waited for, so that it cannot land after this run's own mount.
+    const CommandWait wait = RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
+    outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;
-    tell.line()
-        .Add(outcome.unmountStarted ? "unmount started: " : "unmount could not be started: ")
-        .Shown(record.unmountLine);
+    outcome.unmountUnfinished = wait == CommandWait::kTimedOut;
+    Text& line = tell.line();
+    if (wait == CommandWait::kEnded) line.Add("unmount ended: ");
+    if (wait == CommandWait::kNotStarted) line.Add("unmount could not be started: ");
+    if (wait == CommandWait::kTimedOut) {
+      line.Add("unmount still runs after ")
+          .Number(kOldUnmountWait / 1000)
+          .Add(" s: this run goes on without waiting longer: ");
+    }
+    line.Shown(record.unmountLine);
     tell.Tell();
   }
   if (record.displaySwitched) {

@@ -31,8 +31,7 @@ bool IsExactly(const char* text, const char* word) {
 
 bool UndoKeeper::Begin(const char* imagePath) {
   if (!settings_.ReadIs("General", "Recover", "true")) return false;
-  if (!BesideSettings(settings_, kUndoFileName, path_) ||
-      !BesideSettings(settings_, kUndoNewFileName, newPath_)) {
+  if (!BesideSettings(settings_, kUndoFileName, path_)) {
     Note("undo record: the launcher folder is not known: no record is kept");
     return IsExactly(imagePath, kRecoverOnlyArgument);
   }
@@ -52,9 +51,27 @@ bool UndoKeeper::Begin(const char* imagePath) {
   }
   // Another launcher's record is never overwritten: this run keeps none.
   if (outcome_.writerRunning) return false;
-  on_ = true;
   record_.launcher.processId = os_.GetCurrentProcessId();
   os_.GetProcessCreationTime(os_.GetCurrentProcess(), record_.launcher.creationTime);
+  // Held open, without write sharing, until the run ends: a second start in
+  // this folder cannot open it, and so knows a live run keeps it.
+  hold_ = os_.CreateLogFile(path_);
+  if (hold_ == 0) {
+    const std::uint32_t error = os_.GetLastError();
+    if (error == win::kErrorSharingViolation) {
+      Note(
+          "undo record: tolvimer_launch.undo is held open by another launcher that is running: "
+          "nothing is touched, and this run keeps no record");
+      return false;
+    }
+    // The run reads what it would write down all the same, and writes nothing.
+    Text line;
+    Note(line.Add("undo record: tolvimer_launch.undo could not be written: error ")
+             .Number(error)
+             .Add("; the run goes on without it")
+             .c_str());
+  }
+  on_ = true;
   return false;
 }
 
@@ -92,7 +109,9 @@ void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {
 }
 
 void UndoKeeper::RunEnded() {
-  if (!on_) return;
+  // Nothing to remove when no record could be kept.
+  if (!on_ || hold_ == 0) return;
+  os_.CloseHandle(hold_);
   if (!os_.DeleteFile(path_) && log_ != nullptr) {
     Text line;
     Note(line.Add("undo record: tolvimer_launch.undo could not be removed: error ")
@@ -103,18 +122,16 @@ void UndoKeeper::RunEnded() {
 }
 
 void UndoKeeper::Save() {
+  if (hold_ == 0) return;
   unsigned char bytes[kUndoRecordSize];
   EncodeUndoRecord(record_, bytes);
-  // Written whole into a new file, then moved over the old record: a write
-  // cut off leaves the old record, or a new file that is never read.
-  const OsHandle file = os_.CreateLogFile(newPath_);
-  bool ok = file != 0;
-  if (ok) {
-    ok = os_.WriteFileBytes(file, reinterpret_cast<const char*>(bytes), kUndoRecordSize) &&
-         os_.FlushFileBuffers(file);
-    os_.CloseHandle(file);
-    ok = ok && os_.MoveFileReplacing(newPath_, path_);
-  }
+  // Written whole over the record before it, in the file this run holds; a
+  // write cut off leaves a record whose checksum fails, which is never acted
+  // on. The error of a failed call is read at once, before any other call.
+  const bool ok =
+      os_.SetFilePointer(hold_, 0) &&
+      os_.WriteFileBytes(hold_, reinterpret_cast<const char*>(bytes), kUndoRecordSize) &&
+      os_.FlushFileBuffers(hold_);
   if (!ok && log_ != nullptr) {
     Text line;
     Note(line.Add("undo record: tolvimer_launch.undo could not be written: error ")

@@ -16,16 +16,26 @@ constexpr char kRecoverOnlyArgument[] = "--recover";
 
 // How long a still-running emulator of the cut-short run is given to close.
 constexpr std::uint32_t kOldEmulatorCloseWait = 10000;
+// How long the old run's unmount may take before this run goes on.
+constexpr std::uint32_t kOldUnmountWait = 30000;
 
 // What a start found of a cut-short run and what it put back.
 struct RecoveryOutcome {
-  bool writerRunning = false;  // the record's launcher still runs: untouched
-  bool closeSent = false;      // WM_CLOSE posted to the old emulator's window
+  bool writerRunning = false;   // the record's launcher still runs: untouched
+  bool recordUnusable = false;  // a file that is no whole record: not acted on
+  bool closeSent = false;       // WM_CLOSE posted to the old emulator's window
   bool emulatorLeftRunning = false;
   bool unmountStarted = false;
   bool unmountFailed = false;
+  bool unmountUnfinished = false;  // still running when the wait ran out
   bool displayRestored = false;
   bool displayRestoreRefused = false;
+
+  // Nothing was left as the cut-short run left it.
+  bool AllPutRight() const {
+    return !writerRunning && !recordUnusable && !emulatorLeftRunning && !unmountFailed &&
+           !unmountUnfinished && !displayRestoreRefused;
+  }
 };
 
 class UndoKeeper {
@@ -41,7 +51,8 @@ class UndoKeeper {
   bool Begin(const char* imagePath);
   // The exit code of a run that only put things right: 0 when another
   // launcher still holds the record, 1 otherwise.
-  int RecoverOnlyResult() const { return outcome_.writerRunning ? 0 : 1; }
+  // 1: nothing to put right, or all of it put right; 0: something could not be.
+  int RecoverOnlyResult() const { return outcome_.AllPutRight() ? 1 : 0; }
   // The run log's closing lines for such a run.
   RunSummary RecoverOnlySummary() const;
 
@@ -64,9 +75,9 @@ class UndoKeeper {
   RunLog* const log_;
   bool on_ = false;
   char path_[kPathBufferSize] = {};
-  char newPath_[kPathBufferSize] = {};
   UndoRecord record_;
   RecoveryOutcome outcome_;
+  OsHandle hold_ = 0;  // the record file, held open for the whole run
 };
 
 // Puts right what the record at `path` lists, in the order of the normal

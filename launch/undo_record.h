@@ -14,7 +14,6 @@
 namespace tolvimer {
 
 constexpr char kUndoFileName[] = "tolvimer_launch.undo";
-constexpr char kUndoNewFileName[] = "tolvimer_launch.undo.new";
 
 // A process told from a later one that got the same id.
 struct ProcessIdentity {

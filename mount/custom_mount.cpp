@@ -52,31 +52,30 @@ bool HasPiece(const char* args, ArgsPiece::Kind kind) {
   return false;
 }
 
-const char* BareImagePath(const char* imagePath, std::size_t& length) {
-  length = std::strlen(imagePath);
-  if (length >= 2 && imagePath[0] == '"' && imagePath[length - 1] == '"') {
-    length -= 2;
-    return imagePath + 1;
-  }
-  return imagePath;
-}
-
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
-                            const char* imagePath, char driveLetter, std::size_t& length) {
-  std::size_t imageLength = 0;
-  const char* const image = BareImagePath(imagePath, imageLength);
+                            const char* imagePath, char driveLetter, std::size_t& length,
+                            ImageRefusal& refusal) {
+  const std::size_t imageLength = std::strlen(imagePath);
   CommandLineBuilder builder(line, sizeof line);
   builder.Add('"');
   builder.Add(exe);
   builder.Add("\" ");
+  const ToolSyntax syntax = ToolSyntaxOf(exe);
+  QuoteScanner quotes(syntax);
+  refusal = ImageRefusal{};
   for (ArgsPiece piece = NextArgsPiece(args); piece.kind != ArgsPiece::kEnd;
        piece = NextArgsPiece(args)) {
     if (piece.kind == ArgsPiece::kImage) {
-      builder.Add(image, imageLength);
+      if (!AddImagePath(builder, syntax, quotes.quotes(), imagePath, imageLength, *args, refusal)) {
+        line[0] = '\0';
+        length = 0;
+        return false;
+      }
     } else if (piece.kind == ArgsPiece::kDrive) {
       if (driveLetter != '\0') builder.Add(driveLetter);
     } else {
       builder.Add(piece.text, piece.length);
+      quotes.Feed(piece.text, piece.length);
     }
   }
   length = builder.length();

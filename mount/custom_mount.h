@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "mount/image_quoting.h"
+
 namespace tolvimer {
 
 // Room for the longest Exe and Args values together with a long image path.
@@ -32,13 +34,13 @@ ArgsPiece NextArgsPiece(const char*& args);
 // Whether `args` holds the placeholder of `kind`.
 bool HasPiece(const char* args, ArgsPiece::Kind kind);
 
-// The image path without one pair of double quotes around the whole of it.
-const char* BareImagePath(const char* imagePath, std::size_t& length);
-
-// Fills `line` with `"exe" args`, {image} as the bare image path and {drive}
-// as `driveLetter` (nothing when it is 0). False, with `line` empty, when the
-// line does not fit; `length` is then the length it would have had.
+// Fills `line` with `"exe" args`, {image} as `imagePath` in the quoting
+// of Exe's tool (image_quoting.h) and {drive} as `driveLetter` (nothing when
+// it is 0). False, with `line` empty, when the line does not fit (`length`
+// is then the length it would have had) or when the path cannot stand at an
+// {image} (`refusal` then says why).
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
-                            const char* imagePath, char driveLetter, std::size_t& length);
+                            const char* imagePath, char driveLetter, std::size_t& length,
+                            ImageRefusal& refusal);
 
 }  // namespace tolvimer

@@ -65,16 +65,24 @@ BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* image
     drive = settings.value()[0];
     if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
   }
-  built.kind = BuildCustomCommandLine(line, exe, args, imagePath, drive, built.length)
-                   ? BuiltLine::kBuilt
-                   : BuiltLine::kTooLong;
+  const bool ok =
+      BuildCustomCommandLine(line, exe, args, imagePath, drive, built.length, built.refusal);
+  built.kind = ok                             ? BuiltLine::kBuilt
+               : built.refusal.character != 0 ? BuiltLine::kRefused
+                                              : BuiltLine::kTooLong;
   return built;
 }
 
-// Runs a built line; a line too long for its buffer is reported instead.
+// Runs a built line; a line too long for its buffer, or refused for its
+// image path, is reported instead.
 void RunBuilt(Settings& settings, const BuiltLine& built, char* line) {
   if (built.kind == BuiltLine::kBuilt) RunCommandLine(settings.os(), line);
   if (built.kind == BuiltLine::kTooLong) settings.os().CommandLineTooLong(built.length, built.room);
+  if (built.kind == BuiltLine::kRefused) {
+    char reason[kRefusalTextSize];
+    DescribeRefusal(built.refusal, reason, sizeof reason);
+    settings.os().CommandLineRefused(reason);
+  }
 }
 
 }  // namespace
@@ -111,6 +119,15 @@ bool RunCommandLine(Platform& os, char* commandLine) {
   return true;
 }
 
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
+  ProcessRecord process;
+  if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
+  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+}
+
 void MountDiscImage(Settings& settings, const char* imagePath) {
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return;
@@ -138,7 +155,8 @@ BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
   // Everything is read anew: the file may have changed since the mount.
   const MountTool tool = ReadMountTool(settings);
   if (tool == MountTool::kNone) return BuiltLine{};
-  if (tool == MountTool::kCustom) return BuildCustom(settings, "UnmountArgs", imagePath, commandLine);
+  if (tool == MountTool::kCustom)
+    return BuildCustom(settings, "UnmountArgs", imagePath, commandLine);
   ToolValues values;
   ReadToolValues(settings, tool, values);
   const char* const args[] = {values.exe, values.target};

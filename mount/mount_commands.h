@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "mount/custom_mount.h"
 #include "platform/platform.h"
@@ -39,14 +40,19 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
+// How a command line that was waited for ended.
+enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kTimedOut };
+// Starts the command line and waits up to `milliseconds` for its process to end.
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,
-// or a line too long for its buffer.
+// a line too long for its buffer, or a line refused for its image path.
 struct BuiltLine {
-  enum Kind { kNone, kBuilt, kTooLong } kind = kNone;
+  enum Kind { kNone, kBuilt, kTooLong, kRefused } kind = kNone;
   std::size_t length = 0;  // the line's length, also when it did not fit
   std::size_t room = 0;    // the most characters its buffer holds
+  ImageRefusal refusal;    // why a refused line was
 };
 // The unmount command line that UnmountDiscImage would run now, read from
 // the settings as they stand (the image path is for [CustomMount]

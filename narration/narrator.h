@@ -78,6 +78,8 @@ class Narrator final : public Platform {
 
   void BeginStep(Step step) override;
   void CommandLineTooLong(std::size_t length, std::size_t room) override;
+  void CommandLineRefused(const char* reason) override;
+  void ImagePathUnquoted(const char* imagePath) override;
   void QuotedImagePathInForm() override;
   void ExitComboRead(const ExitCombo& combo) override;
   void WatchEnded(const WatchEnd& end) override;

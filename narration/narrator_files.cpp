@@ -143,13 +143,29 @@ void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   Act();
 }
 
+void Narrator::CommandLineRefused(const char* reason) {
+  FlushTaps();
+  inner_.CommandLineRefused(reason);
+  line_.Add(step_ == Step::kUnmount ? "the unmount command line" : "the mount command line");
+  line_.Add(" is not run: ").Add(reason);
+  if (step_ == Step::kUnmount) unmountFailed_ = true;
+  Act();
+}
+
+void Narrator::ImagePathUnquoted(const char* imagePath) {
+  FlushTaps();
+  inner_.ImagePathUnquoted(imagePath);
+  line_.Add("the image path came in one pair of double quotes, taken off: ").Shown(imagePath);
+  Act();
+}
+
 void Narrator::QuotedImagePathInForm() {
   FlushTaps();
   inner_.QuotedImagePathInForm();
   line_.Add(
       "warning: the image path came in quotes, which the mount form's own quotes double: the "
-      "tool takes the path to end at its first blank; turn off the front end's quoting, or use "
-      "MountTool=custom, whose {image} is the bare path");
+      "tool takes the path to end at its first blank; pass the path bare, or in one pair of "
+      "double quotes around the whole of it");
   Act();
 }
 

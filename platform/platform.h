@@ -41,6 +41,10 @@ constexpr std::uint8_t kVkEscape = 0x1B;
 constexpr std::uint8_t kVkAdd = 0x6B;
 constexpr std::uint8_t kVkSubtract = 0x6D;
 constexpr std::uint32_t kStillActive = 259;
+constexpr std::uint32_t kWaitObject0 = 0;
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorSharingViolation = 32;  // WaitForSingleObject: the object is signalled
 constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
 constexpr std::uint32_t kDriveUnknown = 0;
@@ -266,6 +270,12 @@ class Platform {
     (void)length;
     (void)room;
   }
+  // A command line was not run: `reason` says which character of the image
+  // path stopped it, and why.
+  virtual void CommandLineRefused(const char* reason) { (void)reason; }
+  // The command line was the image path in one pair of double quotes, taken
+  // off: `imagePath` is what is used.
+  virtual void ImagePathUnquoted(const char* imagePath) { (void)imagePath; }
   // The image path came in quotes and went inside a built-in mount form's
   // own quotes.
   virtual void QuotedImagePathInForm() {}
@@ -284,7 +294,8 @@ class Platform {
   // GetCommandLineA: the whole command line of the process.
   virtual const char* GetCommandLine() = 0;
   virtual std::uint32_t GetTickCount() = 0;
-  // GetLastError, asked right after a call that failed.
+  // GetLastError, asked right after a call that failed (also by the undo
+  // record, to tell a record held by a live run from none).
   virtual std::uint32_t GetLastError() = 0;
   // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
   // FORMAT_MESSAGE_MAX_WIDTH_MASK) of an error code or HRESULT into `out`:
@@ -317,8 +328,10 @@ class Platform {
   virtual std::uint32_t GetCurrentProcessId() = 0;
   // GetCurrentProcess: the pseudo handle of the launcher's own process.
   virtual OsHandle GetCurrentProcess() = 0;
-  // OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
-  // 0 when no such process can be opened.
+  // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+  // processId); 0 when it cannot be opened, GetLastError then telling a
+  // process that runs elevated or as another user (ERROR_ACCESS_DENIED) from
+  // none at all (ERROR_INVALID_PARAMETER).
   virtual OsHandle OpenProcess(std::uint32_t processId) = 0;
   // GetProcessTimes: the process's creation time as a 64-bit FILETIME.
   virtual bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) = 0;

@@ -1,8 +1,8 @@
 // The Win32 platform: processes and windows (the mount tools, the emulator
 // and its window).
-#include "platform/win32_calls.h"
-
 #include <cstring>
+
+#include "platform/win32_calls.h"
 
 namespace tolvimer {
 using win32::As;
@@ -123,7 +123,8 @@ std::uint32_t Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessI
 OsHandle Win32Platform::GetCurrentProcess() { return FromPointer(::GetCurrentProcess()); }
 
 OsHandle Win32Platform::OpenProcess(std::uint32_t processId) {
-  HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  // The limited right is granted for processes of higher integrity too.
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
   return FromPointer(process);
 }
 

@@ -326,6 +326,16 @@ TEST(PlatformContract, ExitCodeIsStillActiveWhileRunningAndTheProgramsOwnOnceEnd
   }
 }
 
+// An id that no process has cannot be opened, with ERROR_INVALID_PARAMETER:
+// told apart from ERROR_ACCESS_DENIED, a process that runs where the
+// launcher may not look, which the recovery leaves alone.
+TEST(PlatformContract, OpeningAnIdNoProcessHasFailsWithInvalidParameter) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  EXPECT_EQ(os.OpenProcess(0xFFFFFFF0u), 0u);
+  EXPECT_EQ(os.GetLastError(), 87u);
+}
+
 // The exit watch keeps the previous exit code when a query fails; a query
 // that wrote 0 instead would end the watch as if the emulator had ended.
 TEST(PlatformContract, AFailingExitCodeQueryLeavesThePreviousValue) {

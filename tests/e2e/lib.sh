@@ -310,7 +310,7 @@ mount_runs_at_least() { [ "$(mount_runs)" -ge "$1" ]; }
 mount_lines() {
   wait_for 5 mount_runs_at_least "$1"
   sleep 0.3
-  sed -E 's/^t=[0-9]+ cmdline //' "$DIR/mount_log.txt" 2>/dev/null
+  sed -n -E 's/^t=[0-9]+ cmdline //p' "$DIR/mount_log.txt" 2>/dev/null
 }
 
 # The ChangeDisplaySettingsA calls of a launch made with LAUNCH_TRACE=1, in

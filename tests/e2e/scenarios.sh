@@ -525,8 +525,8 @@ ZWrite=true
 EOF
   launch "\"$IMAGE\""
   expect_eq "exit code" 1 "$LAUNCH_CODE"
-  expect_eq "mount line (the quotes stay)" \
-    "\"${WDIR}mount tool.exe\" -noicon -mount 0,\"\"$IMAGE\"\"" "$(mount_lines 1)"
+  expect_eq "mount line (the front end's pair of quotes taken off)" \
+    "\"${WDIR}mount tool.exe\" -noicon -mount 0,\"$IMAGE\"" "$(mount_lines 1)"
   expect_eq "commands (game section Some Game)" "32785 32792" "$(events_without_escape)"
 }
 

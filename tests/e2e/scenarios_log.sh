@@ -44,6 +44,11 @@ scenario_run_log() {
   expect_log tolvimer_launch.log 'post command 32799 \(0x801F\) to the emulator window: Screen 800x600'
   expect_log tolvimer_launch.log 'play ends after [0-9]+ checks?: the exit key 27 \(Escape\) was pressed'
   expect_log tolvimer_launch.log 'unmount the image.* -- failed: error 2'
+  # The close as it happened: the window was there, and the emulator
+  # handled WM_CLOSE (asked before the message, not after the window went).
+  expect_log tolvimer_launch.log '^ *[0-9]+ ms  how play ended: the exit key 27 \(Escape\) was pressed'
+  expect_log tolvimer_launch.log '^ *[0-9]+ ms  put back: the emulator handled WM_CLOSE; '
+  expect_no_log tolvimer_launch.log 'closed itself'
   expect_eq "last line" "exit code: 1" "$(log_lines | tail -n1 | cut -c13-)"
   expect_eq "commands reached the emulator as without the log" \
     "32785 32799 32782 32792 32778 32981" "$(events_without_escape)"

@@ -1,7 +1,7 @@
 # The end-to-end scenario of [General] Recover=true, added to the scenarios of
 # scenarios.sh: a launcher killed during play, then the next launch.
 
-SCENARIO_ORDER+=(recover_after_kill recover_only)
+SCENARIO_ORDER+=(recover_after_kill recover_only two_launches_one_folder)
 
 scenario_recover_after_kill() {
   new_folder recover_after_kill
@@ -32,7 +32,9 @@ EOF
   local old_pid
   old_pid=$(sed -n -E 's/^t=[0-9]+ start pid=([0-9]+) .*/\1/p' "$DIR/emulator_log.first.txt")
 
-  # The next launch; its own emulator is ended by Escape.
+  # The next launch; its own emulator is ended by Escape. The old run's
+  # unmount takes 1.5 s, and ends before the new mount starts.
+  printf '[Slow]\r\nWhen=-unmount\r\nMs=1500\r\n' >"$DIR/disc_plan.ini"
   emulator_script "$ESCAPE_SOON"
   LAUNCH_TRACE=1 launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
@@ -47,6 +49,10 @@ EOF
     "$(mount_lines 3 | paste -sd'|')"
   expect_in_range "ms from the old emulator's end to the old unmount" 0 5000 \
     "$(ms_between emulator_log.txt '^t=[0-9]+ end reason=close' mount_log.txt '-unmount')"
+  expect_eq "the old unmount ended before the new mount started" "cmdline|end|cmdline" \
+    "$(sed -n -E 's/^t=[0-9]+ (cmdline|end).*/\1/p' "$DIR/mount_log.txt" | head -3 | paste -sd'|')"
+  expect_in_range "ms from the old unmount's end to the new mount" 0 5000 \
+    "$(ms_between mount_log.txt '^t=[0-9]+ end' mount_log.txt ' -noicon -mount ')"
   # Back to the registry's mode first, then the run's own switch and restore.
   expect_eq "ChangeDisplaySettingsA calls" "registry flags=0x0|mode flags=0x0|registry flags=0x0" \
     "$(display_settings_calls)"
@@ -95,4 +101,40 @@ EOF
   expect_log tolvimer_launch.log 'undo record: the desktop returned to the mode stored in the registry'
   expect_log tolvimer_launch.log "put back: the cut-short run's emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored"
   desktop_is 1024x768 || restore_desktop
+}
+
+# Two launches in one folder: the first holds its record open for its whole
+# run, so the second, started while the first plays, leaves that record as it
+# is, keeps none of its own, and says so in its log (turned on for it only:
+# the first run's log is held open too).
+scenario_two_launches_one_folder() {
+  new_folder two_launches_one_folder
+  emulator_script LifetimeMs=60000
+  settings <<EOF2
+[General]
+Recover=true
+EOF2
+  launch_start "$IMAGE" 20000
+  local first=$LAUNCH_PID
+  wait_for 15 test -s "$DIR/tolvimer_launch.undo" || fail "the first launch wrote no record"
+  cp "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
+  # The first emulator has read its script before the second's is written.
+  wait_for 15 grep -q -E '^t=[0-9]+ start ' "$DIR/emulator_log.txt" ||
+    fail "the first emulator did not start"
+  sleep 1
+
+  emulator_script LifetimeMs=1500
+  printf '[General]\nRecover=true\nLog=true\n' >"$DIR/tolvimer_launch.ini"
+  launch "$IMAGE"
+  expect_eq "the second launch's exit code" 1 "$LAUNCH_CODE"
+  expect_log tolvimer_launch.log \
+    'undo record: tolvimer_launch.undo is held open by a launcher that is running: nothing is touched, and this run keeps no record'
+  expect_true "the first run's record is unchanged after the second run" \
+    cmp -s "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
+
+  LAUNCH_PID=$first
+  launch_wait
+  expect_eq "the first launcher was killed" 96 "$LAUNCH_CODE"
+  expect_true "the first run's record is still its own" \
+    cmp -s "$DIR/tolvimer_launch.undo" "$DIR/undo.first"
 }

@@ -5,7 +5,8 @@
 // plays a tool that mounts an image as a CD drive: after AfterMs it defines
 // the drive letter as Wine's mount manager does for a CD drive, on the Unix
 // folder UnixPath (whose ".windows-serial" gives the volume serial number),
-// and logs "disc ready".
+// and logs "disc ready". With [Slow] When and Ms, a line that holds the text
+// of When takes Ms before it ends, and logs "end" then.
 #include <windows.h>
 
 #include <cstring>
@@ -66,6 +67,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   standin::Script plan;
   plan.Open(nullptr, "disc_plan.ini");
+  char slowWhen[64] = {};
+  plan.Text("Slow", "When", slowWhen, sizeof slowWhen);
+  if (slowWhen[0] && std::strstr(GetCommandLineA(), slowWhen)) {
+    Sleep(static_cast<DWORD>(plan.Int("Slow", "Ms", 0)));
+    log.Line("end");
+  }
   char letter[8] = {}, unixPath[MAX_PATH] = {};
   plan.Text("Disc", "Letter", letter, sizeof letter);
   plan.Text("Disc", "UnixPath", unixPath, sizeof unixPath);

@@ -1,5 +1,6 @@
 #include "tests/fake/fake_platform.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -15,21 +16,73 @@ namespace {
 constexpr HResult kOk = 0;
 constexpr HResult kFail = static_cast<HResult>(0x80004005u);  // E_FAIL
 
-const char* const kCallNames[] = {
-    "GetModuleFileName", "GetPrivateProfileString", "CreateFile", "SetFilePointer", "WriteFile",
-    "CloseHandle", "CreateProcess", "WaitForInputIdle", "WaitForSingleObject",
-    "GetExitCodeProcess", "EnumWindows", "GetWindowThreadProcessId", "MessageBox",
-    "PostMessage", "SendMessage", "ShowWindow", "BringWindowToTop", "SetMenu", "SetWindowLong",
-    "SetWindowPos", "UpdateWindow", "keybd_event", "MapVirtualKey", "GetAsyncKeyState",
-    "SetCursorPos", "GetSystemMetrics", "EnumDisplaySettings", "ChangeDisplaySettings",
-    "WaitWithAutoPlaySuppressed", "DirectInputCreate", "EnumDevices", "CreateDevice",
-    "QueryInterface", "Release", "GetDesktopWindow", "SetCooperativeLevel", "SetDataFormat",
-    "SetProperty", "Acquire", "Poll", "GetDeviceState", "Unacquire", "GetCommandLine",
-    "GetTickCount", "GetLastError", "FormatMessage", "GetFileAttributes", "CreateLogFile",
-    "WriteLogFile", "FlushFileBuffers", "OpenFileForRead", "ReadFile", "MoveFileEx", "DeleteFile",
-    "GetCurrentProcessId", "GetCurrentProcess", "OpenProcess", "GetProcessTimes",
-    "CreateNewFile", "WriteNewFile", "WaitWithAutoPlayHelpers", "RegisterAutoPlayHandler",
-    "RevokeAutoPlayHandler", "SetErrorMode", "GetDriveType", "GetVolumeInformation", "IsWindow"};
+const char* const kCallNames[] = {"GetModuleFileName",
+                                  "GetPrivateProfileString",
+                                  "CreateFile",
+                                  "SetFilePointer",
+                                  "WriteFile",
+                                  "CloseHandle",
+                                  "CreateProcess",
+                                  "WaitForInputIdle",
+                                  "WaitForSingleObject",
+                                  "GetExitCodeProcess",
+                                  "EnumWindows",
+                                  "GetWindowThreadProcessId",
+                                  "MessageBox",
+                                  "PostMessage",
+                                  "SendMessage",
+                                  "ShowWindow",
+                                  "BringWindowToTop",
+                                  "SetMenu",
+                                  "SetWindowLong",
+                                  "SetWindowPos",
+                                  "UpdateWindow",
+                                  "keybd_event",
+                                  "MapVirtualKey",
+                                  "GetAsyncKeyState",
+                                  "SetCursorPos",
+                                  "GetSystemMetrics",
+                                  "EnumDisplaySettings",
+                                  "ChangeDisplaySettings",
+                                  "WaitWithAutoPlaySuppressed",
+                                  "DirectInputCreate",
+                                  "EnumDevices",
+                                  "CreateDevice",
+                                  "QueryInterface",
+                                  "Release",
+                                  "GetDesktopWindow",
+                                  "SetCooperativeLevel",
+                                  "SetDataFormat",
+                                  "SetProperty",
+                                  "Acquire",
+                                  "Poll",
+                                  "GetDeviceState",
+                                  "Unacquire",
+                                  "GetCommandLine",
+                                  "GetTickCount",
+                                  "GetLastError",
+                                  "FormatMessage",
+                                  "GetFileAttributes",
+                                  "CreateLogFile",
+                                  "WriteLogFile",
+                                  "FlushFileBuffers",
+                                  "OpenFileForRead",
+                                  "ReadFile",
+                                  "MoveFileEx",
+                                  "DeleteFile",
+                                  "GetCurrentProcessId",
+                                  "GetCurrentProcess",
+                                  "OpenProcess",
+                                  "GetProcessTimes",
+                                  "CreateNewFile",
+                                  "WriteNewFile",
+                                  "WaitWithAutoPlayHelpers",
+                                  "RegisterAutoPlayHandler",
+                                  "RevokeAutoPlayHandler",
+                                  "SetErrorMode",
+                                  "GetDriveType",
+                                  "GetVolumeInformation",
+                                  "IsWindow"};
 
 // The system's texts for the codes the tests use, as written.
 constexpr struct {
@@ -149,7 +202,8 @@ void FakePlatform::Record(const char* format, ...) {
   // A run that never ends (a watch that misses its end) would record until
   // memory runs out: past the bound the test fails at once.
   if (trace_.size() > kTraceLimit) {
-    std::fprintf(stderr, "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
+    std::fprintf(stderr,
+                 "the fake's trace passed %zu bytes: the run does not end (last call: %s)\n",
                  kTraceLimit, line);
     std::abort();
   }
@@ -251,6 +305,10 @@ OsHandle FakePlatform::OpenFileForWrite(const char* path) {
   return handle;
 }
 
+bool FakePlatform::HeldByOthers(const char* path) const {
+  return std::find(heldByOthers.begin(), heldByOthers.end(), path) != heldByOthers.end();
+}
+
 bool FakePlatform::SetFilePointer(OsHandle file, std::int32_t offset) {
   OpenFile* open = FindOpenFile(file);
   if (Failing("SetFilePointer") || !open || offset < 0) {
@@ -326,7 +384,10 @@ std::uint32_t FakePlatform::WaitForInputIdle(OsHandle process, std::uint32_t mil
 }
 
 std::uint32_t FakePlatform::WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) {
-  const std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  std::uint32_t result = Failing("WaitForSingleObject") ? 0xFFFFFFFFu : 0x102u;
+  for (const std::string& name : signalled) {
+    if (result == 0x102u && name == NameOf(handle)) result = win::kWaitObject0;
+  }
   Record("WaitForSingleObject(%s, %u)", NameOf(handle), milliseconds);
   return result;
 }
@@ -434,8 +495,8 @@ std::int32_t FakePlatform::SetWindowLong(WindowHandle window, int index, std::in
   return 0;
 }
 
-bool FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
-                                int cx, int cy, std::uint32_t flags) {
+bool FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx,
+                                int cy, std::uint32_t flags) {
   const bool failed = Failing("SetWindowPos");
   Record("SetWindowPos(%s, %s, %d, %d, %d, %d, 0x%X)", NameOf(window), NameOf(insertAfter), x, y,
          cx, cy, flags);
@@ -543,7 +604,7 @@ std::uint32_t FakePlatform::WaitWithAutoPlaySuppressed(Instance, std::uint32_t m
 }
 
 AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t milliseconds,
-                                                          const AutoPlayWaitHelpers& helpers) {
+                                                         const AutoPlayWaitHelpers& helpers) {
   AutoPlayWaitResult result;
   const bool failed = Failing("WaitWithAutoPlayHelpers");
   char arrivals[32] = "";
@@ -792,9 +853,9 @@ std::uint32_t FakePlatform::FormatMessage(std::uint32_t code, char* out, std::ui
 }
 
 bool FakePlatform::FileExists(const char* path) {
-  const bool exists = !Failing("GetFileAttributes") &&
-                      ((settingsExist && settingsPath == path) ||
-                       files.find(std::string_view(path)) != files.end());
+  const bool exists =
+      !Failing("GetFileAttributes") && ((settingsExist && settingsPath == path) ||
+                                        files.find(std::string_view(path)) != files.end());
   Record("GetFileAttributes(\"%s\")%s", path, exists ? "" : " = INVALID_FILE_ATTRIBUTES");
   return exists;
 }
@@ -813,8 +874,12 @@ OsHandle FakePlatform::CreateLogFile(const char* path) {
     const std::string folder = modulePath.substr(0, modulePath.rfind('\\') + 1);
     const bool inFolder = std::string_view(path).substr(0, folder.size()) == folder &&
                           std::string_view(path).find('\\', folder.size()) == std::string::npos;
-    if (!failed) lastError_ = !inFolder ? 3 : 5;  // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
-    if (failed || !inFolder || !folderWritable) {
+    const bool held = HeldByOthers(path);
+    if (!failed)
+      lastError_ = !inFolder ? 3
+                   : held    ? 32
+                             : 5;  // PATH_NOT_FOUND, SHARING_VIOLATION, ACCESS_DENIED
+    if (failed || !inFolder || !folderWritable || held) {
       Record("CreateFile(\"%s\", CREATE_ALWAYS, FILE_SHARE_READ) = INVALID_HANDLE_VALUE", path);
       return 0;
     }
@@ -840,8 +905,12 @@ bool FakePlatform::WriteFileBytes(OsHandle file, const char* data, std::uint32_t
   if (OpenFile* open = FindOpenFile(file)) {
     const bool failed = Failing("WriteNewFile");
     if (!failed) {
+      // At the file position, over what is there.
       std::vector<std::uint8_t>& bytes = files.find(*open->path)->second;
-      bytes.insert(bytes.end(), data, data + size);
+      const std::size_t at = static_cast<std::size_t>(open->position);
+      if (bytes.size() < at + size) bytes.resize(at + size, 0);
+      std::copy(data, data + size, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+      open->position += size;
     }
     Record("WriteFile(%s, %u bytes)%s", NameOf(file), size, failed ? " = FALSE" : "");
     return !failed;
@@ -887,8 +956,10 @@ FakePlatform::OtherProcess* FakePlatform::OpenedProcess(OsHandle handle) {
 OsHandle FakePlatform::OpenFileForRead(const char* path) {
   auto it = files.find(std::string_view(path));
   const bool failed = Failing("OpenFileForRead");
+  const bool held = HeldByOthers(path);
   if (!failed && it == files.end()) lastError_ = 2;  // ERROR_FILE_NOT_FOUND
-  if (failed || it == files.end()) {
+  if (!failed && held) lastError_ = 32;              // ERROR_SHARING_VIOLATION
+  if (failed || it == files.end() || held) {
     Record("CreateFile(\"%s\", GENERIC_READ) = INVALID_HANDLE_VALUE", path);
     return 0;
   }
@@ -959,6 +1030,11 @@ OsHandle FakePlatform::OpenProcess(std::uint32_t processId) {
   const bool failed = Failing("OpenProcess");
   for (std::size_t i = 0; !failed && i < otherProcesses.size(); ++i) {
     if (otherProcesses[i].processId != processId) continue;
+    if (!otherProcesses[i].openable) {
+      lastError_ = win::kErrorAccessDenied;
+      Record("OpenProcess(%u) = NULL", processId);
+      return 0;
+    }
     if (openedCount_ == static_cast<int>(sizeof opened_ / sizeof opened_[0])) std::abort();
     char name[64];
     std::snprintf(name, sizeof name, "%s.opened", otherProcesses[i].name.c_str());

@@ -87,14 +87,23 @@ class FakePlatform : public Platform {
   // did not start, which OpenProcess finds by id; WM_CLOSE to a window of
   // one with `closesOnWmClose` ends it.
   bool folderWritable = true;
+  // Files another launcher holds open without write sharing: opening them
+  // fails with ERROR_SHARING_VIOLATION.
+  std::vector<std::string> heldByOthers;
   struct OtherProcess {
     std::string name;
     std::uint32_t processId;
     std::uint64_t creationTime;
     bool running = true;
     bool closesOnWmClose = true;
+    // False: it runs elevated or as another user, and OpenProcess fails
+    // with ERROR_ACCESS_DENIED.
+    bool openable = true;
   };
   std::vector<OtherProcess> otherProcesses;
+  // Handles by trace name (such as "tool.process") that WaitForSingleObject
+  // finds signalled: their process has ended. Any other wait runs out.
+  std::vector<std::string> signalled;
   std::uint32_t ownProcessId = 3000;
   std::uint64_t ownCreationTime = 0x01DB000000003000ull;
   // The creation time GetProcessTimes gives for a started process.
@@ -182,13 +191,11 @@ class FakePlatform : public Platform {
                             ComObject& directInput) override;
   HResult EnumJoysticks(ComObject directInput, DeviceEnumCallback callback,
                         std::intptr_t param) override;
-  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid,
-                       ComObject& device) override;
+  HResult CreateDevice(ComObject directInput, const Guid& instanceGuid, ComObject& device) override;
   HResult QueryDevice2(ComObject device, ComObject& device2) override;
   std::uint32_t Release(ComObject object) override;
   WindowHandle GetDesktopWindow() override;
-  HResult SetCooperativeLevel(ComObject device2, WindowHandle window,
-                              std::uint32_t flags) override;
+  HResult SetCooperativeLevel(ComObject device2, WindowHandle window, std::uint32_t flags) override;
   HResult SetJoystickDataFormat(ComObject device2) override;
   HResult SetAxisRange(ComObject device2, std::uint32_t offset, std::int32_t minimum,
                        std::int32_t maximum) override;
@@ -258,6 +265,7 @@ class FakePlatform : public Platform {
   const char* NameOf(std::uintptr_t handle) const;
   std::uint32_t ProcessIdOf(const std::string& owner) const;
   OpenFile* FindOpenFile(OsHandle handle);
+  bool HeldByOthers(const char* path) const;
   OsHandle OpenInFiles(const std::string& path, const char* name);
   OtherProcess* OpenedProcess(OsHandle handle);
   int& CallCount(const char* call);

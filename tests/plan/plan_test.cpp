@@ -320,10 +320,10 @@ TEST_F(PlanTest, WarningsTable) {
       {"a quoted image path reaching the mount command line",
        "[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\mt.exe\nDevice=0\n"
        "[Some Game]\nCPU=100\n",
-       "\"D:\\Images\\Some Game.cdi\"",
+       "\"D:\\Images\\Some Game.cdi",
        {},
        {"the image path is in quotes: the launcher keeps them, so the mount command line gets "
-        "them doubled: \"C:\\mt.exe\" -noicon -mount 0,\"\"D:\\Images\\Some Game.cdi\"\""}},
+        "them doubled: \"C:\\mt.exe\" -noicon -mount 0,\"\"D:\\Images\\Some Game.cdi\""}},
       {"a missing emulator program and emulator files",
        "[General]\nTolvimerExe=\"emu 2.exe\" -fast\n" + game,
        "",
@@ -423,7 +423,11 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
            "UnmountArgs=-u {drive}:\n" +
            game,
        "\"D:\\Images\\Some Game.cdi\"",
-       {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
+       {"Plan of tolvimer_launch for the image: D:\\Images\\Some Game.cdi (its pair of double "
+        "quotes taken off)\n",
+        "-> the image path came in one pair of double quotes, taken off: D:\\Images\\Some "
+        "Game.cdi\n",
+        "-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
         "\"D:\\Images\\Some Game.cdi\"\n",
         "[General] Drive = \"e\" (read again)\n"
         "        -> unmount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" "
@@ -441,7 +445,8 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
       {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
        "",
-       {},
+       {"-> the mount command line is not run: the image path holds a blank (byte 0x20), which "
+        "splits an argument outside double quotes\n"},
        {"line 6: [CustomMount] MountArgs begins and ends with a double quote: the settings "
         "reader takes both off, so the tool gets {image} (put the quotes around the placeholder "
         "only, or add a word before them)",
@@ -449,7 +454,10 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "reader takes both off, so the tool gets -u (put the quotes around the placeholder only, "
         "or add a word before them)",
         "[General] MountTool is custom but [CustomMount] has no Exe: the command lines begin "
-        "with \"\" and no tool is started"}},
+        "with \"\" and no tool is started",
+        // With the quotes gone, the image path's blank would split it.
+        "the mount command line is not run: the image path holds a blank (byte 0x20), which "
+        "splits an argument outside double quotes"}},
       {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs={image}\n" + game,
        "D:\\" + std::string(2040, 'g') + ".cdi",
        {"-> the mount command line would be 2065 characters, 18 more than the 2047 that fit: it "

@@ -83,11 +83,7 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
        {tool + "-p \"D:\\Images\\Some Game.cdi\"", kEmu}},
       // The settings reader takes the quotes off a value that begins and
       // ends with one (the plan warns of it).
-      {Custom("MountArgs=\"{image}\"\n"), kImage, {tool + "D:\\Images\\Some Game.cdi", kEmu}},
-      {Custom("MountArgs=[{image}]\n"),
-       "\"D:\\Images\\x.cdi",
-       {tool + "[\"D:\\Images\\x.cdi]", kEmu}},
-      {Custom("MountArgs=[{image}]\n"), "D:\\\"a\"\\x.cdi", {tool + "[D:\\\"a\"\\x.cdi]", kEmu}},
+      {Custom("MountArgs=\"{image}\"\n"), "D:\\Images\\x.cdi", {tool + "D:\\Images\\x.cdi", kEmu}},
       {Custom("MountArgs=[{image}]\n"), "\"\"", {tool + "[]", kEmu}},
       // {drive}: the first character of [General] Drive, upper case; empty
       // without one.
@@ -100,9 +96,9 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
        kImage,
        {tool + "-m :", kEmu, tool + "-D -m :"}},
       // Literal braces, and brace text that is no placeholder kept as written.
-      {Custom("MountArgs={{image}} }}{{ {{{image}}}\n"),
+      {Custom("MountArgs={{image}} }}{{ \"{{{image}}}\"\n"),
        kImage,
-       {tool + "{image} }{ {D:\\Images\\Some Game.cdi}", kEmu}},
+       {tool + "{image} }{ \"{D:\\Images\\Some Game.cdi}\"", kEmu}},
       {Custom("MountArgs={Image} {path} { } {drive {image\n"),
        kImage,
        {tool + "{Image} {path} { } {drive {image", kEmu}},
@@ -214,12 +210,14 @@ TEST(CustomMountTest, BuilderRefusesWhatDoesNotFitWithItsLength) {
   } out;
   std::memset(out.guard, '#', sizeof out.guard);
   std::size_t length = 0;
-  EXPECT_FALSE(
-      BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0, length));
+  ImageRefusal refusal;
+  EXPECT_FALSE(BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0, length,
+                                      refusal));
   EXPECT_EQ(length, 2 + 254 + 1 + (254 / 7) * 2000);
   EXPECT_EQ(out.line[0], '\0');
   EXPECT_EQ(std::string(out.guard, sizeof out.guard), std::string(16, '#'));
-  EXPECT_TRUE(BuildCustomCommandLine(out.line, "", "", "", 0, length));
+  EXPECT_EQ(refusal.character, 0);
+  EXPECT_TRUE(BuildCustomCommandLine(out.line, "", "", "", 0, length, refusal));
   EXPECT_STREQ(out.line, "\"\" ");
   EXPECT_EQ(length, 3u);
 }
@@ -237,11 +235,14 @@ TEST(CustomMountTest, BuiltInFormsTellALineTooLongAndAQuotedImagePath) {
     std::size_t started;
   } cases[] = {
       {kImage, {}, 3},
-      {"\"D:\\Images\\Some Game.cdi\"", {"quoted image path"}, 3},
+      {"\"D:\\Images\\Some Game.cdi\"", {}, 3},
+      {"\"D:\\Images\\Some Game.cdi", {"quoted image path"}, 3},
+      {"\"D:\\Images\\Some\" Game.cdi\"", {"quoted image path"}, 3},
       // "C:\Tools\mt.exe" -noicon -mount 0," and the closing quote: 37.
       {std::string(263 - 37, 'g'), {}, 3},
       {std::string(264 - 37, 'g'), {"too long: 264 of 263"}, 2},
-      {"\"" + std::string(400, 'g') + "\"", {"too long: 439 of 263", "quoted image path"}, 2},
+      {"\"" + std::string(400, 'g') + "\"", {"too long: 437 of 263"}, 2},
+      {"\"" + std::string(400, 'g'), {"too long: 438 of 263", "quoted image path"}, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.imagePath.size());
@@ -280,8 +281,11 @@ TEST(CustomMountTest, TheRunLogTellsTheLinesAsBuilt) {
       {daemon, std::string(300, 'g'),
        "-> the mount command line would be 337 characters, 74 more than the 263 that fit: it is "
        "not run\r\n"},
-      {daemon, "\"D:\\Images\\Some Game.cdi\"",
+      {daemon, "\"D:\\Images\\Some Game.cdi",
        "-> warning: the image path came in quotes, which the mount form's own quotes double"},
+      {daemon, "\"D:\\Images\\Some Game.cdi\"",
+       "-> the image path came in one pair of double quotes, taken off: D:\\Images\\Some "
+       "Game.cdi\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.imagePath);

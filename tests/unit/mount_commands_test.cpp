@@ -71,10 +71,15 @@ TEST(MountCommandTest, MountAndUnmountCommandLinesByteForByte) {
        "D:\\My Images\\Some Game.cdi",
        {"\"C:\\Tools\\mounter.exe\" -noicon -mount 0,\"D:\\My Images\\Some Game.cdi\"", kEmu,
         "\"C:\\Tools\\mounter.exe\" -unmount 0"}},
-      // The quotes of a quoted image path reach the command line unchanged.
+      // A front end's pair of quotes around the whole path is taken off;
+      // other quotes reach the command line unchanged.
       {kAlcohol,
-       "\"D:\\Images\\game.cdi\"",
-       {"\"C:\\Tools\\mounter.exe\" X: /M:\"\"D:\\Images\\game.cdi\"\"", kEmu,
+       "\"D:\\My Images\\game.cdi\"",
+       {"\"C:\\Tools\\mounter.exe\" X: /M:\"D:\\My Images\\game.cdi\"", kEmu,
+        "\"C:\\Tools\\mounter.exe\" X: /U"}},
+      {kAlcohol,
+       "\"D:\\Images\\game.cdi\" -x \"",
+       {"\"C:\\Tools\\mounter.exe\" X: /M:\"\"D:\\Images\\game.cdi\" -x \"\"", kEmu,
         "\"C:\\Tools\\mounter.exe\" X: /U"}},
       // A % in the image path or the values is plain text.
       {"[General]\nMountTool=daemontools\n[DaemonTools]\nExe=C:\\100%s\\m.exe\nDevice=%d\n",

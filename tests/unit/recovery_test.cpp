@@ -79,6 +79,7 @@ const Lines kReadRecord = {
     kReadWholeRecord,
     "CloseHandle(read1)",
     "OpenProcess(3000) = NULL",
+    "GetLastError() = 87",  // ERROR_INVALID_PARAMETER: no such process
 };
 const Lines kCloseOldEmulator = {
     "OpenProcess(1002) = oldemu.opened",
@@ -90,8 +91,10 @@ const Lines kCloseOldEmulator = {
     "PostMessage(oldwin, WM_CLOSE, 0, 0)",
     "WaitForSingleObject(oldemu.opened, 10000)",
 };
+// The old unmount is waited for, up to 30 s, before the new run goes on.
 const Lines kUnmount = {
     "CreateProcess(\"\"C:\\Tools\\mount.exe\" -unmount 0\") = tool",
+    "WaitForSingleObject(tool.process, 30000)",
     "CloseHandle(tool.process)",
     "CloseHandle(tool.thread)",
 };
@@ -172,7 +175,7 @@ TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
     if (!ended) os.otherProcesses.push_back({"stranger", 1002, 0x01DD000000000000ull});
     os.AddWindow("strangerwin", "stranger");
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-    const Lines opened = ended ? Lines{"OpenProcess(1002) = NULL"}
+    const Lines opened = ended ? Lines{"OpenProcess(1002) = NULL", "GetLastError() = 87"}
                                : Lines{"OpenProcess(1002) = stranger.opened",
                                        "GetProcessTimes(stranger.opened) = 0x01DD000000000000",
                                        "CloseHandle(stranger.opened)"};
@@ -180,23 +183,65 @@ TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
   }
 }
 
+// A writer that still runs, or that Windows will not let this launcher open
+// (elevated, or another user's), is taken as running: its record is left
+// as it is and this run keeps none.
 TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
+  const struct {
+    const char* what;
+    bool openable;
+    Lines opened;
+    const char* told;
+  } cases[] = {
+      {"opened",
+       true,
+       {"OpenProcess(3000) = first.opened", "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
+        "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"},
+       "(process id 3000) is still running: nothing is touched"},
+      {"access denied",
+       false,
+       {"OpenProcess(3000) = NULL", "GetLastError() = 5"},
+       "(process id 3000) runs where this launcher may not look (access denied: elevated or "
+       "another user's): nothing is touched"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+    const Bytes before = os.files[kUndoPath];
+    os.otherProcesses.push_back(
+        {"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher, true, true, c.openable});
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    EXPECT_EQ(RecoveryCalls(os),
+              Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
+                     kReadWholeRecord, "CloseHandle(read1)"},
+                    c.opened}));
+    EXPECT_EQ(os.files[kUndoPath], before);
+    EXPECT_EQ(os.Lines({"MoveFileEx", "DeleteFile", "GetCurrentProcessId"}), Lines{});
+    EXPECT_NE(os.logText.find(c.told), std::string::npos) << os.logText;
+  }
+}
+
+// An old emulator that Windows will not let this launcher open is left
+// running, and the rest is put right as after one that did not close.
+TEST(RecoveryTest, AnOldEmulatorThatCannotBeOpenedIsLeftRunning) {
   FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
-  const Bytes before = os.files[kUndoPath];
-  os.otherProcesses.push_back({"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher});
+  LauncherAt(os, 3001, Settings(false, "Log=true\n"));
+  os.files = KilledRun(Settings(false), "WaitForSingleObject(emu.process, 500)");
+  os.otherProcesses.push_back(
+      {"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true, true, false});
+  os.AddWindow("oldwin", "oldemu");
   EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  EXPECT_EQ(RecoveryCalls(os),
-            (Lines{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-                   kReadWholeRecord, "CloseHandle(read1)",
-                   "OpenProcess(3000) = first.opened",
-                   "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
-                   "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}));
-  EXPECT_EQ(os.files[kUndoPath], before);
-  EXPECT_EQ(os.Lines({"MoveFileEx", "DeleteFile", "GetCurrentProcessId"}), Lines{});
-  EXPECT_NE(os.logText.find("(process id 3000) is still running: nothing is touched"),
-            std::string::npos);
+  EXPECT_EQ(
+      RecoveryCalls(os),
+      Join({kReadRecord, {"OpenProcess(1002) = NULL", "GetLastError() = 5"}, kRestoreAndRemove}));
+  for (const std::string& line : os.Lines({"PostMessage"}))
+    EXPECT_EQ(line.find("oldwin"), std::string::npos) << line;
+  const char told[] =
+      "the emulator of that run (process id 1002) runs where this launcher may not look (access "
+      "denied: elevated or another user's): it is left running";
+  EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
 }
 
 TEST(RecoveryTest, AWriterWhoseIdWasReusedCountsAsEnded) {
@@ -218,6 +263,44 @@ Bytes ValidRecord() {
   unsigned char bytes[kUndoRecordSize];
   EncodeUndoRecord(record, bytes);
   return Bytes(bytes, bytes + kUndoRecordSize);
+}
+
+// Two launches in one folder: the first holds its record open for its whole
+// run, so a second start, made before or after the first wrote anything,
+// cannot open it, leaves it alone and keeps no record of its own.
+TEST(RecoveryTest, ASecondLaunchInTheFolderLeavesTheHeldRecordAlone) {
+  const std::string held = "C:\\Emu\\tolvimer_launch.undo";
+  const struct {
+    const char* what;
+    bool written;  // the first run has written its record already
+    const char* commandLine;
+    int result;
+  } cases[] = {
+      {"before the first run wrote anything", false, kImage, 1},
+      {"after the first run wrote its record", true, kImage, 1},
+      {"asked only to put things right", true, "--recover", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    if (c.written) os.files[kUndoPath] = ValidRecord();
+    const std::map<std::string, Bytes, std::less<>> before = os.files;
+    os.heldByOthers.push_back(held);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, c.commandLine), c.result);
+    const Lines calls = RecoveryCalls(os);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
+              (Lines{"CreateFile(\"" + held + "\", GENERIC_READ) = INVALID_HANDLE_VALUE",
+                     "GetLastError() = 32"}));
+    EXPECT_EQ(os.files, before);
+    EXPECT_EQ(os.Lines({"DeleteFile", "MoveFileEx", "OpenProcess", "GetCurrentProcessId"}),
+              Lines{});
+    EXPECT_NE(os.logText.find("undo record: tolvimer_launch.undo is held open by a launcher that "
+                              "is running: nothing is touched, and this run keeps no record"),
+              std::string::npos)
+        << os.logText;
+  }
 }
 
 TEST(RecoveryTest, AFileThatIsNotAWholeRecordIsNeverActedOn) {
@@ -257,9 +340,12 @@ TEST(RecoveryTest, AFileThatIsNotAWholeRecordIsNeverActedOn) {
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
     const Lines calls = RecoveryCalls(os);
     ASSERT_EQ(calls.size(), 3u);  // read and closed, nothing else
-    EXPECT_NE(os.logText.find(std::string("tolvimer_launch.undo is ") + UndoFileStateText(c.state) +
-                              ": nothing in it is acted on"),
-              std::string::npos);
+    // An empty file is what a run cut short before its first change leaves.
+    const std::string told = c.bytes.empty()
+                                 ? std::string("undo record: empty: nothing to put right")
+                                 : std::string("tolvimer_launch.undo is ") +
+                                       UndoFileStateText(c.state) + ": nothing in it is acted on";
+    EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
     // The run's own record replaced it, and went at the normal end.
     EXPECT_EQ(os.files.count(kUndoPath), 0u);
   }
@@ -276,7 +362,7 @@ TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
   std::vector<UndoRecord> saved;
   std::vector<std::size_t> savedAt;
   os.afterCall = [&os, &saved, &savedAt](const char* line) {
-    if (std::string(line).rfind("MoveFileEx", 0) != 0) return;
+    if (std::string(line).rfind("FlushFileBuffers", 0) != 0) return;
     const Bytes& bytes = os.files[kUndoPath];
     saved.emplace_back();
     EXPECT_EQ(DecodeUndoRecord(bytes.data(), bytes.size(), saved.back()), UndoFileState::kValid);
@@ -307,29 +393,64 @@ TEST(RecoveryTest, TheRecordIsWrittenWholeBeforeEachChangeAndRemovedAtTheEnd) {
   // The mount tool was started first, as process 1001.
   EXPECT_EQ(saved[2].emulator.processId, 1002u);
   EXPECT_EQ(saved[2].emulator.creationTime, FakePlatform::StartedCreationTime(1002));
-  // Each write: a new file written whole and flushed, then moved over the old.
-  EXPECT_EQ(os.Lines({"FlushFileBuffers"}).size(), 3u);
-  EXPECT_EQ(os.Lines({"MoveFileEx"}).size(), 3u);
-  EXPECT_EQ(os.Lines({"MoveFileEx"})[0],
-            "MoveFileEx(\"C:\\Emu\\tolvimer_launch.undo.new\", \"C:\\Emu\\tolvimer_launch.undo\", "
-            "MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)");
+  // The file is created once and held for the whole run; each write goes
+  // whole over the one before, from its start, and is flushed.
+  const Lines held = os.Lines({"CreateFile", "SetFilePointer", "WriteFile", "FlushFileBuffers"});
+  const std::string record = "(new1";
+  Lines writes;
+  for (const std::string& line : held) {
+    if (line.find("tolvimer_launch.undo") != std::string::npos ||
+        line.find(record) != std::string::npos)
+      writes.push_back(line);
+  }
+  const std::string size = std::to_string(kUndoRecordSize);
+  const Lines once = {"SetFilePointer(new1, 0)", "WriteFile(new1, " + size + " bytes)",
+                      "FlushFileBuffers(new1)"};
+  EXPECT_EQ(writes, Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = "
+                           "INVALID_HANDLE_VALUE",
+                           "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", CREATE_ALWAYS, "
+                           "FILE_SHARE_READ) = new1"},
+                          once,
+                          once,
+                          once}));
+  EXPECT_EQ(os.Lines({"MoveFileEx"}), Lines{});
   EXPECT_EQ(os.files.count(kUndoPath), 0u);
-  EXPECT_EQ(os.Lines().back(), "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")");
+  const Lines lines2 = os.Lines();
+  EXPECT_EQ(Lines(lines2.end() - 2, lines2.end()),
+            (Lines{"CloseHandle(new1)", "DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")"}));
 }
 
+// A record that cannot be written changes nothing of the run but a log line
+// with the error of the call that failed; with none written, the end removes
+// nothing and says nothing of a removal.
 TEST(RecoveryTest, AnUnwritableFolderChangesNothingButALogLine) {
-  FakePlatform plain;
-  LauncherAt(plain, 3001, Settings(true, "Recover=false\n"));
-  FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.folderWritable = false;
-  EXPECT_EQ(RunLaunchSequence(plain, 0x400000, kImage), 1);
-  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  const Lines acts = {"ChangeDisplaySettings", "CreateProcess", "PostMessage", "SendMessage"};
-  EXPECT_EQ(os.Lines(acts), plain.Lines(acts));
-  EXPECT_NE(os.logText.find("tolvimer_launch.undo could not be written: error 5"),
-            std::string::npos);
-  EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  const struct {
+    const char* what;
+    const char* failing;  // empty: the folder is read-only
+    std::uint32_t error;
+  } cases[] = {
+      {"a read-only folder", "", 5},
+      {"the write refused", "WriteNewFile", 112},       // ERROR_DISK_FULL
+      {"the flush refused", "FlushFileBuffers", 1117},  // ERROR_IO_DEVICE
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform plain;
+    LauncherAt(plain, 3001, Settings(true, "Recover=false\n"));
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    if (c.failing[0] == '\0') os.folderWritable = false;
+    if (c.failing[0] != '\0') os.Fail(c.failing, 0, c.error);
+    EXPECT_EQ(RunLaunchSequence(plain, 0x400000, kImage), 1);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    const Lines acts = {"ChangeDisplaySettings", "CreateProcess", "PostMessage", "SendMessage"};
+    EXPECT_EQ(os.Lines(acts), plain.Lines(acts));
+    const std::string told =
+        "tolvimer_launch.undo could not be written: error " + std::to_string(c.error);
+    EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
+    EXPECT_EQ(os.logText.find("could not be removed"), std::string::npos) << os.logText;
+    EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  }
 }
 
 TEST(RecoveryTest, WithRecoverOffAnOldRecordIsNeitherReadNorRemoved) {
@@ -346,27 +467,41 @@ TEST(RecoveryTest, WithRecoverOffAnOldRecordIsNeitherReadNorRemoved) {
   }
 }
 
+// "--recover" returns 1 when there was nothing to put right or all of it
+// was put right, 0 when something could not be.
 TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
+  Bytes damaged = ValidRecord();
+  damaged[kUndoRecordSize - 1] ^= 1;
+  const Lines noRecord = {
+      "CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
+      "GetLastError() = 2", "ChangeDisplaySettings(NULL, 0)"};
   const struct {
     const char* what;
-    const char* settings;
-    bool record;
+    Bytes record;  // none when empty
+    bool modeRefused;
     int result;
     Lines calls;  // every call after the read of Recover
   } cases[] = {
-      {"a record", "[General]\nRecover=true\n", true, 1, Join({kReadRecord, kRestoreAndRemove})},
-      {"no record: the desktop goes back all the same",
-       "[General]\nRecover=true\n",
+      {"a record", ValidRecord(), false, 1, Join({kReadRecord, kRestoreAndRemove})},
+      {"no record: the desktop goes back all the same", {}, false, 1, noRecord},
+      {"a damaged record, not acted on",
+       damaged,
        false,
-       1,
-       {"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = INVALID_HANDLE_VALUE",
-        "ChangeDisplaySettings(NULL, 0)"}},
+       0,
+       {"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1", kReadWholeRecord,
+        "CloseHandle(read1)", "ChangeDisplaySettings(NULL, 0)"}},
+      {"the stored mode refused", ValidRecord(), true, 0,
+       Join({kReadRecord,
+             {"ChangeDisplaySettings(NULL, 0)"},
+             {"DeleteFile(\"C:\\Emu\\tolvimer_launch.undo\")"}})},
+      {"no record, the stored mode refused", {}, true, 0, noRecord},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakePlatform os;
-    LauncherAt(os, 3001, c.settings);
-    if (c.record) os.files[kUndoPath] = ValidRecord();
+    LauncherAt(os, 3001, "[General]\nRecover=true\n");
+    if (!c.record.empty()) os.files[kUndoPath] = c.record;
+    if (c.modeRefused) os.Fail("ChangeDisplaySettings");
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, "--recover"), c.result);
     Lines after;
     bool in = false;
@@ -384,20 +519,40 @@ TEST(RecoveryTest, RecoverAloneOnTheCommandLinePutsThingsRightAndStartsNoGame) {
 }
 
 TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
-  FakePlatform os;
-  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
-  os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
-  os.AddWindow("oldwin", "oldemu");
-  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  for (const char* told : {
-           "undo record: a run cut short (launcher process id 3000) left changes behind",
-           "undo record: the emulator of that run (process id 1002) was still running: sent "
-           "WM_CLOSE, it has ended",
-           "undo record: unmount started: \"C:\\Tools\\mount.exe\" -unmount 0",
-           "undo record: the desktop returned to the mode stored in the registry",
-       }) {
-    EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+  const std::string unmount = "\"C:\\Tools\\mount.exe\" -unmount 0";
+  const struct {
+    const char* what;
+    bool ends;
+    bool startable;
+    std::string told;
+  } cases[] = {
+      {"the unmount ends", true, true, "undo record: unmount ended: " + unmount},
+      {"the unmount outlasts the wait", false, true,
+       "undo record: unmount still runs after 30 s: this run goes on without waiting longer: " +
+           unmount},
+      {"the unmount cannot start", false, false,
+       "undo record: unmount could not be started: " + unmount},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+    os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
+    os.AddWindow("oldwin", "oldemu");
+    if (c.ends) os.signalled.push_back("tool.process");
+    if (!c.startable) os.unstartable.push_back(unmount);
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+    for (const std::string& told : {
+             std::string("undo record: a run cut short (launcher process id 3000) left changes "
+                         "behind"),
+             std::string("undo record: the emulator of that run (process id 1002) was still "
+                         "running: sent WM_CLOSE, it has ended"),
+             c.told,
+             std::string("undo record: the desktop returned to the mode stored in the registry"),
+         }) {
+      EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+    }
   }
 }
 

@@ -109,6 +109,7 @@ void CheckCommandLineRoom(const RunFacts& facts, std::vector<std::string>& warni
                        std::to_string(line.length - line.room) + " more than the " +
                        std::to_string(line.room) + " that fit: it is not run");
   }
+  for (const std::string& line : facts.refused) warnings.push_back(line);
 }
 
 }  // namespace tolvimer::plan

@@ -43,6 +43,11 @@ void DryRunPlatform::CommandLineTooLong(std::size_t length, std::size_t room) {
   facts_.tooLong.push_back({step_ == Step::kUnmount ? "unmount" : "mount", length, room});
 }
 
+void DryRunPlatform::CommandLineRefused(const char* reason) {
+  facts_.refused.push_back(std::string(step_ == Step::kUnmount ? "the unmount" : "the mount") +
+                           " command line is not run: " + reason);
+}
+
 std::uint32_t DryRunPlatform::GetModuleFileName(char* buffer, std::uint32_t capacity) {
   const std::string path = folder_ + "tolvimer_launch.exe";
   if (capacity == 0) return 0;

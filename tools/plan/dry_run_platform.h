@@ -36,6 +36,8 @@ struct RunFacts {
     std::size_t room;
   };
   std::vector<TooLong> tooLong;
+  // Command lines not run for a character of the image path: the line and why.
+  std::vector<std::string> refused;
   bool quotedImageInForm = false;  // a quoted image path went into a built-in form
 };
 
@@ -49,6 +51,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
 
   void BeginStep(Step step) override;
   void CommandLineTooLong(std::size_t length, std::size_t room) override;
+  void CommandLineRefused(const char* reason) override;
   void QuotedImagePathInForm() override { facts_.quotedImageInForm = true; }
   void ExitComboRead(const ExitCombo& combo) override;
   std::uint32_t GetModuleFileName(char* buffer, std::uint32_t capacity) override;
@@ -119,7 +122,9 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   // A dry run writes no log.
   const char* GetCommandLine() override { return ""; }
   std::uint32_t GetTickCount() override { return 0; }
-  std::uint32_t GetLastError() override { return 0; }
+  // The files the dry run is asked to open are not there for it: the undo
+  // record is read and kept by the real run only.
+  std::uint32_t GetLastError() override { return win::kErrorFileNotFound; }
   std::uint32_t FormatMessage(std::uint32_t, char*, std::uint32_t) override { return 0; }
   bool FileExists(const char*) override { return false; }
   bool IsWindow(WindowHandle) override { return true; }

@@ -1,5 +1,6 @@
 #include "tools/plan/plan.h"
 
+#include "launch/image_path.h"
 #include "launch/launch_sequence.h"
 #include "launch/program_state.h"
 #include "launch/undo_record.h"
@@ -91,8 +92,10 @@ DryRunResult DryRun(const PlanInput& input) {
   DryRunPlatform dryRun(input);
   PlanSink sink(run.steps);
   Narrator os(dryRun, sink, NarrationMode::kDryRun, &dryRun);
+  char buffer[kImagePathSize];
+  run.imagePath = ImagePathOf(input.imagePath.c_str(), buffer, run.imageUnquoted);
   char gameSection[kGameSectionMax + 1];
-  GameSectionFromImagePath(os, input.imagePath.c_str(), gameSection);
+  GameSectionFromImagePath(os, run.imagePath.c_str(), gameSection);
   run.gameSection = gameSection;
   run.result = RunLaunchSequence(os, kLauncherInstance, input.imagePath.c_str());
   os.Finish(run.result);
@@ -102,7 +105,8 @@ DryRunResult DryRun(const PlanInput& input) {
 
 int RunPlan(const PlanInput& input, std::string& out) {
   const DryRunResult run = DryRun(input);
-  out += "Plan of tolvimer_launch for the image: " + input.imagePath + "\n";
+  out += "Plan of tolvimer_launch for the image: " + run.imagePath +
+         (run.imageUnquoted ? " (its pair of double quotes taken off)" : "") + "\n";
   out += "  game section:    [" + run.gameSection + "]\n";
   out += "  settings file:   " + input.settingsPath +
          (input.settingsFound ? "" : " (not found: every key is absent)") + "\n";

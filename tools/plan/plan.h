@@ -26,6 +26,8 @@ struct PlanStep {
 struct DryRunResult {
   int result = 0;  // what the launcher would return
   std::string gameSection;
+  std::string imagePath;       // as the launcher uses it
+  bool imageUnquoted = false;  // a front end's pair of double quotes was taken off
   std::vector<PlanStep> steps;
   RunFacts facts;
 };
