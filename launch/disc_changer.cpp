@@ -49,7 +49,7 @@ void DiscChanger::Swap(std::intptr_t self) {
     const DiscWatch disc = NoteDiscBeforeMount(settings);
     MountDiscImage(settings, next);
     os.BeginStep(Step::kDelay);
-    WaitAfterMount(settings, changer.instance_, disc);
+    WaitAfterMount(settings, changer.instance_, disc, changer.handler_);
   }
   os.BeginStep(Step::kWatch);
 }

@@ -7,6 +7,7 @@
 
 #include "exitwatch/exit_watch.h"
 #include "launch/recovery.h"
+#include "mount/autoplay_wait.h"
 #include "mount/playlist.h"
 #include "settings/settings.h"
 
@@ -17,8 +18,9 @@ constexpr std::uint32_t kSwapUnmountWait = 10000;
 
 class DiscChanger {
  public:
-  DiscChanger(Settings& settings, Instance instance, UndoKeeper& undo)
-      : settings_(settings), instance_(instance), undo_(undo) {}
+  DiscChanger(Settings& settings, Instance instance, UndoKeeper& undo,
+              AutoPlayHandlerHold& handler)
+      : settings_(settings), instance_(instance), undo_(undo), handler_(handler) {}
 
   // Reads the playlist when the image path names one. Gives the image to
   // mount: the image path itself without a playlist, the first disc with
@@ -39,6 +41,7 @@ class DiscChanger {
   Settings& settings_;
   const Instance instance_;
   UndoKeeper& undo_;
+  AutoPlayHandlerHold& handler_;  // held from the first mount on, kept over swaps
   const char* image_ = nullptr;
   bool playlist_ = false;
   std::int32_t current_ = 0;

@@ -47,7 +47,8 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
   os.BeginStep(Step::kMount);
   if (unquoted) os.ImagePathUnquoted(imagePath);
   // A playlist gives its first disc; one without a disc mounts nothing.
-  DiscChanger discs(settings, instance, undo);
+  AutoPlayHandlerHold handler;
+  DiscChanger discs(settings, instance, undo, handler);
   const char* const firstImage = discs.Begin(imagePath);
   DiscWatch disc;
   if (firstImage != nullptr) {
@@ -56,7 +57,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
     MountDiscImage(settings, firstImage);
   }
   os.BeginStep(Step::kDelay);
-  WaitAfterMount(settings, instance, disc);
+  WaitAfterMount(settings, instance, disc, handler);
 
   // Start.
   os.BeginStep(Step::kStartEmulator);
@@ -65,7 +66,10 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
     os.DefaultEmulatorUsed();
   }
   ProcessRecord process;
-  if (!StartEmulator(os, settings.valueBuffer(), process)) return 0;
+  if (!StartEmulator(os, settings.valueBuffer(), process)) {
+    EndAutoPlayHandler(os, handler);
+    return 0;
+  }
   undo.EmulatorStarted(process);
   os.BeginStep(Step::kFirstIdleWait);
   os.WaitForInputIdle(process.process, kInputIdleWait);
@@ -74,6 +78,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
     os.MessageBox(0, "Window not found", "Error", win::kMbOk | win::kMbIconWarning);
     os.CloseHandle(process.process);
     os.CloseHandle(process.thread);
+    EndAutoPlayHandler(os, handler);
     return 0;
   }
 
@@ -109,6 +114,7 @@ int RunSteps(Settings& settings, Instance instance, const char* imagePath, bool 
   os.BeginStep(Step::kUnmount);
   // The disc mounted now, which a swap may have changed.
   if (const char* const mounted = discs.Mounted()) UnmountDiscImage(settings, mounted);
+  EndAutoPlayHandler(os, handler);
   os.BeginStep(Step::kCloseHandles);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);

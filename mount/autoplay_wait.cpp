@@ -14,9 +14,20 @@ std::uint32_t DelayMilliseconds(const char* value) {
   return static_cast<std::uint32_t>(seconds) * 1000u;
 }
 
+// The drive the emulator reads, for the handler: the watched one, else
+// [General] Drive's root; empty when Drive names no letter.
+void HandlerRoot(Settings& settings, const DiscWatch& disc, char (&root)[4]) {
+  if (disc.watching) {
+    for (int i = 0; i < 4; ++i) root[i] = disc.root[i];
+  } else if (!settings.Read("General", "Drive") || !DriveRootOf(settings.value(), root)) {
+    root[0] = '\0';
+  }
+}
+
 }  // namespace
 
-void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc) {
+void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
+                    AutoPlayHandlerHold& hold) {
   // A present Delay always makes the call; a delay of 0 returns at once.
   if (!settings.Read("General", "Delay")) return;
   Platform& os = settings.os();
@@ -33,12 +44,21 @@ void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc
   if (disc.watching) {
     helpers.lookForDisc = NewDiscArrived;
     helpers.param = reinterpret_cast<std::intptr_t>(&disc);
+    helpers.driveMask = DriveMaskOf(disc.root);
   }
   // A handler that cannot be registered leaves the wait as it is.
-  std::uint32_t cookie = 0;
-  const bool registered = cancel && os.RegisterAutoPlayHandler(cookie) >= 0;
+  if (cancel && !hold.registered) {
+    char root[4] = {};
+    HandlerRoot(settings, disc, root);
+    hold.registered = os.RegisterAutoPlayHandler(root, hold.cookie) >= 0;
+  }
   os.WaitWithAutoPlayHelpers(instance, delay, helpers);
-  if (registered) os.RevokeAutoPlayHandler(cookie);
+}
+
+void EndAutoPlayHandler(Platform& os, AutoPlayHandlerHold& hold) {
+  if (!hold.registered) return;
+  os.RevokeAutoPlayHandler(hold.cookie);
+  hold = AutoPlayHandlerHold{};
 }
 
 }  // namespace tolvimer

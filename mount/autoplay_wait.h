@@ -7,11 +7,24 @@
 
 namespace tolvimer {
 
+// The AutoPlay handler as registered for the rest of the run.
+struct AutoPlayHandlerHold {
+  bool registered = false;
+  std::uint32_t cookie = 0;
+};
+
 // Reads [General] Delay and, when present, waits that many seconds with
 // AutoPlay suppressed. When there is a wait, [General] CancelAutoPlay adds the
-// AutoPlay handler in the running object table and the foreground for the
-// hidden window; a watched drive (WaitForDisc) ends the wait when its new disc
-// is there.
-void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc);
+// AutoPlay handler in the running object table, which stays registered until
+// EndAutoPlayHandler, and the foreground for the hidden window; a watched
+// drive (WaitForDisc) ends the wait when its new disc is there, looked for
+// every 100 ms and as soon as Windows announces a volume on it.
+// A handler already held (after a disc swap) is kept, not registered again.
+void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
+                    AutoPlayHandlerHold& handler);
+
+// Revokes the handler, if registered; called once the disc is unmounted, or
+// where the run ends before.
+void EndAutoPlayHandler(Platform& os, AutoPlayHandlerHold& hold);
 
 }  // namespace tolvimer

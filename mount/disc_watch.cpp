@@ -15,6 +15,11 @@ DriveContent LookAtDrive(Platform& os, const char* root) {
   return content;
 }
 
+std::uint32_t DriveMaskOf(const char* root) {
+  if (root[0] < 'A' || root[0] > 'Z') return 0;
+  return 1u << (root[0] - 'A');
+}
+
 bool DriveRootOf(const char* driveValue, char (&root)[4]) {
   // The letter written into tolvimer.cfg: the first character of Drive.
   const char letter = driveValue[0];

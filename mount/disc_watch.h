@@ -27,6 +27,10 @@ struct DiscWatch {
 // empty, otherwise.
 bool DriveRootOf(const char* driveValue, char (&root)[4]);
 
+// The bit of a volume's unit mask (bit 0 is A:) for a root DriveRootOf
+// gave; 0 for an empty root.
+std::uint32_t DriveMaskOf(const char* root);
+
 // Looks at the drive with Windows' critical-error boxes off for these calls
 // only: a missing drive, or one without a disc, is "no disc". The previous
 // error mode is put back.

@@ -61,13 +61,17 @@ bool Narrator::GetVolumeSerial(const char* root, std::uint32_t& serial) {
   return disc;
 }
 
-HResult Narrator::RegisterAutoPlayHandler(std::uint32_t& cookie) {
-  const HResult result = inner_.RegisterAutoPlayHandler(cookie);
+HResult Narrator::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
+  const HResult result = inner_.RegisterAutoPlayHandler(watchedRoot, cookie);
   line_.Add("register the AutoPlay handler (IQueryCancelAutoPlay under the class moniker of {")
       .Add(kAutoPlayHandlerClsidText)
-      .Add(
-          "}) in the running object table; the shell asks it only once autoplay_cancel.reg "
-          "has been imported");
+      .Add("}) in the running object table, on a thread of its own, until the end of the run; ");
+  if (watchedRoot[0]) {
+    line_.Add("it cancels AutoPlay for ").Add(watchedRoot).Add(" and lets any other drive's go ahead");
+  } else {
+    line_.Add("it cancels AutoPlay for every drive: [General] Drive names no drive letter");
+  }
+  line_.Add("; the shell asks it only once autoplay_cancel.reg has been imported");
   if (result < 0) {
     FailedWith(result);
     if (Running()) outcome_.Add("; the wait goes on without it");
@@ -96,7 +100,9 @@ AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uin
   if (helpers.lookForDisc) {
     line_.Add("; a look at ")
         .Add(watchedRoot_)
-        .Add(" every 100 ms ends the wait once it holds a disc it did not hold before the mount");
+        .Add(
+            " every 100 ms, and at once when Windows announces a volume there, ends the wait "
+            "once it holds a disc it did not hold before the mount");
   }
   // Told before the call: the wait takes its time.
   Act();
@@ -143,6 +149,7 @@ void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAske
       break;
   }
   line_.Number(result.elapsed).Add(" ms");
+  if (result.volumeAnnounced) line_.Add("; Windows announced the volume on the drive");
   Act();
 }
 

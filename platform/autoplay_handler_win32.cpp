@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "platform/autoplay_answer.h"
 #include "platform/autoplay_handler_id.h"
 #include "platform/autoplay_window_win32.h"
 
@@ -40,13 +41,36 @@ class Handler final : public IQueryCancelAutoPlay {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  // S_FALSE cancels AutoPlay for the new medium; the wait ends with it.
-  HRESULT STDMETHODCALLTYPE AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) override {
-    EndWaitForAutoPlayHandler(path);
-    return S_FALSE;
-  }
+  // S_FALSE cancels AutoPlay for the new medium: the watched drive's ends
+  // the wait; S_OK lets any other drive's go ahead.
+  HRESULT STDMETHODCALLTYPE AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) override;
 };
 Handler handler;
+
+// The thread that hosts the handler: its own apartment and message loop, so
+// that the shell's call is answered whatever the launch is doing. The launch
+// thread writes `watched` before the thread starts and reads `result` only
+// after `ready` is set or the thread has ended.
+struct Host {
+  HANDLE thread = nullptr;
+  HANDLE ready = nullptr;
+  HANDLE stop = nullptr;
+  char watched[4] = {};
+  HRESULT result = S_OK;
+  DWORD cookie = 0;
+};
+Host host;
+
+constexpr DWORD kHostStartBound = 10000;  // ms for COM to register the handler
+constexpr DWORD kHostEndBound = 5000;     // ms for it to revoke and end
+
+HRESULT STDMETHODCALLTYPE Handler::AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) {
+  if (!CancelsAutoPlayFor(path, host.watched)) return S_OK;
+  char asked[4];
+  DriveRootOfPath(path, asked);
+  EndWaitForAutoPlayHandler(asked[0]);
+  return S_FALSE;
+}
 
 struct Com {
   HMODULE ole32 = nullptr;
@@ -74,9 +98,7 @@ F Proc(const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(com.ole32, name)));
 }
 
-}  // namespace
-
-HResult RegisterAutoPlayHandler(std::uint32_t& cookie) {
+HRESULT Register(DWORD& cookie) {
   cookie = 0;
   com.ole32 = ::LoadLibraryA("ole32.dll");
   if (!com.ole32) return LastErrorResult();
@@ -94,12 +116,10 @@ HResult RegisterAutoPlayHandler(std::uint32_t& cookie) {
     clsid.Data2 = kAutoPlayHandlerClsid2;
     clsid.Data3 = kAutoPlayHandlerClsid3;
     std::memcpy(clsid.Data4, kAutoPlayHandlerClsid4, sizeof clsid.Data4);
-    DWORD registration = 0;
     if (SUCCEEDED(result = runningObjectTable(0, &com.table)) &&
         SUCCEEDED(result = classMoniker(clsid, &com.moniker)) &&
         SUCCEEDED(result = com.table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, &handler,
-                                               com.moniker, &registration))) {
-      cookie = registration;
+                                               com.moniker, &cookie))) {
       return result;
     }
   }
@@ -107,10 +127,75 @@ HResult RegisterAutoPlayHandler(std::uint32_t& cookie) {
   return result;
 }
 
-HResult RevokeAutoPlayHandler(std::uint32_t cookie) {
+HRESULT Revoke(DWORD cookie) {
   const HRESULT result = com.table ? com.table->Revoke(cookie) : E_UNEXPECTED;
   Undo();
   return result;
+}
+
+// Registers, tells the launch thread, answers calls until told to stop, and
+// revokes; `host.result` then holds the revocation's HRESULT.
+DWORD WINAPI HostHandler(LPVOID) {
+  host.result = Register(host.cookie);
+  const bool registered = SUCCEEDED(host.result);
+  ::SetEvent(host.ready);
+  if (!registered) return 0;
+  while (::MsgWaitForMultipleObjects(1, &host.stop, FALSE, INFINITE, QS_ALLINPUT) ==
+         WAIT_OBJECT_0 + 1) {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+  host.result = Revoke(host.cookie);
+  return 0;
+}
+
+void CloseHost() {
+  if (host.thread) ::CloseHandle(host.thread);
+  if (host.ready) ::CloseHandle(host.ready);
+  if (host.stop) ::CloseHandle(host.stop);
+  host = Host{};
+}
+
+// Tells the thread to stop and waits for it, bounded; gives its result.
+HRESULT EndHost() {
+  ::SetEvent(host.stop);
+  const bool ended = ::WaitForSingleObject(host.thread, kHostEndBound) == WAIT_OBJECT_0;
+  const HRESULT result = ended ? host.result : HRESULT_FROM_WIN32(WAIT_TIMEOUT);
+  CloseHost();
+  return result;
+}
+
+}  // namespace
+
+HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
+  cookie = 0;
+  if (host.thread) return E_UNEXPECTED;
+  for (int i = 0; i < 3 && watchedRoot && watchedRoot[i]; ++i) host.watched[i] = watchedRoot[i];
+  host.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  host.stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (host.ready && host.stop) {
+    host.thread = ::CreateThread(nullptr, 0, HostHandler, nullptr, 0, nullptr);
+  }
+  if (!host.thread) {
+    const HRESULT result = LastErrorResult();
+    CloseHost();
+    return result;
+  }
+  if (::WaitForSingleObject(host.ready, kHostStartBound) != WAIT_OBJECT_0) {
+    EndHost();
+    return HRESULT_FROM_WIN32(WAIT_TIMEOUT);
+  }
+  if (FAILED(host.result)) return EndHost();
+  cookie = host.cookie;
+  return host.result;
+}
+
+HResult RevokeAutoPlayHandler(std::uint32_t) {
+  if (!host.thread) return E_UNEXPECTED;
+  return EndHost();
 }
 
 }  // namespace tolvimer

@@ -9,11 +9,13 @@
 
 namespace tolvimer {
 
-// Initialises COM on the thread and registers the object under the class
-// moniker of the launcher's CLSID; gives the failing call's HRESULT, with
-// everything undone.
-HResult RegisterAutoPlayHandler(std::uint32_t& cookie);
-// Revokes it, uninitialises COM and lets ole32 go.
+// Starts the thread that initialises COM (apartment-threaded, with its own
+// message loop) and registers the object under the class moniker of the
+// launcher's CLSID; it answers for `watchedRoot` ("E:\", or empty for every
+// drive). Gives the failing call's HRESULT, with everything undone and the
+// thread ended.
+HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie);
+// Has the thread revoke it and uninitialise COM, and waits for it to end.
 HResult RevokeAutoPlayHandler(std::uint32_t cookie);
 
 }  // namespace tolvimer

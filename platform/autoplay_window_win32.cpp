@@ -1,6 +1,7 @@
 #include "platform/autoplay_window_win32.h"
 
 #include <windows.h>
+#include <dbt.h>
 
 #include <cstring>
 
@@ -12,6 +13,13 @@ constexpr char kWindowTitle[] = "Disable Autoplay";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kDiscLookTimerId = 2;
 constexpr UINT kDiscLookPeriod = 100;  // ms between two looks at the drive
+// Posted by the handler's thread: it cancelled AutoPlay for the watched
+// drive, whose letter is the wParam.
+constexpr UINT kHandlerAnswered = WM_APP + 1;
+
+// The window of a helped wait, for the handler's thread to post to; null
+// outside such a wait. A post that comes as the window goes is lost with it.
+HWND volatile waitWindow = nullptr;
 
 // The shell's registered "QueryCancelAutoPlay" message, asked for when first
 // needed and again while it is still 0 (not yet asked, or the registration
@@ -47,6 +55,26 @@ bool IsAutoPlayQuery(UINT message) {
   return message != 0 && message == queryCancelAutoPlay;
 }
 
+// The look at the drive, on the timer or as Windows announces a volume;
+// true when the wait is over.
+bool LookEndsWait() {
+  if (helped.helpers->lookForDisc(*helped.os, helped.helpers->param)) {
+    NoteEnd(AutoPlayWaitEnd::kDiscReady);
+    return true;
+  }
+  return false;
+}
+
+// WM_DEVICECHANGE: whether it announces the arrival of a volume on the
+// watched drive.
+bool WatchedVolumeArrived(WPARAM event, LPARAM data) {
+  if (event != DBT_DEVICEARRIVAL || !data || !helped.helpers->driveMask) return false;
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+  if (header->dbch_devicetype != DBT_DEVTYP_VOLUME) return false;
+  const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(data);
+  return (volume->dbcv_unitmask & helped.helpers->driveMask) != 0;
+}
+
 LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -67,11 +95,8 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
       // The look at the drive of a helped wait; any other id: the delay is
       // over.
       if (wParam == kDiscLookTimerId && helped.result) {
-        if (helped.helpers->lookForDisc(*helped.os, helped.helpers->param)) {
-          NoteEnd(AutoPlayWaitEnd::kDiscReady);
-        } else if (::GetTickCount() - helped.start < helped.delay) {
-          break;
-        } else {
+        if (!LookEndsWait()) {
+          if (::GetTickCount() - helped.start < helped.delay) break;
           // A look that takes longer than its period (a drive spinning up)
           // keeps its timer due at every turn, and the delay's own timer may
           // then never come: the delay is also measured here.
@@ -80,6 +105,20 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
       } else if (helped.result) {
         NoteEnd(AutoPlayWaitEnd::kDelay);
       }
+      ::SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
+    case WM_DEVICECHANGE:
+      if (helped.result && helped.helpers->lookForDisc && WatchedVolumeArrived(wParam, lParam)) {
+        helped.result->volumeAnnounced = true;
+        if (LookEndsWait()) ::PostMessageA(window, WM_CLOSE, 0, 0);
+      }
+      return TRUE;
+    case kHandlerAnswered:
+      if (helped.result && helped.result->end == AutoPlayWaitEnd::kDelay && !helped.ended) {
+        helped.result->asked[0] = static_cast<char>(wParam);
+        if (wParam) std::memcpy(helped.result->asked + 1, ":\\", 3);
+      }
+      NoteEnd(AutoPlayWaitEnd::kHandlerQuery);
       ::SendMessageA(window, WM_CLOSE, 0, 0);
       break;
     default:
@@ -135,6 +174,7 @@ std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHel
   ::BringWindowToTop(window);
   if (helpers) {
     helped.window = window;
+    waitWindow = window;
     // The shell sends its query to the foreground window only; a program
     // started by the foreground one may take it, hidden window or not.
     if (helpers->takeForeground) {
@@ -145,6 +185,7 @@ std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHel
   }
   ::SetTimer(window, kTimerId, delay, nullptr);
   PumpMessages();
+  waitWindow = nullptr;
   return 0;
 }
 
@@ -170,17 +211,9 @@ AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std:
   return result;
 }
 
-void EndWaitForAutoPlayHandler(const wchar_t* root) {
-  if (!helped.result || !helped.window) return;
-  if (helped.result->end == AutoPlayWaitEnd::kDelay && root) {
-    for (int i = 0; i < 3 && root[i]; ++i) {
-      helped.result->asked[i] = static_cast<char>(root[i] < 128 ? root[i] : '?');
-    }
-  }
-  NoteEnd(AutoPlayWaitEnd::kHandlerQuery);
-  // Posted: the handler's answer goes back to the shell before the window
-  // closes.
-  ::PostMessageA(helped.window, WM_CLOSE, 0, 0);
+void EndWaitForAutoPlayHandler(char letter) {
+  const HWND window = waitWindow;
+  if (window) ::PostMessageA(window, kHandlerAnswered, static_cast<unsigned char>(letter), 0);
 }
 
 }  // namespace tolvimer

@@ -20,8 +20,9 @@ std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t delay)
 AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std::uint32_t delay,
                                            const AutoPlayWaitHelpers& helpers);
 
-// The AutoPlay handler's AllowAutoPlay for `root` ("E:\"): ends a helped
-// wait under way, as the window's answer does.
-void EndWaitForAutoPlayHandler(const wchar_t* root);
+// The AutoPlay handler's answer for the watched drive `letter` (0 when
+// unknown), from the handler's thread: ends a helped wait under way, as the
+// window's answer does, by a message to its window.
+void EndWaitForAutoPlayHandler(char letter);
 
 }  // namespace tolvimer

@@ -109,6 +109,9 @@ struct AutoPlayWaitHelpers {
   // the wait. None when null.
   DiscLookCallback lookForDisc = nullptr;
   std::intptr_t param = 0;
+  // The watched drive as a bit of a volume's unit mask (bit 0 is A:): the
+  // look is also made at once when Windows announces a volume there.
+  std::uint32_t driveMask = 0;
 };
 
 // How such a wait ended.
@@ -127,6 +130,9 @@ struct AutoPlayWaitResult {
   char asked[4] = {};         // the drive root AutoPlay asked about, if known
   bool foregroundTaken = false;
   std::uint32_t foregroundError = 0;  // when it was not taken
+  // Windows announced a volume on the watched drive (WM_DEVICECHANGE)
+  // during the wait.
+  bool volumeAnnounced = false;
 };
 
 class Platform;
@@ -216,11 +222,13 @@ class Platform {
                                                      const AutoPlayWaitHelpers& helpers) = 0;
   // The launcher's IQueryCancelAutoPlay object in the running object table,
   // under the class moniker of its own CLSID, ROTFLAGS_REGISTRATIONKEEPSALIVE.
-  // ole32 is loaded at run time and the thread's COM library initialised
-  // here; on failure everything done is undone. Gives the failing call's
-  // HRESULT, and the registration's cookie.
-  virtual HResult RegisterAutoPlayHandler(std::uint32_t& cookie) = 0;
-  // Revokes it and uninitialises the COM library.
+  // ole32 is loaded at run time, on a thread of its own that initialises
+  // COM and answers the shell at once, whatever the launch is doing: S_FALSE
+  // (cancel) for `watchedRoot` ("E:\"; every drive when empty), S_OK for
+  // any other drive. On failure everything done is undone. Gives the failing
+  // call's HRESULT, and the registration's cookie.
+  virtual HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) = 0;
+  // Revokes it, uninitialises the COM library and ends the thread.
   virtual HResult RevokeAutoPlayHandler(std::uint32_t cookie) = 0;
 
   // --- The disc in a drive ([General] WaitForDisc) ---

@@ -45,7 +45,7 @@ class Win32Platform final : public Platform {
   std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
   AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
                                              const AutoPlayWaitHelpers& helpers) override;
-  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override;
+  HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;

@@ -18,8 +18,8 @@ AutoPlayWaitResult Win32Platform::WaitWithAutoPlayHelpers(Instance instance,
   return tolvimer::WaitWithAutoPlayHelpers(*this, instance, milliseconds, helpers);
 }
 
-HResult Win32Platform::RegisterAutoPlayHandler(std::uint32_t& cookie) {
-  return tolvimer::RegisterAutoPlayHandler(cookie);
+HResult Win32Platform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
+  return tolvimer::RegisterAutoPlayHandler(watchedRoot, cookie);
 }
 
 HResult Win32Platform::RevokeAutoPlayHandler(std::uint32_t cookie) {

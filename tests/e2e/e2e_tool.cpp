@@ -8,10 +8,11 @@
 //                                 the started program inherits a marked handle
 //   autoplay-query <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
 //                                 window, wait afterMs, send "QueryCancelAutoPlay"
-//   autoplay-handler <afterMs> <timeoutMs> <log>  find the "DisableAutolaunch"
-//                                 window, wait afterMs, then play the shell
-//                                 that asks the launcher's handler in the
-//                                 running object table about drive K:
+//   autoplay-handler <afterMs> <timeoutMs> <log> [letters]  find the
+//                                 "DisableAutolaunch" window, then, afterMs
+//                                 before each, play the shell that asks the
+//                                 launcher's handler in the running object
+//                                 table about each drive (default K)
 //   close-box <caption> <timeoutMs> <log>   find a message box by caption,
 //                                 record it and press its OK button
 //   press <vk> <afterMs> <holdMs> <log>     press a key from outside the emulator
@@ -120,15 +121,27 @@ int AutoPlayQuery(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
 }
 
 // As the shell does for a new medium: the object under the class moniker of
-// the launcher's CLSID, asked through IQueryCancelAutoPlay.
-int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
+// the launcher's CLSID, asked through IQueryCancelAutoPlay about each drive
+// letter of `drives` in turn, `afterMs` apart, the first `afterMs` after the
+// AutoPlay window appeared.
+int AskAutoPlayHandler(standin::Log& log, wchar_t letter);
+
+int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath, const char* drives) {
   standin::Log log(logPath);
   if (!WaitForWindow("DisableAutolaunch", nullptr, timeoutMs)) {
     log.Line("autoplay window not found");
     return 1;
   }
-  Sleep(afterMs);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  for (const char* drive = drives; *drive; ++drive) {
+    Sleep(afterMs);
+    AskAutoPlayHandler(log, static_cast<wchar_t>(*drive));
+  }
+  CoUninitialize();
+  return 0;
+}
+
+int AskAutoPlayHandler(standin::Log& log, wchar_t letter) {
   CLSID clsid;
   clsid.Data1 = tolvimer::kAutoPlayHandlerClsid1;
   clsid.Data2 = tolvimer::kAutoPlayHandlerClsid2;
@@ -148,16 +161,17 @@ int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath) {
     if (FAILED(result)) {
       log.Line("no IQueryCancelAutoPlay: 0x%08lX", static_cast<unsigned long>(result));
     } else {
-      log.Line("query");
-      result = handler->AllowAutoPlay(L"K:\\", 0x40, L"GAME", 0x00C0FFEE);
-      log.Line("answer=0x%08lX", static_cast<unsigned long>(result));
+      const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+      log.Line("query %c:", static_cast<char>(letter));
+      result = handler->AllowAutoPlay(root, 0x40, L"GAME", 0x00C0FFEE);
+      log.Line("answer=0x%08lX for %c:", static_cast<unsigned long>(result),
+               static_cast<char>(letter));
       handler->Release();
     }
     object->Release();
   }
   if (moniker) moniker->Release();
   if (table) table->Release();
-  CoUninitialize();
   return 0;
 }
 
@@ -310,8 +324,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!std::strcmp(command, "autoplay-query") && argc == 5) {
     return AutoPlayQuery(Number(argv[2]), Number(argv[3]), argv[4]);
   }
-  if (!std::strcmp(command, "autoplay-handler") && argc == 5) {
-    return AutoPlayHandler(Number(argv[2]), Number(argv[3]), argv[4]);
+  if (!std::strcmp(command, "autoplay-handler") && (argc == 5 || argc == 6)) {
+    return AutoPlayHandler(Number(argv[2]), Number(argv[3]), argv[4], argc > 5 ? argv[5] : "K");
   }
   if (!std::strcmp(command, "close-box") && argc == 5) {
     return CloseBox(argv[2], Number(argv[3]), argv[4]);

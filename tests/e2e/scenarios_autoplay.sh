@@ -2,7 +2,8 @@
 # mount tool that makes a CD drive appear, and the shell asking the launcher's
 # AutoPlay handler in the running object table; with the keys off, the same
 # runs wait the whole delay.
-SCENARIO_ORDER+=(wait_for_disc wait_for_disc_off autoplay_handler autoplay_handler_off)
+SCENARIO_ORDER+=(wait_for_disc wait_for_disc_off autoplay_handler autoplay_handler_drives
+  autoplay_handler_off)
 
 # disc_folder <letter>: the Unix folder that becomes that drive when the
 # stand-in mount tool "mounts" it after 800 ms, with the volume serial number
@@ -83,12 +84,37 @@ EOF2
   background_tool autoplay-handler 1000 20000 "${WDIR}handler_log.txt"
   launch "$IMAGE"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
-  expect_log handler_log.txt 'answer=0x00000001'
+  expect_log handler_log.txt 'answer=0x00000001 for K:'
   expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
     0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
   expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
   expect_log tolvimer_launch.log 'revoke the AutoPlay handler'
   expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+}
+
+# [General] Drive K: the shell's query about another drive during the wait is
+# let through and the wait goes on; its query about K: once the emulator runs
+# (the 3 s delay over) is still cancelled: the handler stays registered.
+scenario_autoplay_handler_drives() {
+  new_folder autoplay_handler_drives
+  emulator_script 'Presses=27@4000'
+  settings <<'EOF2'
+[General]
+Drive=K
+Delay=3
+Log=true
+CancelAutoPlay=true
+EOF2
+  background_tool autoplay-handler 2200 20000 "${WDIR}handler_log.txt" FK
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log handler_log.txt 'answer=0x00000000 for F:'
+  wait_log 5 handler_log.txt 'answer=0x00000001 for K:'
+  expect_in_range "ms from the emulator's start to the query about K: (asked while it runs)" \
+    1 3000 "$(ms_between emulator_log.txt '^t=[0-9]+ start ' handler_log.txt 'query K:')"
+  expect_log tolvimer_launch.log 'the delay ran out after'
+  expect_log tolvimer_launch.log 'cancels AutoPlay for K:\\ and lets any other drive'
+  expect_in_range "seconds the whole run took (the whole 3 s delay)" 3 12 "$LAUNCH_SECONDS"
 }
 
 scenario_autoplay_handler_off() {

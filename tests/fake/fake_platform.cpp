@@ -615,8 +615,11 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
                                                          const AutoPlayWaitHelpers& helpers) {
   AutoPlayWaitResult result;
   const bool failed = Failing("WaitWithAutoPlayHelpers");
-  Record("WaitWithAutoPlayHelpers(%u%s%s)", milliseconds,
-         helpers.takeForeground ? ", foreground" : "", helpers.lookForDisc ? ", disc looks" : "");
+  char arrivals[32] = "";
+  if (helpers.driveMask) std::snprintf(arrivals, sizeof arrivals, ", arrivals 0x%X", helpers.driveMask);
+  Record("WaitWithAutoPlayHelpers(%u%s%s%s)", milliseconds,
+         helpers.takeForeground ? ", foreground" : "", helpers.lookForDisc ? ", disc looks" : "",
+         arrivals);
   if (failed) {
     result.end = AutoPlayWaitEnd::kNoWindow;
     result.error = lastError_;
@@ -636,6 +639,7 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
     }
     if (helpers.lookForDisc && helpers.lookForDisc(*this, helpers.param)) {
       result.end = AutoPlayWaitEnd::kDiscReady;
+      result.volumeAnnounced = volumeAnnounced;
       return result;
     }
   }
@@ -643,13 +647,13 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
   return result;
 }
 
-HResult FakePlatform::RegisterAutoPlayHandler(std::uint32_t& cookie) {
+HResult FakePlatform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
   if (Failing("RegisterAutoPlayHandler")) {
-    Record("RegisterAutoPlayHandler() = 0x%08X", lastError_);
+    Record("RegisterAutoPlayHandler(%s) = 0x%08X", watchedRoot, lastError_);
     return static_cast<HResult>(lastError_);
   }
   cookie = 77;
-  Record("RegisterAutoPlayHandler() = cookie 77");
+  Record("RegisterAutoPlayHandler(%s) = cookie 77", watchedRoot);
   return kOk;
 }
 

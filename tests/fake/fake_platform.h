@@ -126,6 +126,8 @@ class FakePlatform : public Platform {
   // AutoPlay asks before look number `autoPlayQueryAt` (0: never), through
   // the window or the handler; the foreground refused with this error.
   int autoPlayQueryAt = 0;
+  // Windows announces the watched drive's volume as the disc look finds it.
+  bool volumeAnnounced = false;
   bool queryByHandler = false;
   std::uint32_t foregroundRefusal = 0;
   std::uint32_t errorMode = 0;
@@ -184,7 +186,7 @@ class FakePlatform : public Platform {
   std::uint32_t WaitWithAutoPlaySuppressed(Instance instance, std::uint32_t milliseconds) override;
   AutoPlayWaitResult WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
                                              const AutoPlayWaitHelpers& helpers) override;
-  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override;
+  HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;

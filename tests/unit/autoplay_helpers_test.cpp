@@ -104,8 +104,9 @@ TEST(AutoPlayHelpersTest, WaitForDiscEndsTheWaitWhenTheNewDiscIsThere) {
     EXPECT_EQ(RunLogged(os, "Drive=e\nWaitForDisc=TRUE\nDelay=5\n"), 1);
     EXPECT_EQ(os.Lines({"GetDriveType"}).size(), c.looksMade);
     EXPECT_EQ(os.Lines({"WaitWithAutoPlayHelpers", "WaitWithAutoPlaySuppressed"}),
-              Lines{"WaitWithAutoPlayHelpers(5000, disc looks)"});
+              Lines{"WaitWithAutoPlayHelpers(5000, disc looks, arrivals 0x10)"});
     EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+    EXPECT_FALSE(Has(os.logText, "announced the volume")) << os.logText;
     // The look before the mount comes before the mount tool's reads.
     const Lines order = os.Lines({"GetDriveType", "GetPrivateProfileString"});
     std::size_t mount = 0;
@@ -177,11 +178,13 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayRevokesTheHandlerOnEveryWayOut) {
     FakePlatform os;
     c.setUp(os);
     EXPECT_EQ(RunLogged(os, "CancelAutoPlay=True\nDelay=3\n"), 1);
+    // The handler stays registered while the emulator runs: revoked at the
+    // end of the run.
     Lines expected = {c.registered ? "RegisterAutoPlayHandler() = cookie 77"
                                    : "RegisterAutoPlayHandler() = 0x80040154",
-                      "WaitWithAutoPlayHelpers(3000, foreground)"};
+                      "WaitWithAutoPlayHelpers(3000, foreground)",
+                      "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu"};
     if (c.registered) expected.push_back("RevokeAutoPlayHandler(cookie 77)");
-    expected.push_back("CreateProcess(\"Tolvimer_alpha_25.exe\") = emu");
     EXPECT_EQ(os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers",
                         "RevokeAutoPlayHandler", "CreateProcess"}),
               expected);
@@ -205,14 +208,65 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayWithoutAWaitIsNotRead) {
 TEST(AutoPlayHelpersTest, BothHelpersShareOneWait) {
   FakePlatform os;
   os.driveLooks = {kNoDrive, kNoDrive, Disc(1)};
+  os.volumeAnnounced = true;
   EXPECT_EQ(RunLogged(os, "Drive=E\nWaitForDisc=true\nCancelAutoPlay=true\nDelay=5\n"), 1);
   EXPECT_EQ(
       os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers", "RevokeAutoPlayHandler"}),
-      (Lines{"RegisterAutoPlayHandler() = cookie 77",
-             "WaitWithAutoPlayHelpers(5000, foreground, disc looks)",
+      (Lines{"RegisterAutoPlayHandler(E:\\) = cookie 77",
+             "WaitWithAutoPlayHelpers(5000, foreground, disc looks, arrivals 0x10)",
              "RevokeAutoPlayHandler(cookie 77)"}));
   EXPECT_TRUE(Has(os.logText, "the hidden window took the foreground")) << os.logText;
-  EXPECT_TRUE(Has(os.logText, "the disc became ready in E: after 200 ms")) << os.logText;
+  EXPECT_TRUE(Has(os.logText,
+                  "the disc became ready in E: after 200 ms; Windows announced the volume on the "
+                  "drive"))
+      << os.logText;
+}
+
+// The handler answers for the drive the emulator reads, [General] Drive's
+// root, watched or not, and stays registered until the image is unmounted, or
+// to the end of a run that stops before; the drive's volume arrivals wake the
+// look only while the drive is watched.
+TEST(AutoPlayHelpersTest, TheHandlerStaysForTheRunAndKnowsTheDrive) {
+  struct Case {
+    const char* name;
+    std::string general;
+    void (*setUp)(FakePlatform& os);
+    Lines calls;
+  };
+  const std::string unmounted = "MountTool=custom\nUnmount=true\n";
+  const Case cases[] = {
+      {"unmounted first", unmounted + "Drive=f\nCancelAutoPlay=true\nDelay=1\n",
+       [](FakePlatform&) {},
+       {"CreateProcess(\"\"mt.exe\" in\") = proc1", "RegisterAutoPlayHandler(F:\\) = cookie 77",
+        "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu", "CreateProcess(\"\"mt.exe\" out\") = proc3",
+        "RevokeAutoPlayHandler(cookie 77)"}},
+      {"no drive letter", "Drive=1\nCancelAutoPlay=true\nDelay=1\n", [](FakePlatform&) {},
+       {"RegisterAutoPlayHandler() = cookie 77", "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu",
+        "RevokeAutoPlayHandler(cookie 77)"}},
+      {"emulator not started", "Drive=E\nCancelAutoPlay=true\nDelay=1\n",
+       [](FakePlatform& os) { os.Fail("CreateProcess", 1, 2); },
+       {"RegisterAutoPlayHandler(E:\\) = cookie 77", "CreateProcess(\"Tolvimer_alpha_25.exe\") = FALSE",
+        "RevokeAutoPlayHandler(cookie 77)"}},
+      {"window not found", "Drive=E\nCancelAutoPlay=true\nDelay=1\n",
+       [](FakePlatform&) {},
+       {"RegisterAutoPlayHandler(E:\\) = cookie 77", "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu",
+        "MessageBox(NULL, \"Window not found\", \"Error\", 0x30)",
+        "RevokeAutoPlayHandler(cookie 77)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    ResetProgramState();
+    os.NameProcess("Tolvimer", "emu");
+    if (std::string(c.name) != "window not found") os.AddWindow("emu", "emu");
+    c.setUp(os);
+    os.settingsText =
+        "[General]\n" + c.general + "[CustomMount]\nExe=mt.exe\nMountArgs=in\nUnmountArgs=out\n";
+    RunLaunchSequence(os, 1, "D:\\Images\\game.cdi");
+    EXPECT_EQ(os.Lines({"RegisterAutoPlayHandler", "CreateProcess", "MessageBox",
+                        "RevokeAutoPlayHandler"}),
+              c.calls);
+  }
 }
 
 }  // namespace

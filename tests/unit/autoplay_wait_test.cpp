@@ -45,7 +45,8 @@ TEST(AutoPlayWaitTest, DelayIsWholeSecondsTimesAThousand) {
     os.settingsText = c.settings;
     Settings settings(os);
     ASSERT_TRUE(settings.Locate());
-    WaitAfterMount(settings, 0x400000, DiscWatch{});
+    AutoPlayHandlerHold handler;
+    WaitAfterMount(settings, 0x400000, DiscWatch{}, handler);
     EXPECT_EQ(os.Lines({"WaitWithAutoPlaySuppressed"}), c.calls);
   }
 }

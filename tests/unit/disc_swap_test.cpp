@@ -236,6 +236,29 @@ TEST(DiscSwapRunTest, TheOldDiscsUnmountIsWaitedForBeforeTheNextMount) {
   ResetProgramState();
 }
 
+// With CancelAutoPlay the handler registered for the first disc stays
+// through a swap: one registration, revoked once after the last unmount.
+TEST(DiscSwapRunTest, TheAutoPlayHandlerIsHeldOnceOverASwap) {
+  FakePlatform os;
+  SetUpRun(os, "[General]\nDelay=1\nCancelAutoPlay=true\nDrive=K\n" MOUNT_KEYS,
+           "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+  ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+  const Lines lines = os.Lines({"CreateProcess", "RegisterAutoPlayHandler",
+                                "RevokeAutoPlayHandler", "WaitWithAutoPlayHelpers"});
+  std::size_t registered = 0, revoked = 0, waits = 0, lastUnmount = 0, revokedAt = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("RegisterAutoPlayHandler", 0) == 0) ++registered;
+    if (lines[i].rfind("RevokeAutoPlayHandler", 0) == 0) ++revoked, revokedAt = i;
+    if (lines[i].rfind("WaitWithAutoPlay", 0) == 0) ++waits;
+    if (lines[i].find(" -u ") != std::string::npos) lastUnmount = i;
+  }
+  EXPECT_EQ(waits, 2u) << "a wait after each mount";
+  EXPECT_EQ(registered, 1u);
+  EXPECT_EQ(revoked, 1u);
+  EXPECT_GT(revokedAt, lastUnmount) << "revoked after the last disc's unmount";
+  ResetProgramState();
+}
+
 // The section of the game is named after the playlist, and with Recover the
 // undo record holds the unmount of the disc mounted now.
 TEST(DiscSwapRunTest, TheRecordFollowsTheSwapAndTheGameSectionIsThePlaylists) {

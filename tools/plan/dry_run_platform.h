@@ -108,7 +108,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
     result.elapsed = milliseconds;
     return result;
   }
-  HResult RegisterAutoPlayHandler(std::uint32_t& cookie) override {
+  HResult RegisterAutoPlayHandler(const char*, std::uint32_t& cookie) override {
     cookie = 1;
     return 0;
   }
