@@ -29,7 +29,7 @@ WINE_BUILD=mingw-i686
 EMULATED_START_MS=20000
 # The scenarios the shipped launcher fails through qemu, and only there (see
 # the README's "Which build runs where"); the 64-bit twin runs them there.
-QEMU_TWIN_SCENARIOS=(autoplay_handler)
+QEMU_TWIN_SCENARIOS=(autoplay_handler autoplay_handler_drives)
 WINE32_NOTE=''
 
 # Debian's `wine` picks the 32-bit loader whenever wine32 is installed, for
