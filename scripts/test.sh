@@ -91,10 +91,33 @@ bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/pr
 echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
 stalled=()
 [ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && stalled=("${QEMU_TWIN_SCENARIOS[@]}")
-E2E_EXCEPT="${stalled[*]}" bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
+# Through qemu, Wine itself now and then ends a 32-bit program with a fault
+# of the emulation (tests/e2e/com_probe.sh counts them): there a scenario or
+# the bad-input table that fails is run once more, and the line below and the
+# !!! line say which. Anywhere else a failure is final.
+through_qemu=false
+[ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && through_qemu=true
+second_tries=()
+run_again_through_qemu() {  # run_again_through_qemu <what> <command...>
+  $through_qemu || return 1
+  echo "!!! $1 failed through qemu; run once more"
+  second_tries+=("$1")
+  WINE32_NOTE+="; a second try through qemu was needed for: ${second_tries[*]}"
+  "${@:2}"
+}
+e2e_output=build/e2e-output.txt
+if ! E2E_EXCEPT="${stalled[*]}" bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" \
+  "$STANDINS" | tee "$e2e_output"; then
+  mapfile -t failed < <(sed -n 's/^FAIL \([a-z0-9_]*\) .*/\1/p' "$e2e_output")
+  [ ${#failed[@]} -gt 0 ] || exit 1  # the suite could not run at all
+  run_again_through_qemu "${failed[*]}" \
+    bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS" "${failed[@]}"
+fi
 
 echo "== bad-input table under Wine ($WINE_BUILD)"
-bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
+bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS" ||
+  run_again_through_qemu "the bad-input table" \
+    bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
 
 case $WINE32_WAY in
   native)
