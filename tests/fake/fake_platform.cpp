@@ -388,14 +388,6 @@ std::uint32_t FakePlatform::WaitForSingleObject(OsHandle handle, std::uint32_t m
   for (const std::string& name : signalled) {
     if (result == 0x102u && name == NameOf(handle)) result = win::kWaitObject0;
   }
-  const std::string_view handleName = NameOf(handle);
-  for (const std::string& name : endWhenWaitedFor) {
-    if (result == 0x102u && handleName.size() == name.size() + 8 &&
-        handleName.compare(0, name.size(), name) == 0 &&
-        handleName.compare(name.size(), 8, ".process") == 0) {
-      result = win::kWaitObject0;
-    }
-  }
   Record("WaitForSingleObject(%s, %u)", NameOf(handle), milliseconds);
   return result;
 }

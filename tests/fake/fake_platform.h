@@ -43,10 +43,6 @@ class FakePlatform : public Platform {
   // `owner`, or by a foreign process when no started process has that name.
   void AddWindow(const std::string& name, const std::string& owner);
 
-  // Started processes, by their trace name, whose wait ends at once
-  // (WAIT_OBJECT_0); every other wait times out.
-  std::vector<std::string> endWhenWaitedFor;
-
   // Answers given in turn; the last one repeats when the script runs out.
   std::vector<std::uint32_t> exitCodes{0};
   std::vector<std::int16_t> asyncKeyStates{0};

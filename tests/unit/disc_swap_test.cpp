@@ -298,7 +298,7 @@ TEST(DiscSwapRunTest, TheRunLogTellsEachSwap) {
     SCOPED_TRACE(c.name);
     FakePlatform os;
     SetUpRun(os, "[General]\nLog=true\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
-    if (c.unmountEnds) os.endWhenWaitedFor.push_back("tool");
+    if (c.unmountEnds) os.signalled.push_back("tool.process");
     ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
     const std::string& log = os.logText;
     const std::vector<std::string> told = {

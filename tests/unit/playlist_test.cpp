@@ -205,7 +205,7 @@ TEST(CommandWaitTest, SaysHowAWaitedCommandEnded) {
     FakePlatform os;
     os.NameProcess("tool", "tool");
     if (!c.startable) os.unstartable.push_back("tool.exe -u");
-    if (c.ends) os.endWhenWaitedFor.push_back("tool");
+    if (c.ends) os.signalled.push_back("tool.process");
     char line[] = "tool.exe -u";
     EXPECT_EQ(RunCommandLineAndWait(os, line, 700), c.result);
     EXPECT_EQ(os.Lines(), c.calls);
