@@ -67,8 +67,10 @@ cmake --build --preset mingw-i686 --target package >/dev/null
 cmake --build --preset mingw-x86_64 --target package >/dev/null
 # Where the shipped launcher runs through qemu, the stand-ins it starts are
 # the twin's: only the launcher itself is emulated.
+through_qemu=false
+[ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && through_qemu=true
 STANDINS=build/$WINE_BUILD/e2e
-[ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && STANDINS=$I686_STANDINS
+$through_qemu && STANDINS=$I686_STANDINS
 case $WINE32_WAY in
   native) bash tests/package/check_package.sh build/mingw-i686 --standins "$STANDINS" ;;
   emulated)
@@ -90,19 +92,15 @@ bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/pr
 
 echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
 stalled=()
-[ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && stalled=("${QEMU_TWIN_SCENARIOS[@]}")
+$through_qemu && stalled=("${QEMU_TWIN_SCENARIOS[@]}")
 # Through qemu, Wine itself now and then ends a 32-bit program with a fault
 # of the emulation (tests/e2e/com_probe.sh counts them): there a scenario or
 # the bad-input table that fails is run once more, and the line below and the
 # !!! line say which. Anywhere else a failure is final.
-through_qemu=false
-[ "$WINE32_WAY:$I386_RUNS" = native:emulated ] && through_qemu=true
-second_tries=()
 run_again_through_qemu() {  # run_again_through_qemu <what> <command...>
   $through_qemu || return 1
   echo "!!! $1 failed through qemu; run once more"
-  second_tries+=("$1")
-  WINE32_NOTE+="; a second try through qemu was needed for: ${second_tries[*]}"
+  WINE32_NOTE+="; a second try through qemu was needed for: $1"
   "${@:2}"
 }
 e2e_output=build/e2e-output.txt
