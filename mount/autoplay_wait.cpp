@@ -53,11 +53,15 @@ void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc
     hold.registered = os.RegisterAutoPlayHandler(root, hold.cookie) >= 0;
   }
   os.WaitWithAutoPlayHelpers(instance, delay, helpers);
+  // The queries the handler answered in the wait, for the log.
+  if (hold.registered) os.TakeAutoPlayAnswers();
 }
 
 void EndAutoPlayHandler(Platform& os, AutoPlayHandlerHold& hold) {
   if (!hold.registered) return;
   os.RevokeAutoPlayHandler(hold.cookie);
+  // Those answered since, the game's time included: its thread has ended.
+  os.TakeAutoPlayAnswers();
   hold = AutoPlayHandlerHold{};
 }
 

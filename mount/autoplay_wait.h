@@ -23,8 +23,9 @@ struct AutoPlayHandlerHold {
 void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
                     AutoPlayHandlerHold& handler);
 
-// Revokes the handler, if registered; called once the disc is unmounted, or
-// where the run ends before.
+// Revokes the handler, if registered, and takes the queries it answered;
+// called once the disc is unmounted, or where the run ends before. The wait
+// takes those it answered in the wait.
 void EndAutoPlayHandler(Platform& os, AutoPlayHandlerHold& hold);
 
 }  // namespace tolvimer

@@ -129,6 +129,7 @@ class Narrator final : public Platform {
                                              const AutoPlayWaitHelpers& helpers) override;
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  AutoPlayAnswers TakeAutoPlayAnswers() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
@@ -246,6 +247,11 @@ class Narrator final : public Platform {
   // [General] WaitForDisc as read before the mount; the drive looked at.
   bool waitForDisc_ = false;
   char watchedRoot_[4] = {};
+  // The drive the registered AutoPlay handler cancels for ("" for every
+  // drive), while one is registered.
+  bool handlerHeld_ = false;
+  char handlerRoot_[4] = {};
+  bool answersTold_ = false;
 
   CloseOutcome closeOutcome_ = CloseOutcome::kNotSent;
   bool unmountStarted_ = false;

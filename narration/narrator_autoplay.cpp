@@ -72,6 +72,9 @@ HResult Narrator::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t
     line_.Add("it cancels AutoPlay for every drive: [General] Drive names no drive letter");
   }
   line_.Add("; the shell asks it only once autoplay_cancel.reg has been imported");
+  handlerHeld_ = result >= 0;
+  answersTold_ = false;
+  for (int i = 0; i < 4; ++i) handlerRoot_[i] = watchedRoot[i];
   if (result < 0) {
     FailedWith(result);
     if (Running()) outcome_.Add("; the wait goes on without it");
@@ -85,7 +88,40 @@ HResult Narrator::RevokeAutoPlayHandler(std::uint32_t cookie) {
   line_.Add("revoke the AutoPlay handler from the running object table");
   if (result < 0) FailedWith(result);
   Act();
+  handlerHeld_ = false;
   return result;
+}
+
+AutoPlayAnswers Narrator::TakeAutoPlayAnswers() {
+  const AutoPlayAnswers taken = inner_.TakeAutoPlayAnswers();
+  if (!Running()) {
+    line_.Add("tell each query the AutoPlay handler has answered so far: the drive asked about, ")
+        .Add("when, and the answer");
+    Act();
+    return taken;
+  }
+  for (std::uint32_t i = 0; i < taken.count; ++i) {
+    const AutoPlayAnswer& answer = taken.answer[i];
+    line_.Add("the AutoPlay handler answered a query about ")
+        .Add(answer.root[0] ? answer.root : "a path that names no drive")
+        .Add(" ")
+        .Number(answer.afterMs)
+        .Add(" ms after its registration: ")
+        .Add(answer.cancelled ? "S_FALSE, AutoPlay cancelled" : "S_OK, AutoPlay goes ahead");
+    Act();
+  }
+  if (taken.notKept > 0) {
+    line_.Add("the AutoPlay handler answered ")
+        .Number(taken.notKept)
+        .Add(" more queries than the 8 it keeps between two tellings; those are not told");
+    Act();
+  } else if (taken.count == 0) {
+    line_.Add("the AutoPlay handler has answered no query since ")
+        .Add(answersTold_ ? "its answers were last told" : "its registration");
+    Act();
+  }
+  answersTold_ = true;
+  return taken;
 }
 
 AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uint32_t milliseconds,
@@ -94,8 +130,13 @@ AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uin
   line_.Add("wait ")
       .Number(milliseconds)
       .Add(
-          " ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; the "
-          "first AutoPlay query ends the wait");
+          " ms behind the hidden \"DisableAutolaunch\" window, cancelling Windows AutoPlay; an "
+          "AutoPlay query to the window ends the wait");
+  if (handlerHeld_) {
+    line_.Add("; so does the handler's answer to a query about ")
+        .Add(handlerRoot_[0] ? handlerRoot_ : "any drive");
+    if (handlerRoot_[0]) line_.Add(", and no other drive's");
+  }
   if (helpers.takeForeground) line_.Add("; the window takes the foreground, where the shell asks");
   if (helpers.lookForDisc) {
     line_.Add("; a look at ")

@@ -64,10 +64,39 @@ Host host;
 constexpr DWORD kHostStartBound = 10000;  // ms for COM to register the handler
 constexpr DWORD kHostEndBound = 5000;     // ms for it to revoke and end
 
+// The answers for the launch thread's log, one writer (the handler's thread)
+// and one reader (the launch thread): a slot is written before `written`
+// counts it, and never again until `taken` has passed it; when all are
+// unread, a new answer is only counted in `notKept`.
+struct AnswerRing {
+  AutoPlayAnswer slot[kAutoPlayAnswersKept];
+  volatile LONG written = 0;
+  volatile LONG taken = 0;
+  volatile LONG notKept = 0;
+  DWORD registeredAt = 0;
+};
+AnswerRing answers;
+
+void KeepAnswer(const char (&root)[4], bool cancelled) {
+  const LONG written = ::InterlockedCompareExchange(&answers.written, 0, 0);
+  if (written - ::InterlockedCompareExchange(&answers.taken, 0, 0) >=
+      static_cast<LONG>(kAutoPlayAnswersKept)) {
+    ::InterlockedIncrement(&answers.notKept);
+    return;
+  }
+  AutoPlayAnswer& answer = answers.slot[written % kAutoPlayAnswersKept];
+  std::memcpy(answer.root, root, sizeof answer.root);
+  answer.cancelled = cancelled;
+  answer.afterMs = ::GetTickCount() - answers.registeredAt;
+  ::InterlockedIncrement(&answers.written);
+}
+
 HRESULT STDMETHODCALLTYPE Handler::AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) {
-  if (!CancelsAutoPlayFor(path, host.watched)) return S_OK;
   char asked[4];
   DriveRootOfPath(path, asked);
+  const bool cancel = CancelsAutoPlayFor(path, host.watched);
+  KeepAnswer(asked, cancel);
+  if (!cancel) return S_OK;
   EndWaitForAutoPlayHandler(asked[0]);
   return S_FALSE;
 }
@@ -174,6 +203,7 @@ HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) 
   cookie = 0;
   if (host.thread) return E_UNEXPECTED;
   for (int i = 0; i < 3 && watchedRoot && watchedRoot[i]; ++i) host.watched[i] = watchedRoot[i];
+  answers.registeredAt = ::GetTickCount();
   host.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   host.stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (host.ready && host.stop) {
@@ -196,6 +226,17 @@ HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) 
 HResult RevokeAutoPlayHandler(std::uint32_t) {
   if (!host.thread) return E_UNEXPECTED;
   return EndHost();
+}
+
+AutoPlayAnswers TakeAutoPlayAnswers() {
+  AutoPlayAnswers taken;
+  const LONG written = ::InterlockedCompareExchange(&answers.written, 0, 0);
+  for (LONG next = answers.taken; next != written; ++next) {
+    taken.answer[taken.count++] = answers.slot[next % kAutoPlayAnswersKept];
+  }
+  ::InterlockedExchange(&answers.taken, written);
+  taken.notKept = static_cast<std::uint32_t>(::InterlockedExchange(&answers.notKept, 0));
+  return taken;
 }
 
 }  // namespace tolvimer

@@ -17,5 +17,7 @@ namespace tolvimer {
 HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie);
 // Has the thread revoke it and uninitialise COM, and waits for it to end.
 HResult RevokeAutoPlayHandler(std::uint32_t cookie);
+// The queries answered since the last take, as the handler's thread kept them.
+AutoPlayAnswers TakeAutoPlayAnswers();
 
 }  // namespace tolvimer

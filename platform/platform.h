@@ -114,6 +114,22 @@ struct AutoPlayWaitHelpers {
   std::uint32_t driveMask = 0;
 };
 
+// One query the AutoPlay handler answered.
+struct AutoPlayAnswer {
+  char root[4] = {};          // the drive asked about ("E:\"); empty when the path named none
+  bool cancelled = false;     // S_FALSE, AutoPlay cancelled; else S_OK
+  std::uint32_t afterMs = 0;  // since the handler's registration
+};
+
+// The queries answered since the last take, oldest first. The handler keeps
+// at most kAutoPlayAnswersKept between two takes; later ones are counted.
+constexpr std::uint32_t kAutoPlayAnswersKept = 8;
+struct AutoPlayAnswers {
+  AutoPlayAnswer answer[kAutoPlayAnswersKept];
+  std::uint32_t count = 0;
+  std::uint32_t notKept = 0;
+};
+
 // How such a wait ended.
 enum class AutoPlayWaitEnd : std::uint8_t {
   kDelay,         // the timer fired
@@ -230,6 +246,9 @@ class Platform {
   virtual HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) = 0;
   // Revokes it, uninitialises the COM library and ends the thread.
   virtual HResult RevokeAutoPlayHandler(std::uint32_t cookie) = 0;
+  // The queries the handler has answered since the last take (its thread
+  // records them; the launch thread reads them here).
+  virtual AutoPlayAnswers TakeAutoPlayAnswers() = 0;
 
   // --- The disc in a drive ([General] WaitForDisc) ---
   // SetErrorMode(mode): gives the mode before.

@@ -47,6 +47,7 @@ class Win32Platform final : public Platform {
                                              const AutoPlayWaitHelpers& helpers) override;
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  AutoPlayAnswers TakeAutoPlayAnswers() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;

@@ -26,6 +26,8 @@ HResult Win32Platform::RevokeAutoPlayHandler(std::uint32_t cookie) {
   return tolvimer::RevokeAutoPlayHandler(cookie);
 }
 
+AutoPlayAnswers Win32Platform::TakeAutoPlayAnswers() { return tolvimer::TakeAutoPlayAnswers(); }
+
 std::uint32_t Win32Platform::SetErrorMode(std::uint32_t mode) { return ::SetErrorMode(mode); }
 
 std::uint32_t Win32Platform::GetDriveType(const char* root) { return ::GetDriveTypeA(root); }

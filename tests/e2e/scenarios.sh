@@ -234,7 +234,7 @@ EOF
   calls=$(sed -E 's/^t=[0-9]+ //' "$DIR/dinput_log.txt" | grep -v -E '^GetDeviceState|^offered')
   expect_eq "DirectInput calls" "$(
     cat <<'EOF'
-DirectInputCreateA instance=1 version=0x500 outer=0
+DirectInputCreateA instance=1 version=0x500 outer=0 errormode=0x0
 EnumDevices type=4 flags=1
 CreateDevice pad=1 outer=0
 QueryInterface pad=1 device2=1

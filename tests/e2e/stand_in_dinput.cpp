@@ -282,8 +282,10 @@ class DirectInput final : public IDirectInputA {
 extern "C" __declspec(dllexport) HRESULT WINAPI
     DirectInputCreateA(HINSTANCE instance, DWORD version, LPDIRECTINPUTA* out, LPUNKNOWN outer) {
   gStartTick = GetTickCount();
-  gLog.Line("DirectInputCreateA instance=%d version=0x%lx outer=%d", instance ? 1 : 0, version,
-            outer ? 1 : 0);
+  // The launcher's error mode as it prepares the gamepads, after the
+  // emulator's start: a look at a drive must have put its own back.
+  gLog.Line("DirectInputCreateA instance=%d version=0x%lx outer=%d errormode=0x%X",
+            instance ? 1 : 0, version, outer ? 1 : 0, GetErrorMode());
   *out = nullptr;
   if (ShouldFail("DirectInputCreateA")) {
     gLog.Line("  -> failed");

@@ -210,6 +210,8 @@ DWORD CreationTick() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // The error mode it was started with, before anything could change it.
+  const UINT errorMode = GetErrorMode();
   gLog.Open(nullptr, "emulator_log.txt");
   gScript.Open(nullptr, "emulator_script.ini");
   char mode[32];
@@ -229,7 +231,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (lstrcmpiA(mode, "several") == 0) gWindows[1] = CreateStandInWindow(instance, false, false);
   }
 
-  gLog.Line("start pid=%lu mode=%s", GetCurrentProcessId(), mode[0] ? mode : "now");
+  gLog.Line("start pid=%lu mode=%s errormode=0x%X", GetCurrentProcessId(), mode[0] ? mode : "now",
+            errorMode);
   gLog.Line("cmdline %s", GetCommandLineA());
   LogEmulatorFile("dc_flash.bin", 0x1A002, 1);
   LogEmulatorFile("tolvimer.cfg", 0, 16);

@@ -1,5 +1,6 @@
 // A stand-in for the mount tools: appends its whole command line, exactly as
-// it arrived, to "mount_log.txt" beside it and ends.
+// it arrived, and the error mode it started with, to "mount_log.txt" beside
+// it and ends.
 //
 // With "disc_plan.ini" beside it ([Disc] AfterMs, Letter, UnixPath), it then
 // plays a tool that mounts an image as a CD drive: after AfterMs it defines
@@ -61,9 +62,11 @@ bool DefineCdDrive(char letter, const char* unixPath, DWORD& error) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const UINT errorMode = GetErrorMode();  // as started, before any change
   standin::Log log;
   log.Open(nullptr, "mount_log.txt");
   log.Line("cmdline %s", GetCommandLineA());
+  log.Line("errormode=0x%X", errorMode);
 
   standin::Script plan;
   plan.Open(nullptr, "disc_plan.ini");

@@ -79,6 +79,7 @@ const char* const kCallNames[] = {"GetModuleFileName",
                                   "WaitWithAutoPlayHelpers",
                                   "RegisterAutoPlayHandler",
                                   "RevokeAutoPlayHandler",
+                                  "TakeAutoPlayAnswers",
                                   "SetErrorMode",
                                   "GetDriveType",
                                   "GetVolumeInformation",
@@ -653,6 +654,24 @@ HResult FakePlatform::RevokeAutoPlayHandler(std::uint32_t cookie) {
   const bool failed = Failing("RevokeAutoPlayHandler");
   Record("RevokeAutoPlayHandler(cookie %u)", cookie);
   return failed ? static_cast<HResult>(lastError_) : kOk;
+}
+
+AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
+  AutoPlayAnswers taken;
+  if (!handlerAnswers.empty()) {
+    taken = handlerAnswers.front();
+    handlerAnswers.erase(handlerAnswers.begin());
+  }
+  char list[160] = "";
+  std::size_t used = 0;
+  for (std::uint32_t i = 0; i < taken.count && used < sizeof list; ++i) {
+    const AutoPlayAnswer& answer = taken.answer[i];
+    used += static_cast<std::size_t>(
+        std::snprintf(list + used, sizeof list - used, "%s%s %s", i ? ", " : "",
+                      answer.root[0] ? answer.root : "-", answer.cancelled ? "S_FALSE" : "S_OK"));
+  }
+  Record("TakeAutoPlayAnswers() = [%s], %u not kept", list, taken.notKept);
+  return taken;
 }
 
 std::uint32_t FakePlatform::SetErrorMode(std::uint32_t mode) {

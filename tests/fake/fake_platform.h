@@ -125,6 +125,8 @@ class FakePlatform : public Platform {
   // Windows announces the watched drive's volume as the disc look finds it.
   bool volumeAnnounced = false;
   bool queryByHandler = false;
+  // What each take of the handler's answers gives, in turn; none after.
+  std::vector<AutoPlayAnswers> handlerAnswers;
   std::uint32_t foregroundRefusal = 0;
   std::uint32_t errorMode = 0;
 
@@ -184,6 +186,7 @@ class FakePlatform : public Platform {
                                              const AutoPlayWaitHelpers& helpers) override;
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
+  AutoPlayAnswers TakeAutoPlayAnswers() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;

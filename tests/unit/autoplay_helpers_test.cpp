@@ -222,6 +222,61 @@ TEST(AutoPlayHelpersTest, BothHelpersShareOneWait) {
       << os.logText;
 }
 
+AutoPlayAnswers Answers(std::vector<AutoPlayAnswer> told, std::uint32_t notKept = 0) {
+  AutoPlayAnswers answers;
+  for (const AutoPlayAnswer& answer : told) answers.answer[answers.count++] = answer;
+  answers.notKept = notKept;
+  return answers;
+}
+
+// Each query the handler answered is told in the log: those of the wait right
+// after it, those of the game's time once the handler is revoked, and a count
+// of those past what it keeps.
+TEST(AutoPlayHelpersTest, TheLogTellsEachQueryTheHandlerAnswered) {
+  FakePlatform os;
+  os.handlerAnswers = {
+      Answers({{"F:\\", false, 120}, {"E:\\", true, 480}}),
+      Answers({{"", false, 9000}}, 3),
+  };
+  EXPECT_EQ(RunLogged(os, "Drive=E\nCancelAutoPlay=true\nDelay=2\n"), 1);
+  EXPECT_EQ(os.Lines({"WaitWithAutoPlayHelpers", "TakeAutoPlayAnswers", "CreateProcess",
+                      "RevokeAutoPlayHandler"}),
+            (Lines{"WaitWithAutoPlayHelpers(2000, foreground)",
+                   "TakeAutoPlayAnswers() = [F:\\ S_OK, E:\\ S_FALSE], 0 not kept",
+                   "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu",
+                   "RevokeAutoPlayHandler(cookie 77)",
+                   "TakeAutoPlayAnswers() = [- S_OK], 3 not kept"}));
+  const std::string told[] = {
+      "the AutoPlay handler answered a query about F:\\ 120 ms after its registration: S_OK, "
+      "AutoPlay goes ahead",
+      "the AutoPlay handler answered a query about E:\\ 480 ms after its registration: S_FALSE, "
+      "AutoPlay cancelled",
+      "revoke the AutoPlay handler",
+      "the AutoPlay handler answered a query about a path that names no drive 9000 ms after its "
+      "registration: S_OK",
+      "the AutoPlay handler answered 3 more queries than the 8 it keeps"};
+  std::size_t at = 0;
+  for (const std::string& line : told) {
+    const std::size_t found = os.logText.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << "\n" << os.logText;
+    at = found;
+  }
+}
+
+// A handler that answered nothing says so; one that could not be registered
+// is not asked.
+TEST(AutoPlayHelpersTest, AHandlerWithoutQueriesSaysSoAndAFailedOneIsNotAsked) {
+  FakePlatform quiet;
+  EXPECT_EQ(RunLogged(quiet, "Drive=E\nCancelAutoPlay=true\nDelay=1\n"), 1);
+  EXPECT_TRUE(Has(quiet.logText, "has answered no query since its registration")) << quiet.logText;
+  EXPECT_TRUE(Has(quiet.logText, "has answered no query since its answers were last told"))
+      << quiet.logText;
+  FakePlatform failed;
+  failed.Fail("RegisterAutoPlayHandler", 1, 0x80040154u);
+  EXPECT_EQ(RunLogged(failed, "Drive=E\nCancelAutoPlay=true\nDelay=1\n"), 1);
+  EXPECT_TRUE(failed.Lines({"TakeAutoPlayAnswers"}).empty());
+}
+
 // The handler answers for the drive the emulator reads, [General] Drive's
 // root, watched or not, and stays registered until the image is unmounted, or
 // to the end of a run that stops before; the drive's volume arrivals wake the

@@ -113,6 +113,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
     return 0;
   }
   HResult RevokeAutoPlayHandler(std::uint32_t) override { return 0; }
+  AutoPlayAnswers TakeAutoPlayAnswers() override { return AutoPlayAnswers{}; }
   // The dry run looks at no drive: it tells what the run will look at.
   std::uint32_t SetErrorMode(std::uint32_t) override { return 0; }
   std::uint32_t GetDriveType(const char*) override { return win::kDriveNoRootDir; }
