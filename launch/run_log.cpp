@@ -37,7 +37,12 @@ bool RunLog::Open(const Settings& settings, const char* gameSection) {
   if (file_ == 0) return false;
   start_ = os_.GetTickCount();
   Text line;
-  Write(line.Add("tolvimer_launch ").Add(TOLVIMER_VERSION).Add(": run log").c_str());
+  // The tick the times count from, to set them beside other programs' ticks.
+  Write(line.Add("tolvimer_launch ")
+            .Add(TOLVIMER_VERSION)
+            .Add(": run log, times in ms from tick ")
+            .Number(start_)
+            .c_str());
   line.Clear();
   // The command line may be far longer than a line: it goes on in as many
   // lines as it needs.

@@ -190,7 +190,9 @@ void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAske
       break;
   }
   line_.Number(result.elapsed).Add(" ms");
-  if (result.volumeAnnounced) line_.Add("; Windows announced the volume on the drive");
+  if (result.volumeAnnounced) {
+    line_.Add("; Windows announced the volume on the drive after ").Number(result.announcedAt).Add(" ms");
+  }
   Act();
 }
 

@@ -109,6 +109,9 @@ LRESULT CALLBACK AutoPlayWindowProc(HWND window, UINT message, WPARAM wParam, LP
       break;
     case WM_DEVICECHANGE:
       if (helped.result && helped.helpers->lookForDisc && WatchedVolumeArrived(wParam, lParam)) {
+        if (!helped.result->volumeAnnounced) {
+          helped.result->announcedAt = ::GetTickCount() - helped.start;
+        }
         helped.result->volumeAnnounced = true;
         if (LookEndsWait()) ::PostMessageA(window, WM_CLOSE, 0, 0);
       }

@@ -147,8 +147,9 @@ struct AutoPlayWaitResult {
   bool foregroundTaken = false;
   std::uint32_t foregroundError = 0;  // when it was not taken
   // Windows announced a volume on the watched drive (WM_DEVICECHANGE)
-  // during the wait.
+  // during the wait, first `announcedAt` ms after the window's creation.
   bool volumeAnnounced = false;
+  std::uint32_t announcedAt = 0;
 };
 
 class Platform;

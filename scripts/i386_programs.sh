@@ -43,34 +43,77 @@ run_i386_probe() {
 # The kernel ran the probe itself: it was told the kernel's own machine.
 ran_natively() { [ -n "$1" ] && [ "$1" = "$(uname -m)" ]; }
 
+# The qemu that runs them: qemu-user 9 or later. Debian 12's own (7.2) now and
+# then ends a 32-bit Wine program that calls COM across processes with a
+# fault of its emulation (tests/e2e/com_probe.sh: 3 runs of 30 with 7.2, none
+# with 10.0). Debian 12's backports have qemu-user 10, built for Debian 12
+# and statically linked: it needs no newer library.
+QEMU_I386=/usr/bin/qemu-i386
+QEMU_I386_VERSION=''
+
+qemu_i386_sound() {
+  QEMU_I386_VERSION=$("$QEMU_I386" --version 2>/dev/null | sed -n -E '1s/.*version ([0-9.]+).*/\1/p')
+  [ -n "$QEMU_I386_VERSION" ] && [ "${QEMU_I386_VERSION%%.*}" -ge 9 ]
+}
+
+# Installs qemu-user (on Debian 12 from its backports suite, added beside the
+# suite apt already takes Debian 12 from, at backports' own low priority, so
+# that nothing else is upgraded from it).
+ensure_qemu_i386() {
+  qemu_i386_sound && return 0
+  local suite=() codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  export DEBIAN_FRONTEND=noninteractive
+  if [ "$codename" = bookworm ]; then
+    apt-get update -qq >&2
+    if ! apt-cache policy | grep -q ' bookworm-backports/main '; then
+      local uri
+      uri=$(apt-cache policy | sed -n -E 's#^ *[0-9]+ (\S+) bookworm/main .*#\1#p' | head -n 1)
+      [ -n "$uri" ] || return 1
+      printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
+        "$uri" /usr/share/keyrings/debian-archive-keyring.gpg \
+        >/etc/apt/sources.list.d/tolvimer-backports.sources
+    fi
+    suite=(-t bookworm-backports)
+  fi
+  echo "Installing: qemu-user ${suite[*]}" >&2
+  apt-get update -qq >&2 &&
+    apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null &&
+    qemu_i386_sound
+}
+
 # The rule these scripts register, under a name of their own, and removed by
-# remove_qemu_i386_rule at the end of the run that registered it.
+# remove_qemu_i386_rule at the end of the run that registered it. Registered
+# last, it is the one binfmt_misc tries first.
 OWN_QEMU_I386_RULE=tolvimer-qemu-i386
 I386_RULE_REGISTERED=''
 
-# Registers qemu-i386-static for i386 programs (qemu's own magic and mask);
-# sets I386_PROBLEM to why when it cannot. Not run in a subshell: the caller
-# keeps I386_RULE_REGISTERED to remove the rule at its end.
+# Registers qemu-i386 for i386 programs (qemu's own magic and mask); sets
+# I386_PROBLEM to why when it cannot. Not run in a subshell: the caller keeps
+# I386_RULE_REGISTERED to remove the rule at its end.
 register_qemu_i386() {
-  if ! [ -x /usr/bin/qemu-i386-static ]; then
-    bash scripts/ensure_packages.sh qemu-user-static >&2 || {
-      I386_PROBLEM="qemu-user-static could not be installed"
-      return 1
-    }
-  fi
+  ensure_qemu_i386 || {
+    I386_PROBLEM="qemu-user 9 or later could not be installed"
+    return 1
+  }
   if ! [ -e /proc/sys/fs/binfmt_misc/register ]; then
     mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || {
       I386_PROBLEM="binfmt_misc cannot be mounted here"
       return 1
     }
   fi
-  [ -e "/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE" ] && return 0
+  local own=/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE
+  # A rule of ours left by an earlier run is kept when it names this qemu.
+  if [ -e "$own" ]; then
+    grep -qx "interpreter $QEMU_I386" "$own" && return 0
+    echo -1 >"$own" 2>/dev/null || true
+  fi
   local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
   local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
   # F: the interpreter is opened now, so it also serves other mount namespaces.
-  echo ":$OWN_QEMU_I386_RULE:M::$magic:$mask:/usr/bin/qemu-i386-static:F" \
+  echo ":$OWN_QEMU_I386_RULE:M::$magic:$mask:$QEMU_I386:F" \
     >/proc/sys/fs/binfmt_misc/register 2>/dev/null || {
-    I386_PROBLEM="binfmt_misc refused the registration of qemu-i386-static"
+    I386_PROBLEM="binfmt_misc refused the registration of qemu-i386"
     return 1
   }
   I386_RULE_REGISTERED=yes
@@ -99,16 +142,12 @@ probe_i386_programs() {
   fi
   local kernel="the kernel runs no 32-bit programs (Exec format error)"
   [ "$I386_KERNEL" = runs ] && kernel="the kernel runs 32-bit programs, but a qemu rule these scripts did not make takes them"
-  local emulated="they run through qemu-i386-static"
-  if [ -n "$machine" ]; then
-    I386_RUNS=emulated
-    I386_WHY="$kernel; $emulated"
-    return
-  fi
+  # Whatever rule takes them now, this run's own rule, registered last, takes
+  # them first: a qemu that is sound for Wine's COM calls.
   I386_PROBLEM=''
   if register_qemu_i386 && [ -n "$(run_i386_probe)" ]; then
     I386_RUNS=emulated
-    I386_WHY="$kernel; $emulated"
+    I386_WHY="$kernel; they run through qemu-i386 $QEMU_I386_VERSION"
   else
     I386_RUNS=none
     I386_WHY="$kernel, and qemu cannot run them either (${I386_PROBLEM:-the registered handler fails})"

@@ -9,9 +9,8 @@
 # Which launcher runs them is decided by running a 32-bit program (see
 # scripts/wine_build.sh): where the kernel or qemu runs it, the shipped 32-bit
 # launcher runs everything and the 64-bit twin the scenarios that depend on
-# the width of pointers and handles (through qemu, also the scenarios that
-# fail there, named in a "!!!" line first and last); where nothing runs it,
-# the twin alone, with a "!!!" line first and last.
+# the width of pointers and handles; where nothing runs it, the twin alone,
+# with a "!!!" line first and last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -43,10 +42,8 @@ bash scripts/fuzz.sh
 echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
 
-# Through qemu, the shipped build's contract outlasts its two minutes: the
-# twin's alone runs there.
 contract_builds=(mingw-x86_64)
-[ "$WINE32_WAY:$I386_RUNS" = native:native ] && contract_builds=(mingw-i686 mingw-x86_64)
+[ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
 for preset in "${contract_builds[@]}"; do
   echo "== platform contract under Wine over the Win32 platform ($preset)"
   bash tests/contract/run_contract.sh "build/$preset/tests/contract/platform_contract.exe" \
@@ -91,8 +88,6 @@ bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/pr
   --plan "build/$WINE_BUILD/tools/plan/tolvimer_plan.exe"
 
 echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
-stalled=()
-$through_qemu && stalled=("${QEMU_TWIN_SCENARIOS[@]}")
 # Through qemu, Wine itself now and then ends a 32-bit program with a fault
 # of the emulation (tests/e2e/com_probe.sh counts them): there a scenario or
 # the bad-input table that fails is run once more, and the line below and the
@@ -104,7 +99,7 @@ run_again_through_qemu() {  # run_again_through_qemu <what> <command...>
   "${@:2}"
 }
 e2e_output=build/e2e-output.txt
-if ! E2E_EXCEPT="${stalled[*]}" bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" \
+if ! bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" \
   "$STANDINS" | tee "$e2e_output"; then
   mapfile -t failed < <(sed -n 's/^FAIL \([a-z0-9_]*\) .*/\1/p' "$e2e_output")
   [ ${#failed[@]} -gt 0 ] || exit 1  # the suite could not run at all
@@ -124,7 +119,7 @@ case $WINE32_WAY in
     # window style, DirectInput's records (their sizes differ per build).
     echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
     E2E_SLOW_START_MS=0 bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe \
-      build/mingw-x86_64/e2e typical_run pad_combination force_full_takeover "${stalled[@]}"
+      build/mingw-x86_64/e2e typical_run pad_combination force_full_takeover
     ;;
   emulated)
     # Where 32 and 64 bits can differ: records and handles passed through

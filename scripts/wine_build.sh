@@ -4,8 +4,8 @@
 # TOLVIMER_WINE32 asks for one way (default auto):
 #   native    the shipped i686 launcher runs the whole suite, as where the
 #             kernel runs 32-bit programs (through qemu where it does not,
-#             with Wine's 32-bit preloader: about half a second per start;
-#             there the scenarios in QEMU_TWIN_SCENARIOS run on the twin)
+#             with qemu-user 9 or later and Wine's 32-bit preloader: about
+#             half a second per start)
 #   emulated  the 64-bit twin runs the whole suite and the i686 launcher the
 #             scenarios where 32 and 64 bits can differ
 #   twin      the 64-bit twin only; 32-bit Wine is neither installed nor used
@@ -27,9 +27,6 @@ WINE_BUILD=mingw-i686
 # What each launch of the shipped launcher may take more to start where it
 # runs through qemu (see E2E_SLOW_START_MS in tests/e2e/lib.sh).
 EMULATED_START_MS=20000
-# The scenarios the shipped launcher fails through qemu, and only there (see
-# the README's "Which build runs where"); the 64-bit twin runs them there.
-QEMU_TWIN_SCENARIOS=(autoplay_handler autoplay_handler_drives)
 WINE32_NOTE=''
 
 # Debian's `wine` picks the 32-bit loader whenever wine32 is installed, for
@@ -100,9 +97,6 @@ choose_wine_build() {
       # Slow where the launcher runs emulated: every scenario waits for it.
       if [ "$I386_RUNS" = emulated ]; then
         export E2E_SLOW_START_MS=${E2E_SLOW_START_MS:-$EMULATED_START_MS}
-        WINE32_NOTE="!!! the shipped 32-bit launcher ran every scenario but ${QEMU_TWIN_SCENARIOS[*]}"
-        WINE32_NOTE+=" (it fails through qemu only; $why); the 64-bit twin ran it and the platform"
-        WINE32_NOTE+=" contract, and the example file's CancelAutoPlay was off in the shipped launcher's runs"
       fi
       ;;
     emulated)

@@ -209,17 +209,8 @@ new_folder() {
 
 settings() { cat >"$DIR/tolvimer_launch.ini"; }  # the settings file, from stdin
 
-# The example settings file as shipped. Where the 32-bit launcher runs through
-# qemu, a run that has had COM loaded for CancelAutoPlay stalls (in the wait or
-# later; never as the 64-bit twin; see the README's "Which build runs where"):
-# there the example's CancelAutoPlay is turned off.
-example_settings() {
-  if [ "$E2E_SLOW_START_MS" -gt 0 ]; then
-    sed 's/^CancelAutoPlay=true$/CancelAutoPlay=false/' "$REPO/examples/tolvimer_launch.ini"
-  else
-    cat "$REPO/examples/tolvimer_launch.ini"
-  fi
-}
+# The example settings file as shipped.
+example_settings() { cat "$REPO/examples/tolvimer_launch.ini"; }
 
 emulator_script() {  # emulator_script Key=Value...
   { echo '[Emulator]'; printf '%s\n' "$@"; } >"$DIR/emulator_script.ini"

@@ -6,9 +6,13 @@
 // plays a tool that mounts an image as a CD drive: after AfterMs it defines
 // the drive letter as Wine's mount manager does for a CD drive, on the Unix
 // folder UnixPath (whose ".windows-serial" gives the volume serial number),
-// and logs "disc ready". With [Slow] When and Ms, a line that holds the text
+// and logs "disc ready". With [Disc] Announce=1 it then also announces the
+// volume to every top-level window (WM_DEVICECHANGE, DBT_DEVICEARRIVAL), as
+// Windows' mount manager does and Wine's does not for such a drive, and logs
+// "announced". With [Slow] When and Ms, a line that holds the text
 // of When takes Ms before it ends, and logs "end" then.
 #include <windows.h>
+#include <dbt.h>
 
 #include <cstring>
 
@@ -59,6 +63,20 @@ bool DefineCdDrive(char letter, const char* unixPath, DWORD& error) {
   return ok != 0;
 }
 
+// Sent, not posted: the record travels with the message, and the call
+// returns once every window has handled it (BSF_QUERY: Wine sends the record
+// to another process only with a synchronous send).
+long AnnounceVolume(char letter) {
+  DEV_BROADCAST_VOLUME volume = {};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = 1u << ((letter | 0x20) - 'a');
+  DWORD recipients = BSM_APPLICATIONS;
+  return BroadcastSystemMessageA(BSF_QUERY | BSF_FORCEIFHUNG | BSF_IGNORECURRENTTASK, &recipients,
+                                 WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                                 reinterpret_cast<LPARAM>(&volume));
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -84,6 +102,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   DWORD error = 0;
   if (DefineCdDrive(letter[0], unixPath, error)) {
     log.Line("disc ready in %c:", letter[0]);
+    if (plan.Int("Disc", "Announce", 0)) {
+      log.Line("announcing %c:", letter[0]);
+      const long sent = AnnounceVolume(letter[0]);
+      log.Line("announced %c: result=%ld", letter[0], sent);
+    }
   } else {
     log.Line("disc failed: error %lu", error);
   }

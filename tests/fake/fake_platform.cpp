@@ -633,6 +633,7 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
     if (helpers.lookForDisc && helpers.lookForDisc(*this, helpers.param)) {
       result.end = AutoPlayWaitEnd::kDiscReady;
       result.volumeAnnounced = volumeAnnounced;
+      if (volumeAnnounced) result.announcedAt = result.elapsed - 5;
       return result;
     }
   }

@@ -84,7 +84,9 @@ TEST(RunLogTest, TellsATypicalRunStepByStep) {
   ASSERT_TRUE(os.logExists);
   const Lines log = LogBodies(os.logText);
   ASSERT_GE(log.size(), 10u);
-  EXPECT_EQ(log[0], std::string("tolvimer_launch ") + TOLVIMER_VERSION + ": run log");
+  // The first line names the tick its times count from: the first one read.
+  EXPECT_EQ(log[0], std::string("tolvimer_launch ") + TOLVIMER_VERSION +
+                        ": run log, times in ms from tick 100000");
   EXPECT_EQ(log[1], "command line: \"C:\\Emu\\tolvimer_launch.exe\" D:\\Images\\Some Game.cdi");
   EXPECT_EQ(log[2], "launcher folder: C:\\Emu\\");
   EXPECT_EQ(log[3], "settings file: C:\\Emu\\tolvimer_launch.ini (found)");
