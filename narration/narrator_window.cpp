@@ -255,9 +255,6 @@ OsHandle Narrator::OpenFileForRead(const char* path) { return inner_.OpenFileFor
 bool Narrator::ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) {
   return inner_.ReadFileBytes(file, data, size, read);
 }
-bool Narrator::MoveFileReplacing(const char* from, const char* to) {
-  return inner_.MoveFileReplacing(from, to);
-}
 bool Narrator::DeleteFile(const char* path) { return inner_.DeleteFile(path); }
 std::uint32_t Narrator::GetCurrentProcessId() { return inner_.GetCurrentProcessId(); }
 OsHandle Narrator::GetCurrentProcess() { return inner_.GetCurrentProcess(); }

@@ -344,16 +344,14 @@ class Platform {
   virtual bool FlushFileBuffers(OsHandle file) = 0;
 
   // --- The undo record: used only when [General] Recover is "true" ---
-  // The record is written with CreateLogFile, WriteFileBytes and
-  // FlushFileBuffers into a new file, then moved over the old one.
+  // The record is written with CreateLogFile, then rewritten whole at
+  // offset 0 (SetFilePointer, WriteFileBytes, FlushFileBuffers) at each save.
   // CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
   // FILE_ATTRIBUTE_NORMAL, NULL); 0 when it fails.
   virtual OsHandle OpenFileForRead(const char* path) = 0;
   // ReadFile of up to `size` bytes, synchronously; `read` gets the count.
   virtual bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
                              std::uint32_t& read) = 0;
-  // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
-  virtual bool MoveFileReplacing(const char* from, const char* to) = 0;
   // DeleteFileA.
   virtual bool DeleteFile(const char* path) = 0;
   virtual std::uint32_t GetCurrentProcessId() = 0;

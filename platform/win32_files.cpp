@@ -82,10 +82,6 @@ bool Win32Platform::ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
   return ok;
 }
 
-bool Win32Platform::MoveFileReplacing(const char* from, const char* to) {
-  return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 bool Win32Platform::DeleteFile(const char* path) { return ::DeleteFileA(path) != 0; }
 
 }  // namespace tolvimer

@@ -68,7 +68,6 @@ const char* const kCallNames[] = {"GetModuleFileName",
                                   "FlushFileBuffers",
                                   "OpenFileForRead",
                                   "ReadFile",
-                                  "MoveFileEx",
                                   "DeleteFile",
                                   "GetCurrentProcessId",
                                   "GetCurrentProcess",
@@ -1004,21 +1003,6 @@ bool FakePlatform::ReadFileBytes(OsHandle file, char* data, std::uint32_t size,
   open->position += read;
   Record("ReadFile(%s, %u) = %u bytes", NameOf(file), size, read);
   return true;
-}
-
-bool FakePlatform::MoveFileReplacing(const char* from, const char* to) {
-  auto it = files.find(std::string_view(from));
-  const bool failed = Failing("MoveFileEx");
-  if (!failed && it == files.end()) lastError_ = 2;
-  if (!failed && it != files.end()) {
-    std::vector<std::uint8_t> bytes = it->second;
-    files.erase(it);
-    files[to] = bytes;
-  }
-  const bool ok = !failed && files.find(std::string_view(to)) != files.end();
-  Record("MoveFileEx(\"%s\", \"%s\", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)%s", from,
-         to, ok ? "" : " = FALSE");
-  return ok;
 }
 
 bool FakePlatform::DeleteFile(const char* path) {

@@ -218,7 +218,6 @@ class FakePlatform : public Platform {
   bool FlushFileBuffers(OsHandle file) override;
   OsHandle OpenFileForRead(const char* path) override;
   bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) override;
-  bool MoveFileReplacing(const char* from, const char* to) override;
   bool DeleteFile(const char* path) override;
   std::uint32_t GetCurrentProcessId() override;
   OsHandle GetCurrentProcess() override;

@@ -147,7 +147,6 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   // A playlist is read whole through the plan's input.
   OsHandle OpenFileForRead(const char* path) override;
   bool ReadFileBytes(OsHandle file, char* data, std::uint32_t size, std::uint32_t& read) override;
-  bool MoveFileReplacing(const char*, const char*) override { return false; }
   bool DeleteFile(const char*) override { return false; }
   std::uint32_t GetCurrentProcessId() override { return 0; }
   OsHandle GetCurrentProcess() override { return 0; }
