@@ -9,7 +9,9 @@
 // and logs "disc ready". With [Disc] Announce=1 it then also announces the
 // volume to every top-level window (WM_DEVICECHANGE, DBT_DEVICEARRIVAL), as
 // Windows' mount manager does and Wine's does not for such a drive, and logs
-// "announced". With [Slow] When and Ms, a line that holds the text
+// "announced". With Announce=2 it announces the drive once more before, as
+// soon as the launcher's hidden AutoPlay window is there, while the drive
+// holds no disc yet. With [Slow] When and Ms, a line that holds the text
 // of When takes Ms before it ends, and logs "end" then.
 #include <windows.h>
 #include <dbt.h>
@@ -98,11 +100,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   plan.Text("Disc", "Letter", letter, sizeof letter);
   plan.Text("Disc", "UnixPath", unixPath, sizeof unixPath);
   if (!letter[0] || !unixPath[0]) return 0;
-  Sleep(static_cast<DWORD>(plan.Int("Disc", "AfterMs", 0)));
+  const int announce = plan.Int("Disc", "Announce", 0);
+  const DWORD started = GetTickCount();
+  if (announce == 2) {
+    for (int tries = 0; tries < 1000 && !FindWindowA("DisableAutolaunch", nullptr); ++tries) {
+      Sleep(10);
+    }
+    log.Line("announcing %c: before the disc", letter[0]);
+    log.Line("announced %c: result=%ld", letter[0], AnnounceVolume(letter[0]));
+  }
+  const DWORD afterMs = static_cast<DWORD>(plan.Int("Disc", "AfterMs", 0));
+  const DWORD spent = GetTickCount() - started;
+  Sleep(spent < afterMs ? afterMs - spent : 0);
   DWORD error = 0;
   if (DefineCdDrive(letter[0], unixPath, error)) {
     log.Line("disc ready in %c:", letter[0]);
-    if (plan.Int("Disc", "Announce", 0)) {
+    if (announce) {
       log.Line("announcing %c:", letter[0]);
       const long sent = AnnounceVolume(letter[0]);
       log.Line("announced %c: result=%ld", letter[0], sent);
