@@ -95,7 +95,11 @@ echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
 run_again_through_qemu() {  # run_again_through_qemu <what> <command...>
   $through_qemu || return 1
   echo "!!! $1 failed through qemu; run once more"
-  WINE32_NOTE+="; a second try through qemu was needed for: $1"
+  if [ -z "$WINE32_NOTE" ]; then
+    WINE32_NOTE="!!! the shipped 32-bit launcher ran everything through qemu; a second try was needed for: $1"
+  else
+    WINE32_NOTE+="; a second try through qemu was needed for: $1"
+  fi
   "${@:2}"
 }
 e2e_output=build/e2e-output.txt
