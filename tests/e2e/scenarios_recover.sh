@@ -1,7 +1,7 @@
 # The end-to-end scenario of [General] Recover=true, added to the scenarios of
 # scenarios.sh: a launcher killed during play, then the next launch.
 
-SCENARIO_ORDER+=(recover_after_kill recover_only two_launches_one_folder)
+SCENARIO_ORDER+=(recover_after_kill recover_only recover_reused_id two_launches_one_folder)
 
 scenario_recover_after_kill() {
   new_folder recover_after_kill
@@ -101,6 +101,46 @@ EOF
   expect_log tolvimer_launch.log 'undo record: the desktop returned to the mode stored in the registry'
   expect_log tolvimer_launch.log "put back: the cut-short run's emulator was sent WM_CLOSE; the unmount command was started; the desktop mode was restored"
   desktop_is 1024x768 || restore_desktop
+}
+
+# undo_record_later_emulator: the record's emulator given a creation time one
+# tick later (its checksum made again), as if Windows had handed that process
+# id on to a process started after the run was cut short.
+undo_record_later_emulator() {
+  python3 - "$DIR/tolvimer_launch.undo" <<'EOF2'
+import struct, sys
+path = sys.argv[1]
+record = bytearray(open(path, 'rb').read())
+created = struct.unpack_from('<Q', record, 40)[0]  # the emulator: id at 36, time at 40
+struct.pack_into('<Q', record, 40, created + 1)
+checksum = 2166136261  # FNV-1a over all after the checksum at 16
+for byte in record[20:]:
+    checksum = ((checksum ^ byte) * 16777619) & 0xFFFFFFFF
+struct.pack_into('<I', record, 16, checksum)
+open(path, 'wb').write(record)
+EOF2
+}
+
+# The launcher killed during play, its emulator still running, but the
+# record names that process id with another creation time: --recover takes
+# it for another program that has the id now and leaves it alone.
+scenario_recover_reused_id() {
+  new_folder recover_reused_id
+  emulator_script LifetimeMs=60000
+  printf '[General]\nRecover=true\nLog=true\n' >"$DIR/tolvimer_launch.ini"
+  launch "$IMAGE" 5000
+  expect_eq "the launcher was killed" 96 "$LAUNCH_CODE"
+  expect_true "the undo record is left behind" test -s "$DIR/tolvimer_launch.undo"
+  local pid
+  pid=$(sed -n -E 's/^t=[0-9]+ start pid=([0-9]+) .*/\1/p' "$DIR/emulator_log.txt")
+  undo_record_later_emulator
+  mv "$DIR/tolvimer_launch.log" "$DIR/tolvimer_launch.first.log"
+
+  launch --recover
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log tolvimer_launch.log "undo record: the emulator of that run \(process id $pid\) is no longer running"
+  expect_no_log emulator_log.txt '^t=[0-9]+ (close|end)'
+  expect_true "no undo record is left" test ! -e "$DIR/tolvimer_launch.undo"
 }
 
 # Two launches in one folder: the first holds its record open for its whole
