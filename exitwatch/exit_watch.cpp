@@ -93,7 +93,7 @@ bool SwapAsked(Platform& os, const SwapKeys& swap, SwapEdges& edges) {
   if (swap.key != 0) {
     const std::uint16_t state = static_cast<std::uint16_t>(os.GetAsyncKeyState(swap.key));
     asked = (state & kKeyPressedBits) != 0 && !edges.keyDown;
-    edges.keyDown = (state & 0x8000) != 0;
+    edges.keyDown = (state & kKeyDownBit) != 0;
   }
   const bool held = swap.combo.enabled && CountComboPresses(swap.combo) == swap.combo.wantedCount;
   asked = asked || (held && !edges.comboHeld);
@@ -132,7 +132,8 @@ WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCom
       ++end.swaps;
       // A press of the key during the swap is dropped with this query.
       if (swap->key != 0) {
-        edges.keyDown = (static_cast<std::uint16_t>(os.GetAsyncKeyState(swap->key)) & 0x8000) != 0;
+        edges.keyDown =
+            (static_cast<std::uint16_t>(os.GetAsyncKeyState(swap->key)) & kKeyDownBit) != 0;
       }
     }
   }

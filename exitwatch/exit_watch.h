@@ -17,6 +17,7 @@ constexpr int kUp = 32, kRight = 33, kDown = 34, kLeft = 35, kComboInputs = 36;
 // GetAsyncKeyState of the exit key. Bit 15: the key is down now; bit 0: it was
 // pressed since the last query.
 constexpr std::uint16_t kKeyPressedBits = 0x8001;
+constexpr std::uint16_t kKeyDownBit = 0x8000;  // GetAsyncKeyState: down now
 
 // The gamepad exit combination of [GamePadExit], one flag per input.
 struct ExitCombo {

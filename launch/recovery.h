@@ -49,9 +49,9 @@ class UndoKeeper {
   // record lists and gets ready to keep this run's own record. True when
   // `imagePath` is "--recover": the putting right was all that was asked.
   bool Begin(const char* imagePath);
-  // The exit code of a run that only put things right: 0 when another
-  // launcher still holds the record, 1 otherwise.
-  // 1: nothing to put right, or all of it put right; 0: something could not be.
+  // The exit code of a run that only put things right: 1 when there was
+  // nothing to put right, or all of it was put right; 0 when something could
+  // not be (another launcher holds the record, among others).
   int RecoverOnlyResult() const { return outcome_.AllPutRight() ? 1 : 0; }
   // The run log's closing lines for such a run.
   RunSummary RecoverOnlySummary() const;

@@ -83,9 +83,9 @@ std::uint32_t Narrator::TellUnmountWait(OsHandle process, std::uint32_t millisec
   line_.Add("wait up to ").Number(milliseconds).Add(" ms for the unmount to end");
   if (!Running()) {
     outcome_.Add("a dry run takes it as ended");
-  } else if (result == 0) {
+  } else if (result == win::kWaitObject0) {
     outcome_.Add("it has ended");
-  } else if (result == 0x102) {  // WAIT_TIMEOUT
+  } else if (result == win::kWaitTimeout) {
     outcome_.Add("still running after that time: the next disc is mounted all the same");
   } else {
     Failed();

@@ -111,8 +111,7 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
     line_.Add("start the emulator with the command line: ").Shown(commandLine);
     if (defaultEmulator_) line_.Add(" (the default)");
   } else {
-    line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount
-                  ? "mount the image, starting without waiting for it: "
+    line_.Add(IsMountStep(step_) ? "mount the image, starting without waiting for it: "
               : step_ == Step::kUnmount     ? "unmount the image, starting without waiting for it: "
               : step_ == Step::kSwapUnmount ? "unmount the image, then wait for it to end: "
                                             : "start without waiting for it: ");
@@ -135,9 +134,9 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
 void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
   FlushTaps();
   inner_.CommandLineTooLong(length, room);
-  line_.Add(step_ == Step::kMount || step_ == Step::kSwapMount       ? "the mount command line"
-            : step_ == Step::kUnmount || step_ == Step::kSwapUnmount ? "the unmount command line"
-                                                                     : "the command line");
+  line_.Add(IsMountStep(step_)     ? "the mount command line"
+            : IsUnmountStep(step_) ? "the unmount command line"
+                                   : "the command line");
   line_.Add(" would be ").Number(static_cast<std::int64_t>(length)).Add(" characters, ");
   line_.Number(static_cast<std::int64_t>(length - room)).Add(" more than the ");
   line_.Number(static_cast<std::int64_t>(room)).Add(" that fit: it is not run");
@@ -148,7 +147,7 @@ void Narrator::CommandLineTooLong(std::size_t length, std::size_t room) {
 void Narrator::CommandLineRefused(const char* reason) {
   FlushTaps();
   inner_.CommandLineRefused(reason);
-  line_.Add(step_ == Step::kUnmount ? "the unmount command line" : "the mount command line");
+  line_.Add(IsUnmountStep(step_) ? "the unmount command line" : "the mount command line");
   line_.Add(" is not run: ").Add(reason);
   if (step_ == Step::kUnmount) unmountFailed_ = true;
   Act();
@@ -175,7 +174,7 @@ std::uint32_t Narrator::WaitForInputIdle(OsHandle process, std::uint32_t millise
   FlushTaps();
   const std::uint32_t result = inner_.WaitForInputIdle(process, milliseconds);
   line_.Add("wait up to ").Number(milliseconds).Add(" ms for the emulator to be ready for input");
-  if (result == 0x102) outcome_.Add("not ready within that time");  // WAIT_TIMEOUT
+  if (result == win::kWaitTimeout) outcome_.Add("not ready within that time");
   if (result == 0xFFFFFFFFu) Failed();
   Act();
   return result;

@@ -34,4 +34,11 @@ enum class Step : std::uint8_t {
   kRestoreDisplay,  // ForceFull: the desktop mode stored in the registry
 };
 
+// The steps that run a mount command line, and those that run an unmount
+// command line (a disc swap's included).
+constexpr bool IsMountStep(Step step) { return step == Step::kMount || step == Step::kSwapMount; }
+constexpr bool IsUnmountStep(Step step) {
+  return step == Step::kUnmount || step == Step::kSwapUnmount;
+}
+
 }  // namespace tolvimer

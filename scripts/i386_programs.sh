@@ -64,8 +64,8 @@ ensure_qemu_i386() {
   local suite=() codename
   codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2 || return 1
   if [ "$codename" = bookworm ]; then
-    apt-get update -qq >&2
     if ! apt-cache policy | grep -q ' bookworm-backports/main '; then
       local uri
       uri=$(apt-cache policy | sed -n -E 's#^ *[0-9]+ (\S+) bookworm/main .*#\1#p' | head -n 1)
@@ -73,12 +73,12 @@ ensure_qemu_i386() {
       printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
         "$uri" /usr/share/keyrings/debian-archive-keyring.gpg \
         >/etc/apt/sources.list.d/tolvimer-backports.sources
+      apt-get update -qq >&2 || return 1
     fi
     suite=(-t bookworm-backports)
   fi
   echo "Installing: qemu-user ${suite[*]}" >&2
-  apt-get update -qq >&2 &&
-    apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null &&
+  apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null &&
     qemu_i386_sound
 }
 

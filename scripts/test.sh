@@ -88,10 +88,10 @@ bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/pr
   --plan "build/$WINE_BUILD/tools/plan/tolvimer_plan.exe"
 
 echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
-# Through qemu, Wine itself now and then ends a 32-bit program with a fault
-# of the emulation (tests/e2e/com_probe.sh counts them): there a scenario or
-# the bad-input table that fails is run once more, and the line below and the
-# !!! line say which. Anywhere else a failure is final.
+# Through qemu a 32-bit Wine program has now and then failed with no fault of
+# the launcher's (the README counts them): there a scenario or the bad-input
+# table that fails is run once more, and the line below and the !!! line say
+# which. Anywhere else a failure is final.
 run_again_through_qemu() {  # run_again_through_qemu <what> <command...>
   $through_qemu || return 1
   echo "!!! $1 failed through qemu; run once more"

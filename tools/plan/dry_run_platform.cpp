@@ -42,11 +42,11 @@ void DryRunPlatform::BeginStep(Step step) {
 }
 
 void DryRunPlatform::CommandLineTooLong(std::size_t length, std::size_t room) {
-  facts_.tooLong.push_back({step_ == Step::kUnmount ? "unmount" : "mount", length, room});
+  facts_.tooLong.push_back({IsUnmountStep(step_) ? "unmount" : "mount", length, room});
 }
 
 void DryRunPlatform::CommandLineRefused(const char* reason) {
-  facts_.refused.push_back(std::string(step_ == Step::kUnmount ? "the unmount" : "the mount") +
+  facts_.refused.push_back(std::string(IsUnmountStep(step_) ? "the unmount" : "the mount") +
                            " command line is not run: " + reason);
 }
 
