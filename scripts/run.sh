@@ -7,16 +7,16 @@
 # what it did: the settings each step read, the patched bytes, the mount
 # lines, the posted commands, the key taps, how play ended and the exit code.
 # Installs what it lacks first. The launcher run is the shipped 32-bit one,
-# the file a user copies beside the emulator, where the kernel runs 32-bit
-# programs; elsewhere it says so in a "!!!" line and runs the 64-bit twin
-# (TOLVIMER_WINE32=native runs the shipped one through qemu there, in minutes).
+# the file a user copies beside the emulator: natively where the kernel runs
+# 32-bit programs, through qemu where it refuses them; where neither can run
+# it, it says so in a "!!!" line and runs the 64-bit twin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
 source scripts/packages.sh
 source scripts/wine_build.sh
 bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
-choose_wine_build auto-fallback
+choose_wine_build
 # A qemu rule registered for this run goes with it.
 trap remove_qemu_i386_rule EXIT
 

@@ -18,8 +18,9 @@
 #   WINE32_NOTE  the "!!!" line telling what the shipped launcher did not run,
 #                empty when it ran everything; printed here, and by the
 #                caller again at its end
-# With auto-fallback (scripts/run.sh), auto takes twin where the kernel
-# runs no 32-bit programs: one emulated launch takes minutes.
+# With auto-fallback (the benchmarks of scripts/bench.sh), auto takes twin
+# where the kernel runs no 32-bit programs: emulated times say nothing of
+# the launcher's.
 source scripts/i386_programs.sh
 
 WINE32_WAY=native
