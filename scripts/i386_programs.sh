@@ -135,7 +135,7 @@ probe_i386_programs() {
   I386_KERNEL=refuses
   ran_natively "$(run_i386_probe kernel)" && I386_KERNEL=runs
   local machine
-  machine=$(run_i386_probe)
+  machine=$(run_i386_probe) || true  # nothing printed: it did not run
   if ran_natively "$machine"; then
     I386_RUNS=native
     return
