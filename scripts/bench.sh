@@ -17,10 +17,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/wine_build.sh
-packages=("${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
-[ "${1:-}" = --wine ] && packages+=("${WINE_PACKAGES[@]}")
-bash scripts/ensure_packages.sh "${packages[@]}"
-[ "${1:-}" = --wine ] && choose_wine_build auto-fallback
+# With --wine, a qemu rule registered for this run goes with it.
+if [ "${1:-}" = --wine ]; then
+  begin_command auto-fallback "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+else
+  begin_command none "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+fi
 jobs=$(nproc)
 
 echo "== build (native Release, build/bench)"
@@ -72,5 +74,4 @@ if [ "${1:-}" = --wine ]; then
   cmake --build "build/bench-$WINE_BUILD" -j "$jobs" >/dev/null
   bash bench/wine_figures.sh "build/bench-$WINE_BUILD/tolvimer_launch.exe" \
     "build/bench-$WINE_BUILD/e2e" "${2:-20}"
-  [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"
 fi

@@ -29,13 +29,17 @@ write_i386_probe() {
   printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' # exit(42)
 }
 
-# Prints the machine the probe was told, or nothing when it did not run.
+# Runs the probe file; the script test puts a simulated machine here.
+i386_exec() { "$1"; }
+
+# Prints the machine the probe was told, or nothing when it did not run (and
+# then returns 1: callers that only read the output add `|| true`).
 run_i386_probe() {
   local probe status machine
   probe=$(mktemp /tmp/tolvimer-i386-probe.XXXXXX) || return 1
   write_i386_probe "${1:-}" >"$probe"
   chmod +x "$probe"
-  machine=$("$probe" 2>/dev/null | tr '\0' '\n' | head -n 1; exit "${PIPESTATUS[0]}") && status=0 || status=$?
+  machine=$(i386_exec "$probe" 2>/dev/null | tr '\0' '\n' | head -n 1; exit "${PIPESTATUS[0]}") && status=0 || status=$?
   rm -f "$probe"
   [ "$status" = 42 ] && echo "$machine"
 }
@@ -52,78 +56,133 @@ QEMU_I386=/usr/bin/qemu-i386
 QEMU_I386_VERSION=''
 
 qemu_i386_sound() {
-  QEMU_I386_VERSION=$("$QEMU_I386" --version 2>/dev/null | sed -n -E '1s/.*version ([0-9.]+).*/\1/p')
+  QEMU_I386_VERSION=$("$QEMU_I386" --version 2>/dev/null | sed -n -E '1s/.*version ([0-9.]+).*/\1/p') ||
+    QEMU_I386_VERSION=''  # not installed
   [ -n "$QEMU_I386_VERSION" ] && [ "${QEMU_I386_VERSION%%.*}" -ge 9 ]
+}
+
+# Where these scripts look and write; the script test points them elsewhere.
+BINFMT_DIR=/proc/sys/fs/binfmt_misc
+APT_SOURCES_DIR=/etc/apt/sources.list.d
+OS_RELEASE=/etc/os-release
+# Held shared by every run that uses the rule below, for as long as it runs.
+QEMU_RULE_LOCK=/run/lock/tolvimer-qemu-i386.lock
+[ -d /run/lock ] || QEMU_RULE_LOCK=/tmp/tolvimer-qemu-i386.lock
+
+# The backports source these scripts add for qemu; set while it is there, so
+# that the end of the command takes it away whatever ended it.
+BACKPORTS_SOURCE_ADDED=''
+
+remove_backports_source() {
+  [ -n "$BACKPORTS_SOURCE_ADDED" ] || return 0
+  rm -f "$BACKPORTS_SOURCE_ADDED"
+  BACKPORTS_SOURCE_ADDED=''
+  # apt forgets the suite's lists too: it is left as it was found.
+  apt-get update -qq >&2 || true
 }
 
 # Installs qemu-user (on Debian 12 from its backports suite, added beside the
 # suite apt already takes Debian 12 from, at backports' own low priority, so
-# that nothing else is upgraded from it).
+# that nothing else is upgraded from it, and taken away again once qemu is
+# installed: the package stays, the source does not). Sets I386_PROBLEM to
+# why when it cannot.
 ensure_qemu_i386() {
   qemu_i386_sound && return 0
   local suite=() codename
-  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  codename=$(. "$OS_RELEASE" && echo "${VERSION_CODENAME:-}") || codename=''
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >&2 || return 1
+  apt-get update -qq >&2 || {
+    I386_PROBLEM="apt-get update failed, so qemu-user 9 or later could not be installed"
+    return 1
+  }
   if [ "$codename" = bookworm ]; then
     if ! apt-cache policy | grep -q ' bookworm-backports/main '; then
       local uri
       uri=$(apt-cache policy | sed -n -E 's#^ *[0-9]+ (\S+) bookworm/main .*#\1#p' | head -n 1)
-      [ -n "$uri" ] || return 1
+      [ -n "$uri" ] || {
+        I386_PROBLEM="apt takes no Debian 12 suite from a mirror, so bookworm-backports (qemu-user 9 or later) cannot be added"
+        return 1
+      }
+      BACKPORTS_SOURCE_ADDED=$APT_SOURCES_DIR/tolvimer-backports.sources
       printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
-        "$uri" /usr/share/keyrings/debian-archive-keyring.gpg \
-        >/etc/apt/sources.list.d/tolvimer-backports.sources
-      apt-get update -qq >&2 || return 1
+        "$uri" /usr/share/keyrings/debian-archive-keyring.gpg >"$BACKPORTS_SOURCE_ADDED"
+      if ! apt-get update -qq >&2 || ! apt-cache policy | grep -q ' bookworm-backports/main '; then
+        remove_backports_source
+        I386_PROBLEM="bookworm-backports cannot be reached from $uri, so qemu-user 9 or later could not be installed"
+        return 1
+      fi
     fi
     suite=(-t bookworm-backports)
   fi
   echo "Installing: qemu-user ${suite[*]}" >&2
-  apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null &&
-    qemu_i386_sound
+  local installed=yes
+  apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null || installed=''
+  remove_backports_source
+  if [ -z "$installed" ] || ! qemu_i386_sound; then
+    I386_PROBLEM="qemu-user 9 or later could not be installed (${QEMU_I386_VERSION:-none} is there)"
+    return 1
+  fi
 }
 
-# The rule these scripts register, under a name of their own, and removed by
-# remove_qemu_i386_rule at the end of the run that registered it. Registered
-# last, it is the one binfmt_misc tries first.
+# binfmt_misc, reached only through these (the script test replaces them).
+binfmt_ready() { [ -e "$BINFMT_DIR/register" ]; }
+binfmt_mount() { mount -t binfmt_misc binfmt_misc "$BINFMT_DIR" 2>/dev/null; }
+binfmt_register() { echo "$1" >"$BINFMT_DIR/register" 2>/dev/null; }
+binfmt_remove() { echo -1 >"$BINFMT_DIR/$1" 2>/dev/null; }
+binfmt_rule_has() { [ -e "$BINFMT_DIR/$1" ] && grep -qx "interpreter $2" "$BINFMT_DIR/$1"; }
+binfmt_rule_exists() { [ -e "$BINFMT_DIR/$1" ]; }
+
+# The rule these scripts register, under a name of their own. Registered last,
+# it is the one binfmt_misc tries first. Every run that uses it holds
+# QEMU_RULE_LOCK shared; the last one to end takes it away, whether it
+# registered the rule or found it left by a run that was interrupted.
 OWN_QEMU_I386_RULE=tolvimer-qemu-i386
-I386_RULE_REGISTERED=''
+I386_RULE_IN_USE=''
+QEMU_RULE_LOCK_FD=''
 
 # Registers qemu-i386 for i386 programs (qemu's own magic and mask); sets
 # I386_PROBLEM to why when it cannot. Not run in a subshell: the caller keeps
-# I386_RULE_REGISTERED to remove the rule at its end.
+# I386_RULE_IN_USE to take the rule away at its end.
 register_qemu_i386() {
-  ensure_qemu_i386 || {
-    I386_PROBLEM="qemu-user 9 or later could not be installed"
-    return 1
-  }
-  if ! [ -e /proc/sys/fs/binfmt_misc/register ]; then
-    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || {
+  ensure_qemu_i386 || return 1
+  if ! binfmt_ready; then
+    binfmt_mount || {
       I386_PROBLEM="binfmt_misc cannot be mounted here"
       return 1
     }
   fi
-  local own=/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE
+  if [ -z "$QEMU_RULE_LOCK_FD" ]; then
+    { exec {QEMU_RULE_LOCK_FD}>>"$QEMU_RULE_LOCK"; } 2>/dev/null && flock -s "$QEMU_RULE_LOCK_FD" || {
+      QEMU_RULE_LOCK_FD=''
+      I386_PROBLEM="the lock $QEMU_RULE_LOCK cannot be taken"
+      return 1
+    }
+  fi
+  I386_RULE_IN_USE=yes
   # A rule of ours left by an earlier run is kept when it names this qemu.
-  if [ -e "$own" ]; then
-    grep -qx "interpreter $QEMU_I386" "$own" && return 0
-    echo -1 >"$own" 2>/dev/null || true
+  if binfmt_rule_exists "$OWN_QEMU_I386_RULE"; then
+    binfmt_rule_has "$OWN_QEMU_I386_RULE" "$QEMU_I386" && return 0
+    binfmt_remove "$OWN_QEMU_I386_RULE" || true
   fi
   local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
   local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
   # F: the interpreter is opened now, so it also serves other mount namespaces.
-  echo ":$OWN_QEMU_I386_RULE:M::$magic:$mask:$QEMU_I386:F" \
-    >/proc/sys/fs/binfmt_misc/register 2>/dev/null || {
+  binfmt_register ":$OWN_QEMU_I386_RULE:M::$magic:$mask:$QEMU_I386:F" || {
     I386_PROBLEM="binfmt_misc refused the registration of qemu-i386"
     return 1
   }
-  I386_RULE_REGISTERED=yes
 }
 
-# Removes the rule register_qemu_i386 made in this run, and no other.
+# Takes this scripts' rule away when no other run of theirs still uses it;
+# never a rule they did not make.
 remove_qemu_i386_rule() {
-  [ -n "$I386_RULE_REGISTERED" ] || return 0
-  echo -1 >"/proc/sys/fs/binfmt_misc/$OWN_QEMU_I386_RULE" 2>/dev/null || true
-  I386_RULE_REGISTERED=''
+  [ -n "$I386_RULE_IN_USE" ] || return 0
+  I386_RULE_IN_USE=''
+  if flock -xn "$QEMU_RULE_LOCK_FD"; then
+    binfmt_remove "$OWN_QEMU_I386_RULE" || true
+  else
+    echo "The binfmt_misc rule $OWN_QEMU_I386_RULE stays: another run of these scripts still uses it" >&2
+  fi
 }
 
 # Sets I386_RUNS to native (the kernel runs them, nothing takes them first),
@@ -145,7 +204,7 @@ probe_i386_programs() {
   # Whatever rule takes them now, this run's own rule, registered last, takes
   # them first: a qemu that is sound for Wine's COM calls.
   I386_PROBLEM=''
-  if register_qemu_i386 && [ -n "$(run_i386_probe)" ]; then
+  if register_qemu_i386 && [ -n "$(run_i386_probe || true)" ]; then
     I386_RUNS=emulated
     I386_WHY="$kernel; they run through qemu-i386 $QEMU_I386_VERSION"
   else

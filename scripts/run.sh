@@ -15,12 +15,11 @@ cd "$(dirname "$0")/.."
 REPO=$PWD
 source scripts/packages.sh
 source scripts/wine_build.sh
-bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
-choose_wine_build
 # A qemu rule registered for this run goes with it.
-trap remove_qemu_i386_rule EXIT
+begin_command wine "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 
 echo "Building (preset $WINE_BUILD)..."
+step "building the $WINE_BUILD launcher" "the compiler's lines above say what failed"
 cmake --preset "$WINE_BUILD" >/dev/null
 cmake --build --preset "$WINE_BUILD" -j "$(nproc)" >/dev/null
 
@@ -29,8 +28,10 @@ STANDINS=$REPO/build/$WINE_BUILD/e2e
 source tests/e2e/lib.sh
 set +e  # from here on every step reports for itself
 echo "Starting Wine (Xvfb, virtual desktop 1024x768)..."
-e2e_session || { echo "Wine could not be started"; exit 1; }
-trap 'e2e_teardown; remove_qemu_i386_rule' EXIT
+AT_EXIT_ALSO=e2e_teardown
+step "starting Wine" "the lines above say what Wine or Xvfb printed"
+e2e_setup || exit 1
+step "running the sample launch"
 
 IMAGE='D:\Images\Some Game.cdi'
 new_folder sample
@@ -71,4 +72,3 @@ else
   echo "  (no run log was written)"
 fi
 echo "Launcher exit code: $LAUNCH_CODE"
-[ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"

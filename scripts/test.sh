@@ -15,37 +15,38 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/wine_build.sh
-bash scripts/ensure_packages.sh "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
-  "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-choose_wine_build
 # The note on what the shipped launcher did not run is repeated last,
 # whatever the outcome; a qemu rule registered for this run goes with it.
-trap 'remove_qemu_i386_rule; [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"' EXIT
+begin_command wine "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
+  "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+
+stage "the scripts' choice of the Wine build, simulated on every kind of machine"
+bash tests/scripts/wine_choice_test.sh
 # One Wine prefix template for every run under Wine, made once.
 export E2E_PREFIX_TEMPLATE=$PWD/build/wineprefix-template
 
 jobs=$(nproc)
 for preset in native native-asan mingw-i686 mingw-x86_64; do
-  echo "== build $preset"
+  stage "build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
 
 for preset in native native-asan; do
-  echo "== unit tests and the platform contract over the fake ($preset)"
+  stage "unit tests and the platform contract over the fake ($preset)"
   ctest --preset "$preset" -j "$jobs"
 done
 
-echo "== fuzz targets (10 s each)"
+stage "fuzz targets (10 s each)"
 bash scripts/fuzz.sh
 
-echo "== imports of the shipped launcher"
+stage "imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
 
 contract_builds=(mingw-x86_64)
 [ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
 for preset in "${contract_builds[@]}"; do
-  echo "== platform contract under Wine over the Win32 platform ($preset)"
+  stage "platform contract under Wine over the Win32 platform ($preset)"
   bash tests/contract/run_contract.sh "build/$preset/tests/contract/platform_contract.exe" \
     "build/$preset/e2e" --gtest_brief=1
 done
@@ -59,7 +60,7 @@ cp build/mingw-x86_64/e2e/*.exe "$I686_STANDINS/"
 cp build/mingw-i686/e2e/dinput.dll "$I686_STANDINS/"
 X64_PROBE=build/mingw-x86_64/tests/package/version_probe.exe
 
-echo "== release archives: contents, version information and manifest, the unpacked launcher"
+stage "release archives: contents, version information and manifest, the unpacked launcher"
 cmake --build --preset mingw-i686 --target package >/dev/null
 cmake --build --preset mingw-x86_64 --target package >/dev/null
 # Where the shipped launcher runs through qemu, the stand-ins it starts are
@@ -81,13 +82,12 @@ case $WINE32_WAY in
     ;;
 esac
 
-echo "== settings reads under Wine against the project's reader" \
-  "(the differential table, then random files; $WINE_BUILD)"
+stage "settings reads under Wine against the project's reader (the differential table, then random files; $WINE_BUILD)"
 bash tests/profile_cases/wine_check.sh "build/$WINE_BUILD/tests/profile_cases/profile_probe.exe" \
   "build/$WINE_BUILD/tests/profile_cases/wine" \
   --plan "build/$WINE_BUILD/tools/plan/tolvimer_plan.exe"
 
-echo "== end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
+stage "end to end under Wine (the $WINE_BUILD launcher with its stand-ins)"
 # Through qemu a 32-bit Wine program has now and then failed with no fault of
 # the launcher's (the README counts them): there a scenario or the bad-input
 # table that fails is run once more, and the line below and the !!! line say
@@ -111,7 +111,7 @@ if ! bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" \
     bash tests/e2e/run_e2e.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS" "${failed[@]}"
 fi
 
-echo "== bad-input table under Wine ($WINE_BUILD)"
+stage "bad-input table under Wine ($WINE_BUILD)"
 bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS" ||
   run_again_through_qemu "the bad-input table" \
     bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
@@ -121,7 +121,7 @@ case $WINE32_WAY in
     # The 64-bit twin passes pointers and handles of 64 bits through the same
     # code: the window search record through EnumWindows, HWND_TOPMOST and the
     # window style, DirectInput's records (their sizes differ per build).
-    echo "== end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
+    stage "end to end under Wine, the scenarios that depend on pointer width (mingw-x86_64)"
     E2E_SLOW_START_MS=0 bash tests/e2e/run_e2e.sh build/mingw-x86_64/tolvimer_launch.exe \
       build/mingw-x86_64/e2e typical_run pad_combination force_full_takeover
     ;;
@@ -130,8 +130,7 @@ case $WINE32_WAY in
     # Windows (the window search, DirectInput's records with the stand-in
     # pads, the takeover's HWND_TOPMOST and style, the AutoPlay window's
     # message id and class, the run log's file calls).
-    echo "== end to end under Wine, the shipped mingw-i686 launcher through qemu, the scenarios" \
-      "where 32 and 64 bits can differ"
+    stage "end to end under Wine, the shipped mingw-i686 launcher through qemu, the scenarios where 32 and 64 bits can differ"
     E2E_SLOW_START_MS=$EMULATED_START_MS bash tests/e2e/run_e2e.sh build/mingw-i686/tolvimer_launch.exe \
       "$I686_STANDINS" typical_run pad_combination force_full_takeover autoplay_query run_log
     ;;

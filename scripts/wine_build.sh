@@ -1,5 +1,6 @@
-# Which Windows build runs under Wine, decided by running a 32-bit program;
-# sourced by scripts/test.sh and scripts/run.sh after scripts/packages.sh.
+# Which Windows build runs under Wine, decided by running a 32-bit program,
+# and the start and end every command shares; sourced by scripts/test.sh,
+# scripts/run.sh and scripts/bench.sh after scripts/packages.sh.
 #
 # TOLVIMER_WINE32 asks for one way (default auto):
 #   native    the shipped i686 launcher runs the whole suite, as where the
@@ -118,4 +119,60 @@ choose_wine_build() {
     twin) echo "Under Wine: the 64-bit twin only" ;;
   esac
   [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"
+}
+
+# What the command is doing now and what to do when that fails: the line that
+# ends a command that stopped early says both.
+STEP=''
+STEP_HINT=''
+COMMAND_NAME=${0##*/}
+# More to do at the end of the command (a Wine session to tear down, say).
+AT_EXIT_ALSO=''
+
+step() {  # step WHAT [WHAT TO DO WHEN IT FAILS]
+  STEP=$1
+  STEP_HINT=${2:-the lines above say what failed}
+}
+
+# A step announced as "== WHAT".
+stage() {
+  echo "== $1"
+  step "$@"
+}
+
+# Whatever ends the command (its end, a failure, Ctrl-C), the machine is put
+# back as it was found: this run's qemu rule and the backports source go.
+end_of_command() {
+  local status=$1
+  trap - EXIT INT TERM HUP
+  [ -z "$AT_EXIT_ALSO" ] || eval "$AT_EXIT_ALSO" || true
+  remove_qemu_i386_rule
+  remove_backports_source
+  if [ "$status" -ne 0 ]; then
+    echo "$COMMAND_NAME stopped (exit status $status) in \"${STEP:-its start}\": ${STEP_HINT:-the lines above say what failed}"
+  fi
+  [ -z "$WINE32_NOTE" ] || echo "$WINE32_NOTE"
+  exit "$status"
+}
+
+# The start every command shares, the traps set before anything is installed
+# or registered:
+#   begin_command wine|auto-fallback|none PACKAGE...
+# installs the packages and, but for none, chooses the Wine build.
+begin_command() {
+  local wine=$1
+  shift
+  trap 'end_of_command $?' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+  step "installing the packages it needs" \
+    "check that apt-get can reach Debian's mirrors (apt-get update), then run it again"
+  bash scripts/ensure_packages.sh "$@"
+  [ "$wine" = none ] && return 0
+  step "choosing the Wine build" \
+    "the lines above say what failed; TOLVIMER_WINE32=twin runs the 64-bit build alone, without 32-bit Wine"
+  local fallback=''
+  [ "$wine" = auto-fallback ] && fallback=auto-fallback
+  choose_wine_build $fallback
 }
