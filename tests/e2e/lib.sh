@@ -198,7 +198,7 @@ new_folder() {
   local flash="$E2E_WORK/flash.pattern" pattern
   if [ ! -f "$flash" ]; then
     pattern=$(printf '\\%03o' $(seq 1 251))
-    for _ in $(seq 800); do printf "$pattern"; done | head -c 200000 >"$flash"
+    for _ in $(seq 800); do printf "$pattern"; done 2>/dev/null | head -c 200000 >"$flash"
   fi
   cp "$flash" "$DIR/dc_flash.bin"
   printf 'ABCDEFGHIJKLMNOPQRSTUVWXYZ012345' >"$DIR/tolvimer.cfg"
