@@ -205,15 +205,23 @@ case_cpu_limit() {  # case_cpu_limit <value>
 case_read_only() {
   new_folder read_only
   printf '[General]\r\nRegion=usa\r\nDrive=E\r\n' | settings
-  # Immutable, so that not even root (as in a container) may write them.
-  chattr +i "$DIR/dc_flash.bin" "$DIR/tolvimer.cfg" 2>/dev/null ||
-    chmod 444 "$DIR/dc_flash.bin" "$DIR/tolvimer.cfg"
+  local files=("$DIR/dc_flash.bin" "$DIR/tolvimer.cfg") file note="both files left as they were"
+  # Immutable, so that not even root may write them; where root may not set
+  # that (in a user namespace), each file is a read-only bind mount of itself.
+  for file in "${files[@]}"; do
+    chattr +i "$file" 2>/dev/null ||
+      { mount --bind "$file" "$file" && mount -o remount,ro,bind "$file"; } 2>/dev/null ||
+      chmod 444 "$file"
+    ! (: >>"$file") 2>/dev/null || note="(${file##*/} could not be made read-only here)"
+  done
   emulator_script 'Presses=27@800'
   begin_case
   launch "$IMAGE" 20000
-  end_case "read-only emulator files" 1 15 '' '' "both files left as they were"
-  chattr -i "$DIR/dc_flash.bin" "$DIR/tolvimer.cfg" 2>/dev/null
-  chmod 644 "$DIR/dc_flash.bin" "$DIR/tolvimer.cfg"
+  end_case "read-only emulator files" 1 15 '' '' "$note"
+  for file in "${files[@]}"; do
+    chattr -i "$file" 2>/dev/null || umount "$file" 2>/dev/null
+  done
+  chmod 644 "${files[@]}"
 }
 
 case_locked() {
