@@ -53,7 +53,16 @@ struct BuiltLine {
   std::size_t length = 0;  // the line's length, also when it did not fit
   std::size_t room = 0;    // the most characters its buffer holds
   ImageRefusal refusal;    // why a refused line was
+  // A [CustomMount] line starts with TOLVIMER_IMAGE and TOLVIMER_DRIVE in
+  // its environment; `drive` is [General] Drive's letter (0 for none).
+  bool custom = false;
+  char drive = '\0';
 };
+// Starts a built line without waiting: a [CustomMount] one with its tool
+// environment (tool_environment.h) for `imagePath`. False when it did not
+// start; an environment that cannot be built is reported, the line not run.
+bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLine,
+                    const char* imagePath, ProcessRecord& process);
 // The unmount command line that UnmountDiscImage would run now, read from
 // the settings as they stand (the image path is for [CustomMount]
 // UnmountArgs). A built-in form keeps its own limit of kPathBufferSize.

@@ -438,6 +438,8 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
         "\"D:\\Images\\Some Game.cdi\"\n",
         "[General] Drive = \"e\" (read again)\n"
+        "        -> in the tool's environment, beside the launcher's own: TOLVIMER_IMAGE = "
+        "D:\\Images\\Some Game.cdi, TOLVIMER_DRIVE = E:\n"
         "        -> unmount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" "
         "-u E:\n"},
        {}},
@@ -453,8 +455,9 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
       {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
        "",
-       {"-> the mount command line is not run: the image path holds a blank (byte 0x20), which "
-        "splits an argument outside double quotes\n"},
+       // With the quotes gone, the launcher's own keep the path one argument.
+       {"-> mount the image, starting without waiting for it: \"\" \"D:\\Images\\Some "
+        "Game.cdi\"\n"},
        {"line 6: [CustomMount] MountArgs begins and ends with a double quote: the settings "
         "reader takes both off, so the tool gets {image} (put the quotes around the placeholder "
         "only, or add a word before them)",
@@ -462,18 +465,15 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "reader takes both off, so the tool gets -u (put the quotes around the placeholder only, "
         "or add a word before them)",
         "[General] MountTool is custom but [CustomMount] has no Exe: the command lines begin "
-        "with \"\" and no tool is started",
-        // With the quotes gone, the image path's blank would split it.
-        "the mount command line is not run: the image path holds a blank (byte 0x20), which "
-        "splits an argument outside double quotes"}},
+        "with \"\" and no tool is started"}},
       {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs={image}\n" + game,
        "D:\\" + std::string(2040, 'g') + ".cdi",
-       {"-> the mount command line would be 2065 characters, 18 more than the 2047 that fit: it "
+       {"-> the mount command line would be 2067 characters, 20 more than the 2047 that fit: it "
         "is not run\n"},
        {"the settings file has no section [" + std::string(255, 'g') +
             "]: every game key is absent; the closest game section is [Some Game]",
         "[CustomMount] UnmountArgs is absent: nothing is unmounted",
-        "the mount command line would be 2065 characters, 18 more than the 2047 that fit: it is "
+        "the mount command line would be 2067 characters, 20 more than the 2047 that fit: it is "
         "not run"}},
   };
   for (const Case& c : cases) {
