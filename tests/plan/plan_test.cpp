@@ -447,12 +447,34 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
        "",
        {},
        {"[CustomMount] Exe C:\\Tools\\other.exe does not exist",
-        "[CustomMount] MountArgs has no {image}: the tool is not told which image to mount",
+        "[CustomMount] MountArgs has no {image} and no TOLVIMER_IMAGE: the tool is not told "
+        "which image to mount",
         "[CustomMount] MountArgs: \"{path}\" is no placeholder ({image}, {drive}; {{ and }} for "
         "one brace): it is passed on as written",
         "[CustomMount] MountArgs: \"{Drive}\" is no placeholder ({image}, {drive}; {{ and }} for "
         "one brace): it is passed on as written",
         "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
+      // A script that reads the path from its environment is told it; one
+      // that would read {image} as script is not run, saying what to write.
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=-Command Mount-DiskImage "
+           "-ImagePath $env:tolvimer_image\n" +
+           game,
+       "",
+       {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -Command "
+        "Mount-DiskImage -ImagePath $env:tolvimer_image\n"},
+       {"[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=/c powershell -Command "
+           "\"Mount-DiskImage '{image}'\"\n" +
+           game,
+       "",
+       {},
+       {"[CustomMount] UnmountArgs is absent: nothing is unmounted",
+        "the mount command line is not run: {image} stands in a line that PowerShell reads as "
+        "script, where a file name could run as code: write $env:TOLVIMER_IMAGE in its place "
+        "(with no quotes around it); every mount and unmount tool gets the image path in its "
+        "environment as TOLVIMER_IMAGE, and the drive as TOLVIMER_DRIVE"}},
       {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
        "",
        // With the quotes gone, the launcher's own keep the path one argument.
