@@ -2,7 +2,7 @@
 # the mount lines, added to those of scenarios.sh and scenarios_log.sh.
 
 SCENARIO_ORDER+=(mount_custom mount_custom_hostile_name mount_custom_program_arguments
-  quoted_image_path_logged)
+  mount_custom_disc_swap quoted_image_path_logged)
 
 # The stand-in tool gets exactly the lines [CustomMount] gives: the front
 # end's quotes taken off {image}, {drive} the letter of [General] Drive, and
@@ -129,4 +129,29 @@ EOF2
   expect_eq "the program's arguments" \
     "argv 1 -m|argv 2 $image|argv 3 /M:$image|argv 4 --path=$image|argv 5 dir\\$image|argv 6 -x" \
     "$(sed -n -E 's/^t=[0-9]+ (argv .*)/\1/p' "$DIR/mount_log.txt" | paste -sd'|')"
+}
+
+# A playlist's discs with hostile names, swapped during play: each mount,
+# swap unmount and unmount finds its disc in TOLVIMER_IMAGE; a disc line that
+# is no Windows file name never reaches a line, and the log says so.
+scenario_mount_custom_disc_swap() {
+  new_folder mount_custom_disc_swap
+  cp "$STANDINS/stand_in_powershell.exe" "$DIR/powershell.exe"
+  local one="x';calc;'\$(y) 1.cdi" two="x&calc& %PATH% !a! 2.cdi"
+  touch "$DIR/$one" "$DIR/$two"
+  printf '%s\r\n' "$one" 'bad|name.cdi' "$two" >"$DIR/My Game.m3u"
+  emulator_script 'Presses=78@1500 27@4500'
+  example_settings | sed -e 's/^MountTool=daemontools$/MountTool=custom/' \
+    -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}powershell.exe")|" -e 's/^Delay=5$/Delay=1/' \
+    -e 's/^Log=false$/Log=true/' -e 's/^Recover=true$/Recover=false/' \
+    -e 's/^WaitForDisc=true$/WaitForDisc=false/' -e 's/^CancelAutoPlay=true$/CancelAutoPlay=false/' \
+    -e 's/^;NextDisc=78$/NextDisc=78/' | settings
+  launch "${WDIR}My Game.m3u"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  mount_lines 4 >/dev/null
+  expect_eq "what the stand-in PowerShell did" \
+    "mounted ${WDIR}$one|unmounted ${WDIR}$one|mounted ${WDIR}$two|unmounted ${WDIR}$two" \
+    "$(sed -n -E 's/^t=[0-9]+ ((un)?mounted .*)/\1/p' "$DIR/mount_log.txt" | paste -sd'|')"
+  expect_eq "the log says the line that is no file name was left out" 1 \
+    "$(log_lines | grep -c -F -- '-> warning: 1 disc line left out: no Windows file name')"
 }
