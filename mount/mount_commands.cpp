@@ -76,6 +76,14 @@ BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* image
   return built;
 }
 
+// Waits up to `milliseconds` for a started process, then lets it go.
+CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds) {
+  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+}
+
 // Runs a built line; a line too long for its buffer, or refused for its
 // image path, is reported instead.
 void RunBuilt(Settings& settings, const BuiltLine& built, char* line, const char* imagePath) {
@@ -144,18 +152,6 @@ bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLin
   }
   return os.CreateProcessWithEnvironment(commandLine, environment.block, process);
 }
-
-namespace {
-
-// Waits up to `milliseconds` for a started process, then lets it go.
-CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds) {
-  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
-  os.CloseHandle(process.process);
-  os.CloseHandle(process.thread);
-  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
-}
-
-}  // namespace
 
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
   ProcessRecord process;
