@@ -163,7 +163,11 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
   if (record.unmountLine[0] != '\0') {
     // Waited for, so that it cannot land after this run's own mount.
-    const CommandWait wait = RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
+    const CommandWait wait =
+        record.unmountWithEnvironment
+            ? RunToolLineAndWait(os, record.unmountLine, record.unmountImage, record.unmountDrive,
+                                 kOldUnmountWait)
+            : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;
     outcome.unmountUnfinished = wait == CommandWait::kTimedOut;

@@ -1,5 +1,7 @@
 #include "launch/undo_record.h"
 
+#include <cstring>
+
 namespace tolvimer {
 namespace {
 
@@ -11,6 +13,8 @@ constexpr std::size_t kEmulatorAt = 36;
 constexpr std::size_t kLineAt = 48;
 constexpr std::uint32_t kDisplayFlag = 1;
 constexpr std::uint32_t kEmulatorFlag = 2;
+// After the unmount line's terminator: the tool's environment values follow.
+constexpr unsigned char kEnvironmentMark = 1;
 
 void Put32(unsigned char* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -42,6 +46,14 @@ std::uint32_t Checksum(const unsigned char* bytes) {
 
 }  // namespace
 
+bool UnmountFitsRecord(const UndoRecord& record) {
+  // The line, its terminator, the mark, the image path, its terminator, the
+  // drive, and the field's last byte, which stays 0.
+  const std::size_t used = std::strlen(record.unmountLine) + 1 +
+                           (record.unmountWithEnvironment ? 1 + std::strlen(record.unmountImage) + 2 : 0);
+  return used < kCustomCommandSize;
+}
+
 void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]) {
   for (unsigned char& byte : bytes) byte = 0;
   for (std::size_t i = 0; i < sizeof kMark; ++i) bytes[i] = kMark[i];
@@ -51,9 +63,18 @@ void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoReco
   Put32(bytes + kFlagsAt,
         (record.displaySwitched ? kDisplayFlag : 0) | (record.emulatorStarted ? kEmulatorFlag : 0));
   PutIdentity(bytes + kEmulatorAt, record.emulator);
-  // The line is copied up to its terminator; the rest stays zero.
+  // The line is copied up to its terminator; for a tool with its
+  // environment, a mark, the image path, its terminator and the drive follow;
+  // the rest stays zero, the field's last byte always.
+  std::size_t at = kLineAt;
   for (std::size_t i = 0; i + 1 < kCustomCommandSize && record.unmountLine[i]; ++i)
-    bytes[kLineAt + i] = static_cast<unsigned char>(record.unmountLine[i]);
+    bytes[at++] = static_cast<unsigned char>(record.unmountLine[i]);
+  if (record.unmountWithEnvironment && UnmountFitsRecord(record)) {
+    bytes[++at] = kEnvironmentMark;
+    for (const char* c = record.unmountImage; *c; ++c) bytes[++at] = static_cast<unsigned char>(*c);
+    at += 2;
+    bytes[at] = static_cast<unsigned char>(record.unmountDrive);
+  }
   Put32(bytes + kChecksumAt, Checksum(bytes));
 }
 
@@ -78,6 +99,16 @@ UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, Und
   record.emulator = GetIdentity(bytes + kEmulatorAt);
   for (std::size_t i = 0; i < kCustomCommandSize; ++i)
     record.unmountLine[i] = static_cast<char>(bytes[kLineAt + i]);
+  // The field's last byte is 0: every text in it ends within it.
+  std::size_t at = std::strlen(record.unmountLine) + 1;
+  if (at + 1 < kCustomCommandSize && bytes[kLineAt + at] == kEnvironmentMark) {
+    const char* const image = record.unmountLine + at + 1;
+    const std::size_t length = std::strlen(image);
+    std::memcpy(record.unmountImage, image, length + 1);
+    record.unmountDrive = image[length + 1];
+    record.unmountWithEnvironment = true;
+    std::memset(record.unmountLine + at, 0, kCustomCommandSize - at);
+  }
   return UndoFileState::kValid;
 }
 

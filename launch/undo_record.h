@@ -27,7 +27,17 @@ struct UndoRecord {
   bool emulatorStarted = false;
   ProcessIdentity emulator;
   char unmountLine[kCustomCommandSize] = {};  // empty: nothing to unmount
+  // A [CustomMount] line's tool starts with TOLVIMER_IMAGE and
+  // TOLVIMER_DRIVE (tool_environment.h): their values, kept in the line's
+  // field after its terminator, so that a record without them reads as before.
+  bool unmountWithEnvironment = false;
+  char unmountImage[kCustomCommandSize] = {};
+  char unmountDrive = '\0';
 };
+
+// Whether the line and, for a [CustomMount] line, its environment values fit
+// the line's field together.
+bool UnmountFitsRecord(const UndoRecord& record);
 
 constexpr std::uint32_t kUndoVersion = 1;
 // Mark, version, length, checksum; the launcher, the flags, the emulator;

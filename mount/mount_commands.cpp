@@ -84,6 +84,22 @@ CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint
   return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
 }
 
+// Starts a [CustomMount] line with its tool's environment; a block that
+// cannot be built is reported, and the line is not run.
+bool StartTool(Platform& os, char* commandLine, const char* imagePath, char drive,
+               ProcessRecord& process) {
+  ToolEnvironment environment;
+  BuildToolEnvironment(os, imagePath, drive, environment);
+  if (environment.state != ToolEnvironment::kBuilt) {
+    char reason[kRefusalTextSize];
+    DescribeEnvironmentFailure(environment, reason, sizeof reason);
+    os.CommandLineRefused(reason);
+    process = ProcessRecord{};
+    return false;
+  }
+  return os.CreateProcessWithEnvironment(commandLine, environment.block, process);
+}
+
 // Runs a built line; a line too long for its buffer, or refused for its
 // image path, is reported instead.
 void RunBuilt(Settings& settings, const BuiltLine& built, char* line, const char* imagePath) {
@@ -141,16 +157,14 @@ bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLin
                     const char* imagePath, ProcessRecord& process) {
   Platform& os = settings.os();
   if (!built.custom) return os.CreateProcess(commandLine, process);
-  ToolEnvironment environment;
-  BuildToolEnvironment(os, imagePath, built.drive, environment);
-  if (environment.state != ToolEnvironment::kBuilt) {
-    char reason[kRefusalTextSize];
-    DescribeEnvironmentFailure(environment, reason, sizeof reason);
-    os.CommandLineRefused(reason);
-    process = ProcessRecord{};
-    return false;
-  }
-  return os.CreateProcessWithEnvironment(commandLine, environment.block, process);
+  return StartTool(os, commandLine, imagePath, built.drive, process);
+}
+
+CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
+                               std::uint32_t milliseconds) {
+  ProcessRecord process;
+  if (!StartTool(os, commandLine, imagePath, drive, process)) return CommandWait::kNotStarted;
+  return WaitForStarted(os, process, milliseconds);
 }
 
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {

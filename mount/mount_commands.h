@@ -44,6 +44,11 @@ bool RunCommandLine(Platform& os, char* commandLine);
 enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kTimedOut };
 // Starts the command line and waits up to `milliseconds` for its process to end.
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds);
+// The same for a [CustomMount] line, its tool started with TOLVIMER_IMAGE
+// `imagePath` and TOLVIMER_DRIVE `drive` (none when 0) in its environment;
+// kNotStarted, the line reported refused, when that cannot be built.
+CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
+                               std::uint32_t milliseconds);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,

@@ -11,6 +11,7 @@
 #include "launch/image_path.h"
 #include "launch/launch_sequence.h"
 #include "launch/program_state.h"
+#include "launch/undo_record.h"
 #include "mount/mount_commands.h"
 #include "mount/playlist.h"
 #include "settings/settings.h"
@@ -241,6 +242,77 @@ TEST(ToolEnvironmentTest, APlaylistLineThatIsNoFileNameIsLeftOutAndSaid) {
                             "control character or one of \"<>|*?\r\n"),
             std::string::npos)
       << os.logText;
+}
+
+// The undo record keeps a [CustomMount] unmount line's environment values
+// after the line, where a record without them has zeros: one written before
+// reads as it did.
+TEST(ToolEnvironmentTest, TheUndoRecordKeepsTheUnmountLinesEnvironment) {
+  struct Case {
+    const char* what;
+    std::string line;
+    bool environment;
+    std::string image;
+    char drive;
+    bool fits;
+  } cases[] = {
+      {"a custom line", "\"C:\\ps.exe\" -Command Dismount-DiskImage $env:TOLVIMER_IMAGE", true,
+       "D:\\a';b.iso", 'E', true},
+      {"no drive", "\"C:\\mt.exe\" -u", true, "D:\\a.iso", '\0', true},
+      {"a built-in form", "\"C:\\dt.exe\" -unmount 0", false, "", '\0', true},
+      {"line and image fill the field", std::string(1000, 'l'), true, std::string(1043, 'i'), 'E',
+       true},
+      {"one byte more", std::string(1000, 'l'), true, std::string(1044, 'i'), 'E', false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UndoRecord record;
+    std::copy(c.line.begin(), c.line.end(), record.unmountLine);
+    record.unmountWithEnvironment = c.environment;
+    std::copy(c.image.begin(), c.image.end(), record.unmountImage);
+    record.unmountDrive = c.drive;
+    EXPECT_EQ(UnmountFitsRecord(record), c.fits);
+    unsigned char bytes[kUndoRecordSize];
+    EncodeUndoRecord(record, bytes);
+    UndoRecord read;
+    ASSERT_EQ(DecodeUndoRecord(bytes, sizeof bytes, read), UndoFileState::kValid);
+    EXPECT_EQ(read.unmountLine, c.line);
+    EXPECT_EQ(read.unmountWithEnvironment, c.environment && c.fits);
+    EXPECT_EQ(read.unmountImage, c.fits ? c.image : "");
+    EXPECT_EQ(read.unmountDrive, c.fits ? c.drive : '\0');
+  }
+}
+
+struct Killed {};
+
+// A run with Recover on is killed right after its mount; the next start puts
+// it right, its unmount tool started with the image the killed run mounted.
+TEST(ToolEnvironmentTest, TheRecoveryUnmountGetsTheEnvironment) {
+  const std::string settings =
+      "[General]\nRecover=true\nMountTool=custom\nUnmount=true\nDrive=e\n[CustomMount]\n"
+      "Exe=powershell.exe\nMountArgs=-Command Mount-DiskImage $env:TOLVIMER_IMAGE\n"
+      "UnmountArgs=-Command Dismount-DiskImage $env:TOLVIMER_IMAGE\n";
+  const char kImage[] = "D:\\Images\\x';calc;'.iso";
+  FakePlatform killed;
+  ResetProgramState();
+  killed.settingsText = settings;
+  killed.ownProcessId = 3000;
+  killed.afterCall = [](const char* line) {
+    if (std::string(line).rfind("CreateProcess(", 0) == 0) throw Killed{};
+  };
+  EXPECT_THROW(RunLaunchSequence(killed, 0x400000, kImage), Killed);
+
+  FakePlatform next;
+  ResetProgramState();
+  next.files = killed.files;
+  next.settingsText = settings;
+  next.ownProcessId = 3001;
+  RunLaunchSequence(next, 0x400000, "--recover");
+  ASSERT_EQ(next.environments.size(), 1u);
+  EXPECT_EQ(next.environments[0].commandLine,
+            "\"powershell.exe\" -Command Dismount-DiskImage $env:TOLVIMER_IMAGE");
+  EXPECT_EQ(next.EnvironmentValue(0, "TOLVIMER_IMAGE"), kImage);
+  EXPECT_EQ(next.EnvironmentValue(0, "TOLVIMER_DRIVE"), "E:");
 }
 
 TEST(ToolEnvironmentTest, AFrontEndsQuotesComeOffWithBlanksAfterThem) {
