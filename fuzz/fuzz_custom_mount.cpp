@@ -66,12 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using tolvimer::ImageRefusal;
   if (refusal.reason != ImageRefusal::kNone) {
     if (made || line[0] != '\0') Fail("left a line refused for its image path");
-    if (refusal.reason == ImageRefusal::kDoubleQuote && fields[2].find('"') == std::string::npos)
-      Fail("refused the image path for a double quote it does not hold");
+    if (refusal.reason == ImageRefusal::kNotAFileName && tolvimer::MayNameAFile(image.get()))
+      Fail("refused an image path that may name a file");
     if (refusal.reason == ImageRefusal::kBackslashEnd &&
         (fields[2].empty() || fields[2].back() != '\\'))
       Fail("refused the image path for a backslash it does not end in");
-    if (fields[1].find("{image}") == std::string::npos) Fail("refused a line without {image}");
+    if (refusal.reason != ImageRefusal::kNotAFileName &&
+        fields[1].find("{image}") == std::string::npos)
+      Fail("refused a line without {image}");
     return 0;
   }
   // The path goes in with quotes of the launcher's, which the plain fill

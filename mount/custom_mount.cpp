@@ -58,6 +58,11 @@ bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, c
   line[0] = '\0';
   length = 0;
   refusal = ImageRefusal{};
+  // The tool gets the path, in its line or its environment, only as a name.
+  if (!MayNameAFile(imagePath)) {
+    refusal.reason = ImageRefusal::kNotAFileName;
+    return false;
+  }
   // A shell would read the path as script: it gets it from its environment.
   const ToolKind kind = ToolKindOfLine(exe, args);
   if (kind != ToolKind::kProgram && HasPiece(args, ArgsPiece::kImage)) {

@@ -37,9 +37,10 @@ bool HasPiece(const char* args, ArgsPiece::Kind kind);
 // Fills `line` with `"exe" args`, {image} as `imagePath`, one argument by
 // the C runtime's rules (image_quoting.h), and {drive} as `driveLetter`
 // (nothing when it is 0). False, with `line` empty, when the line does not
-// fit (`length` is then the length it would have had) or when the path
-// cannot stand at an {image}: a shell reads the line, or the quotes around
-// the placeholder do not allow it (`refusal` then says why).
+// fit (`length` is then the length it would have had), when the path can
+// be no file's name, or when it cannot stand at an {image}: a shell reads
+// the line, or the quotes around the placeholder do not allow it (`refusal`
+// then says why).
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
                             const char* imagePath, char driveLetter, std::size_t& length,
                             ImageRefusal& refusal);

@@ -154,6 +154,13 @@ void ArgumentScanner::Feed(const char* text, std::size_t length) {
   }
 }
 
+bool MayNameAFile(const char* image) {
+  for (const char* c = image; *c; ++c) {
+    if (*c == '"' || static_cast<unsigned char>(*c) < 0x20) return false;
+  }
+  return true;
+}
+
 bool AddImageArgument(CommandLineBuilder& line, ArgumentScanner& scanner, const char* image,
                       std::size_t length, const char* rest, ImageRefusal& refusal) {
   refusal = ImageRefusal{};
@@ -168,7 +175,6 @@ bool AddImageArgument(CommandLineBuilder& line, ArgumentScanner& scanner, const 
   const std::size_t trailing = TrailingBackslashes(image, length);
   if (scanner.unclear()) refusal.reason = ImageRefusal::kUnclearQuotes;
   else if (opens && scanner.quoteJustClosed()) refusal.reason = ImageRefusal::kQuoteBefore;
-  else if (std::memchr(image, '"', length) != nullptr) refusal.reason = ImageRefusal::kDoubleQuote;
   else if (trailing > 0 && quoteFollows) refusal.reason = ImageRefusal::kBackslashEnd;
   if (refusal.reason != ImageRefusal::kNone) return false;
 
@@ -202,8 +208,9 @@ void DescribeRefusal(const ImageRefusal& refusal, char* out, std::size_t size) {
       text.Add("; every mount and unmount tool gets the image path in its environment as "
                "TOLVIMER_IMAGE, and the drive as TOLVIMER_DRIVE");
       break;
-    case ImageRefusal::kDoubleQuote:
-      text.Add("the image path holds a double quote, which no Windows file name holds");
+    case ImageRefusal::kNotAFileName:
+      text.Add("the image path holds a double quote or a control character, which no Windows "
+               "file name holds: pass the file's own path");
       break;
     case ImageRefusal::kBackslashEnd:
       text.Add("the image path ends in a backslash (byte 0x5C) right before a double quote, "

@@ -9,9 +9,10 @@
 // (msvcrt's start-up code, CommandLineToArgvW): the launcher writes the
 // double quotes around the path itself, or takes the user's own around the
 // placeholder as them, so the program's argument holds the path exactly.
-// Only two bytes are ever looked at, the double quote (0x22) and the
-// backslash (0x5C) before a closing quote, and 0x22 is no trail byte of any
-// code page: the path's other bytes need no decision.
+// Only the double quote, the control characters and a backslash (0x5C) right
+// before a closing quote are ever looked at; the first are no trail byte of
+// any code page, and a last byte 0x5C refuses the line whether it is a
+// backslash or a trail byte: the path's other bytes need no decision.
 #pragma once
 
 #include <cstddef>
@@ -67,7 +68,7 @@ struct ImageRefusal {
   enum Reason : std::uint8_t {
     kNone,
     kShell,            // a shell or script host reads the line: `shell` says which
-    kDoubleQuote,      // the path holds ", which no Windows file name holds
+    kNotAFileName,     // the path holds " or a control character, as no file name does
     kBackslashEnd,     // the path ends in byte 0x5C right before a double quote
     kUnclearQuotes,    // "" inside double quotes before the placeholder
     kQuoteBefore,      // the placeholder right after a closing double quote
@@ -75,10 +76,17 @@ struct ImageRefusal {
   ToolKind shell = ToolKind::kProgram;
 };
 
+// Whether the image path can be a Windows file name as far as a tool's line
+// or environment is concerned: no double quote, which would end the quotes
+// around a cmd.exe script's "%TOLVIMER_IMAGE%" or a program's argument, and
+// no control character. All are below 0x40, so no double-byte character's
+// trail byte is one.
+bool MayNameAFile(const char* image);
+
 // Adds the image path at an {image} of a program's line, `scanner` holding
-// the Args text so far and `rest` the Args text after the placeholder. False,
-// with `refusal` filled and nothing added, when the path cannot be written
-// there as the program will read it.
+// the Args text so far and `rest` the Args text after the placeholder; the
+// path is one that MayNameAFile. False, with `refusal` filled and nothing
+// added, when the path cannot be written there as the program will read it.
 bool AddImageArgument(CommandLineBuilder& line, ArgumentScanner& scanner, const char* image,
                       std::size_t length, const char* rest, ImageRefusal& refusal);
 
