@@ -163,10 +163,11 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
   if (record.unmountLine[0] != '\0') {
     // Waited for, so that it cannot land after this run's own mount.
+    char drive = '\0';
+    const char* const image = UnmountEnvironment(record, drive);
     const CommandWait wait =
-        record.unmountWithEnvironment
-            ? RunToolLineAndWait(os, record.unmountLine, record.unmountImage, record.unmountDrive,
-                                 kOldUnmountWait)
+        image != nullptr
+            ? RunToolLineAndWait(os, record.unmountLine, image, drive, kOldUnmountWait)
             : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;

@@ -1,6 +1,5 @@
 #include "launch/recovery.h"
 
-#include <cstring>
 
 #include "mount/mount_commands.h"
 
@@ -99,17 +98,11 @@ void UndoKeeper::BeforeMount(Settings& settings, const char* imagePath) {
   // The line the normal end would run, from the same builder; a line too
   // long to run is not kept either.
   const BuiltLine built = BuildUnmountCommandLine(settings, imagePath, record_.unmountLine);
-  if (built.kind != BuiltLine::kBuilt) return;
   // A [CustomMount] tool gets its environment at the recovery too; a line
-  // that cannot keep it is not kept.
-  const std::size_t length = built.custom ? std::strlen(imagePath) : 0;
-  const bool fits = length < sizeof record_.unmountImage;
-  record_.unmountWithEnvironment = built.custom;
-  record_.unmountDrive = built.drive;
-  record_.unmountImage[0] = '\0';
-  if (fits) std::memcpy(record_.unmountImage, imagePath, length + 1);
-  if (!fits || !UnmountFitsRecord(record_)) record_.unmountLine[0] = '\0';
-  Save();
+  // that cannot keep it beside itself is not kept.
+  const bool custom = built.kind == BuiltLine::kBuilt && built.custom;
+  KeepUnmountEnvironment(record_, custom ? imagePath : nullptr, built.drive);
+  if (built.kind == BuiltLine::kBuilt) Save();
 }
 
 void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {

@@ -46,12 +46,33 @@ std::uint32_t Checksum(const unsigned char* bytes) {
 
 }  // namespace
 
-bool UnmountFitsRecord(const UndoRecord& record) {
-  // The line, its terminator, the mark, the image path, its terminator, the
-  // drive, and the field's last byte, which stays 0.
-  const std::size_t used = std::strlen(record.unmountLine) + 1 +
-                           (record.unmountWithEnvironment ? 1 + std::strlen(record.unmountImage) + 2 : 0);
-  return used < kCustomCommandSize;
+bool KeepUnmountEnvironment(UndoRecord& record, const char* imagePath, char drive) {
+  char* const line = record.unmountLine;
+  const std::size_t at = std::strlen(line) + 1;
+  std::memset(line + at, 0, kCustomCommandSize - at);
+  if (imagePath == nullptr) return true;
+  // The mark, the path, its terminator and the drive; the field's last byte
+  // stays 0.
+  const std::size_t length = std::strlen(imagePath);
+  if (at + 1 + length + 2 >= kCustomCommandSize) {
+    std::memset(line, 0, at);
+    return false;
+  }
+  line[at] = static_cast<char>(kEnvironmentMark);
+  std::memcpy(line + at + 1, imagePath, length + 1);
+  line[at + 1 + length + 1] = drive;
+  return true;
+}
+
+const char* UnmountEnvironment(const UndoRecord& record, char& drive) {
+  const char* const line = record.unmountLine;
+  const std::size_t at = std::strlen(line) + 1;
+  drive = '\0';
+  if (at + 1 >= kCustomCommandSize || static_cast<unsigned char>(line[at]) != kEnvironmentMark)
+    return nullptr;
+  const char* const image = line + at + 1;
+  drive = image[std::strlen(image) + 1];
+  return image;
 }
 
 void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]) {
@@ -63,18 +84,10 @@ void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoReco
   Put32(bytes + kFlagsAt,
         (record.displaySwitched ? kDisplayFlag : 0) | (record.emulatorStarted ? kEmulatorFlag : 0));
   PutIdentity(bytes + kEmulatorAt, record.emulator);
-  // The line is copied up to its terminator; for a tool with its
-  // environment, a mark, the image path, its terminator and the drive follow;
-  // the rest stays zero, the field's last byte always.
-  std::size_t at = kLineAt;
-  for (std::size_t i = 0; i + 1 < kCustomCommandSize && record.unmountLine[i]; ++i)
-    bytes[at++] = static_cast<unsigned char>(record.unmountLine[i]);
-  if (record.unmountWithEnvironment && UnmountFitsRecord(record)) {
-    bytes[++at] = kEnvironmentMark;
-    for (const char* c = record.unmountImage; *c; ++c) bytes[++at] = static_cast<unsigned char>(*c);
-    at += 2;
-    bytes[at] = static_cast<unsigned char>(record.unmountDrive);
-  }
+  // The line's field is copied whole: its text, and what KeepUnmountEnvironment
+  // keeps after it; the rest is zero, the field's last byte always.
+  for (std::size_t i = 0; i + 1 < kCustomCommandSize; ++i)
+    bytes[kLineAt + i] = static_cast<unsigned char>(record.unmountLine[i]);
   Put32(bytes + kChecksumAt, Checksum(bytes));
 }
 
@@ -99,16 +112,6 @@ UndoFileState DecodeUndoRecord(const unsigned char* bytes, std::size_t size, Und
   record.emulator = GetIdentity(bytes + kEmulatorAt);
   for (std::size_t i = 0; i < kCustomCommandSize; ++i)
     record.unmountLine[i] = static_cast<char>(bytes[kLineAt + i]);
-  // The field's last byte is 0: every text in it ends within it.
-  std::size_t at = std::strlen(record.unmountLine) + 1;
-  if (at + 1 < kCustomCommandSize && bytes[kLineAt + at] == kEnvironmentMark) {
-    const char* const image = record.unmountLine + at + 1;
-    const std::size_t length = std::strlen(image);
-    std::memcpy(record.unmountImage, image, length + 1);
-    record.unmountDrive = image[length + 1];
-    record.unmountWithEnvironment = true;
-    std::memset(record.unmountLine + at, 0, kCustomCommandSize - at);
-  }
   return UndoFileState::kValid;
 }
 

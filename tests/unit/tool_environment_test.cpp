@@ -246,41 +246,55 @@ TEST(ToolEnvironmentTest, APlaylistLineThatIsNoFileNameIsLeftOutAndSaid) {
 
 // The undo record keeps a [CustomMount] unmount line's environment values
 // after the line, where a record without them has zeros: one written before
-// reads as it did.
+// reads as it did, and a line that cannot keep them is not kept.
 TEST(ToolEnvironmentTest, TheUndoRecordKeepsTheUnmountLinesEnvironment) {
   struct Case {
     const char* what;
     std::string line;
-    bool environment;
-    std::string image;
+    const char* image;  // null: a built-in form's line
     char drive;
-    bool fits;
+    bool kept;
   } cases[] = {
-      {"a custom line", "\"C:\\ps.exe\" -Command Dismount-DiskImage $env:TOLVIMER_IMAGE", true,
+      {"a custom line", "\"C:\\ps.exe\" -Command Dismount-DiskImage $env:TOLVIMER_IMAGE",
        "D:\\a';b.iso", 'E', true},
-      {"no drive", "\"C:\\mt.exe\" -u", true, "D:\\a.iso", '\0', true},
-      {"a built-in form", "\"C:\\dt.exe\" -unmount 0", false, "", '\0', true},
-      {"line and image fill the field", std::string(1000, 'l'), true, std::string(1043, 'i'), 'E',
-       true},
-      {"one byte more", std::string(1000, 'l'), true, std::string(1044, 'i'), 'E', false},
+      {"no drive", "\"C:\\mt.exe\" -u", "D:\\a.iso", '\0', true},
+      {"a built-in form", "\"C:\\dt.exe\" -unmount 0", nullptr, '\0', true},
+      {"line and image fill the field", std::string(1000, 'l'), nullptr, 'E', true},
+      {"one byte more", std::string(1000, 'l'), nullptr, 'E', false},
   };
+  const std::string fills(1043, 'i'), over(1044, 'i');
+  cases[3].image = fills.c_str();
+  cases[4].image = over.c_str();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     UndoRecord record;
+    // What an earlier, longer line left in the field is cleared.
+    std::fill(std::begin(record.unmountLine), std::end(record.unmountLine) - 1, '\x01');
     std::copy(c.line.begin(), c.line.end(), record.unmountLine);
-    record.unmountWithEnvironment = c.environment;
-    std::copy(c.image.begin(), c.image.end(), record.unmountImage);
-    record.unmountDrive = c.drive;
-    EXPECT_EQ(UnmountFitsRecord(record), c.fits);
+    record.unmountLine[c.line.size()] = '\0';
+    EXPECT_EQ(KeepUnmountEnvironment(record, c.image, c.drive), c.kept);
     unsigned char bytes[kUndoRecordSize];
     EncodeUndoRecord(record, bytes);
     UndoRecord read;
     ASSERT_EQ(DecodeUndoRecord(bytes, sizeof bytes, read), UndoFileState::kValid);
-    EXPECT_EQ(read.unmountLine, c.line);
-    EXPECT_EQ(read.unmountWithEnvironment, c.environment && c.fits);
-    EXPECT_EQ(read.unmountImage, c.fits ? c.image : "");
-    EXPECT_EQ(read.unmountDrive, c.fits ? c.drive : '\0');
+    EXPECT_EQ(read.unmountLine, c.kept ? c.line : "");
+    char drive = 'x';
+    const char* const image = UnmountEnvironment(read, drive);
+    if (c.kept && c.image != nullptr) {
+      ASSERT_NE(image, nullptr);
+      EXPECT_EQ(std::string(image), c.image);
+      EXPECT_EQ(drive, c.drive);
+    } else {
+      EXPECT_EQ(image, nullptr);
+    }
   }
+  // A record written without them: the line alone.
+  UndoRecord old;
+  const char line[] = "\"C:\\mt.exe\" -u";
+  std::copy(line, line + sizeof line, old.unmountLine);
+  char drive = 'x';
+  EXPECT_EQ(UnmountEnvironment(old, drive), nullptr);
+  EXPECT_EQ(drive, '\0');
 }
 
 struct Killed {};
