@@ -1,6 +1,5 @@
 #include "launch/recovery.h"
 
-
 #include "mount/mount_commands.h"
 
 namespace tolvimer {

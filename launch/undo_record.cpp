@@ -71,7 +71,10 @@ const char* UnmountEnvironment(const UndoRecord& record, char& drive) {
   if (at + 1 >= kCustomCommandSize || static_cast<unsigned char>(line[at]) != kEnvironmentMark)
     return nullptr;
   const char* const image = line + at + 1;
-  drive = image[std::strlen(image) + 1];
+  // The drive's byte, after the path's terminator, lies within the field.
+  const std::size_t driveAt = at + 1 + std::strlen(image) + 1;
+  if (driveAt >= kCustomCommandSize) return nullptr;
+  drive = line[driveAt];
   return image;
 }
 
