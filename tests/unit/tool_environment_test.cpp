@@ -288,6 +288,13 @@ TEST(ToolEnvironmentTest, TheUndoRecordKeepsTheUnmountLinesEnvironment) {
       EXPECT_EQ(image, nullptr);
     }
   }
+  // A field whose kept path runs to its end has no room for the drive: not used.
+  UndoRecord crafted;
+  std::fill(std::begin(crafted.unmountLine), std::end(crafted.unmountLine) - 1, 'i');
+  crafted.unmountLine[1] = '\0';
+  crafted.unmountLine[2] = '\x01';
+  char none = 'x';
+  EXPECT_EQ(UnmountEnvironment(crafted, none), nullptr);
   // A record written without them: the line alone.
   UndoRecord old;
   const char line[] = "\"C:\\mt.exe\" -u";
