@@ -17,17 +17,6 @@ bool At(const std::string& text, std::size_t i, const char* what) {
 }
 
 // The line as the placeholders describe it, built with std::string.
-// A path no tool's quoting changes: letters, digits and . _ - : \, not
-// ending in a backslash.
-bool PlainPath(const std::string& image) {
-  for (const char c : image) {
-    const bool letterOrDigit =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!letterOrDigit && c != '.' && c != '_' && c != '-' && c != ':' && c != '\\') return false;
-  }
-  return image.empty() || image.back() != '\\';
-}
-
 std::string Expected(const std::string& exe, const std::string& args, const std::string& image,
                      char drive) {
   std::string line = "\"" + exe + "\" ";
@@ -74,14 +63,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tolvimer::ImageRefusal refusal;
   const bool made = tolvimer::BuildCustomCommandLine(line, exe.get(), args.get(), image.get(),
                                                      drive, length, refusal);
-  if (refusal.character != 0) {
+  using tolvimer::ImageRefusal;
+  if (refusal.reason != ImageRefusal::kNone) {
     if (made || line[0] != '\0') Fail("left a line refused for its image path");
-    if (fields[2].find(static_cast<char>(refusal.character)) == std::string::npos)
-      Fail("refused the image path for a character it does not hold");
+    if (refusal.reason == ImageRefusal::kNotAFileName && tolvimer::MayNameAFile(image.get()))
+      Fail("refused an image path that may name a file");
+    if (refusal.reason == ImageRefusal::kBackslashEnd &&
+        (fields[2].empty() || fields[2].back() != '\\'))
+      Fail("refused the image path for a backslash it does not end in");
+    if (refusal.reason != ImageRefusal::kNotAFileName &&
+        fields[1].find("{image}") == std::string::npos)
+      Fail("refused a line without {image}");
     return 0;
   }
-  // Other characters may be escaped, which the plain fill does not know.
-  if (!PlainPath(fields[2])) return 0;
+  // The path goes in with quotes of the launcher's, which the plain fill
+  // does not know: such a line must hold the path whole.
+  if (fields[1].find("{image}") != std::string::npos) {
+    if (made && std::strstr(line, image.get()) == nullptr) Fail("left the image path out");
+    return 0;
+  }
   if (length != expected.size()) Fail("told a length other than the whole line's");
   if (expected.size() < sizeof line) {
     if (!made) Fail("refused a line that fits");

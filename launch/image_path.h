@@ -12,7 +12,8 @@ constexpr std::size_t kImagePathSize = kCustomCommandSize;
 
 // The image path of `commandLine`. A Windows path holds no double quote, so
 // a command line that is one pair of double quotes around text with no other
-// double quote names the text inside (most front ends quote by default):
+// double quote, blanks after it aside, names the text inside (most front
+// ends quote by default, some add a blank):
 // that text is copied into `buffer`, and `unquoted` is set. Any other command
 // line is the path as it stands, and so is a quoted one too long for
 // `buffer` (no mount line could hold it).

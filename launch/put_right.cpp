@@ -163,7 +163,12 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
   if (record.emulatorStarted) CloseOldEmulator(os, record.emulator, tell, outcome);
   if (record.unmountLine[0] != '\0') {
     // Waited for, so that it cannot land after this run's own mount.
-    const CommandWait wait = RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
+    char drive = '\0';
+    const char* const image = UnmountEnvironment(record, drive);
+    const CommandWait wait =
+        image != nullptr
+            ? RunToolLineAndWait(os, record.unmountLine, image, drive, kOldUnmountWait)
+            : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = !outcome.unmountStarted;
     outcome.unmountUnfinished = wait == CommandWait::kTimedOut;

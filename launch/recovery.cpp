@@ -96,8 +96,12 @@ void UndoKeeper::BeforeMount(Settings& settings, const char* imagePath) {
   if (!on_) return;
   // The line the normal end would run, from the same builder; a line too
   // long to run is not kept either.
-  if (BuildUnmountCommandLine(settings, imagePath, record_.unmountLine).kind == BuiltLine::kBuilt)
-    Save();
+  const BuiltLine built = BuildUnmountCommandLine(settings, imagePath, record_.unmountLine);
+  // A [CustomMount] tool gets its environment at the recovery too; a line
+  // that cannot keep it beside itself is not kept.
+  const bool custom = built.kind == BuiltLine::kBuilt && built.custom;
+  KeepUnmountEnvironment(record_, custom ? imagePath : nullptr, built.drive);
+  if (built.kind == BuiltLine::kBuilt) Save();
 }
 
 void UndoKeeper::EmulatorStarted(const ProcessRecord& process) {

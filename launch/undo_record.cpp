@@ -1,5 +1,7 @@
 #include "launch/undo_record.h"
 
+#include <cstring>
+
 namespace tolvimer {
 namespace {
 
@@ -11,6 +13,8 @@ constexpr std::size_t kEmulatorAt = 36;
 constexpr std::size_t kLineAt = 48;
 constexpr std::uint32_t kDisplayFlag = 1;
 constexpr std::uint32_t kEmulatorFlag = 2;
+// After the unmount line's terminator: the tool's environment values follow.
+constexpr unsigned char kEnvironmentMark = 1;
 
 void Put32(unsigned char* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -42,6 +46,38 @@ std::uint32_t Checksum(const unsigned char* bytes) {
 
 }  // namespace
 
+bool KeepUnmountEnvironment(UndoRecord& record, const char* imagePath, char drive) {
+  char* const line = record.unmountLine;
+  const std::size_t at = std::strlen(line) + 1;
+  std::memset(line + at, 0, kCustomCommandSize - at);
+  if (imagePath == nullptr) return true;
+  // The mark, the path, its terminator and the drive; the field's last byte
+  // stays 0.
+  const std::size_t length = std::strlen(imagePath);
+  if (at + 1 + length + 2 >= kCustomCommandSize) {
+    std::memset(line, 0, at);
+    return false;
+  }
+  line[at] = static_cast<char>(kEnvironmentMark);
+  std::memcpy(line + at + 1, imagePath, length + 1);
+  line[at + 1 + length + 1] = drive;
+  return true;
+}
+
+const char* UnmountEnvironment(const UndoRecord& record, char& drive) {
+  const char* const line = record.unmountLine;
+  const std::size_t at = std::strlen(line) + 1;
+  drive = '\0';
+  if (at + 1 >= kCustomCommandSize || static_cast<unsigned char>(line[at]) != kEnvironmentMark)
+    return nullptr;
+  const char* const image = line + at + 1;
+  // The drive's byte, after the path's terminator, lies within the field.
+  const std::size_t driveAt = at + 1 + std::strlen(image) + 1;
+  if (driveAt >= kCustomCommandSize) return nullptr;
+  drive = line[driveAt];
+  return image;
+}
+
 void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoRecordSize]) {
   for (unsigned char& byte : bytes) byte = 0;
   for (std::size_t i = 0; i < sizeof kMark; ++i) bytes[i] = kMark[i];
@@ -51,8 +87,9 @@ void EncodeUndoRecord(const UndoRecord& record, unsigned char (&bytes)[kUndoReco
   Put32(bytes + kFlagsAt,
         (record.displaySwitched ? kDisplayFlag : 0) | (record.emulatorStarted ? kEmulatorFlag : 0));
   PutIdentity(bytes + kEmulatorAt, record.emulator);
-  // The line is copied up to its terminator; the rest stays zero.
-  for (std::size_t i = 0; i + 1 < kCustomCommandSize && record.unmountLine[i]; ++i)
+  // The line's field is copied whole: its text, and what KeepUnmountEnvironment
+  // keeps after it; the rest is zero, the field's last byte always.
+  for (std::size_t i = 0; i + 1 < kCustomCommandSize; ++i)
     bytes[kLineAt + i] = static_cast<unsigned char>(record.unmountLine[i]);
   Put32(bytes + kChecksumAt, Checksum(bytes));
 }

@@ -26,8 +26,19 @@ struct UndoRecord {
   bool displaySwitched = false;  // undone by the mode stored in the registry
   bool emulatorStarted = false;
   ProcessIdentity emulator;
-  char unmountLine[kCustomCommandSize] = {};  // empty: nothing to unmount
+  // Empty: nothing to unmount. For a [CustomMount] line, whose tool starts
+  // with TOLVIMER_IMAGE and TOLVIMER_DRIVE (tool_environment.h), their
+  // values follow its terminator (KeepUnmountEnvironment): a record without
+  // them reads as before.
+  char unmountLine[kCustomCommandSize] = {};
 };
+
+// Clears what follows the unmount line, then keeps the image path and drive
+// letter (0 for none) of a [CustomMount] line there; none when `imagePath`
+// is null. False, with the line emptied, when they do not fit beside it.
+bool KeepUnmountEnvironment(UndoRecord& record, const char* imagePath, char drive);
+// The image path kept with the unmount line, `drive` set; null when none.
+const char* UnmountEnvironment(const UndoRecord& record, char& drive);
 
 constexpr std::uint32_t kUndoVersion = 1;
 // Mark, version, length, checksum; the launcher, the flags, the emulator;

@@ -55,27 +55,42 @@ bool HasPiece(const char* args, ArgsPiece::Kind kind) {
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
                             const char* imagePath, char driveLetter, std::size_t& length,
                             ImageRefusal& refusal) {
+  line[0] = '\0';
+  length = 0;
+  refusal = ImageRefusal{};
+  // The tool gets the path, in its line or its environment, only as a name.
+  if (!MayNameAFile(imagePath)) {
+    refusal.reason = ImageRefusal::kNotAFileName;
+    return false;
+  }
+  // A shell would read the path as script: it gets it from its environment.
+  const ToolKind kind = ToolKindOfLine(exe, args);
+  if (kind != ToolKind::kProgram && HasPiece(args, ArgsPiece::kImage)) {
+    refusal.reason = ImageRefusal::kShell;
+    refusal.shell = kind;
+    return false;
+  }
   const std::size_t imageLength = std::strlen(imagePath);
   CommandLineBuilder builder(line, sizeof line);
   builder.Add('"');
   builder.Add(exe);
   builder.Add("\" ");
-  const ToolSyntax syntax = ToolSyntaxOf(exe);
-  QuoteScanner quotes(syntax);
-  refusal = ImageRefusal{};
+  ArgumentScanner scanner;
   for (ArgsPiece piece = NextArgsPiece(args); piece.kind != ArgsPiece::kEnd;
        piece = NextArgsPiece(args)) {
     if (piece.kind == ArgsPiece::kImage) {
-      if (!AddImagePath(builder, syntax, quotes.quotes(), imagePath, imageLength, *args, refusal)) {
+      if (!AddImageArgument(builder, scanner, imagePath, imageLength, args, refusal)) {
         line[0] = '\0';
-        length = 0;
         return false;
       }
     } else if (piece.kind == ArgsPiece::kDrive) {
-      if (driveLetter != '\0') builder.Add(driveLetter);
+      if (driveLetter != '\0') {
+        builder.Add(driveLetter);
+        scanner.Feed(&driveLetter, 1);
+      }
     } else {
       builder.Add(piece.text, piece.length);
-      quotes.Feed(piece.text, piece.length);
+      scanner.Feed(piece.text, piece.length);
     }
   }
   length = builder.length();

@@ -34,11 +34,13 @@ ArgsPiece NextArgsPiece(const char*& args);
 // Whether `args` holds the placeholder of `kind`.
 bool HasPiece(const char* args, ArgsPiece::Kind kind);
 
-// Fills `line` with `"exe" args`, {image} as `imagePath` in the quoting
-// of Exe's tool (image_quoting.h) and {drive} as `driveLetter` (nothing when
-// it is 0). False, with `line` empty, when the line does not fit (`length`
-// is then the length it would have had) or when the path cannot stand at an
-// {image} (`refusal` then says why).
+// Fills `line` with `"exe" args`, {image} as `imagePath`, one argument by
+// the C runtime's rules (image_quoting.h), and {drive} as `driveLetter`
+// (nothing when it is 0). False, with `line` empty, when the line does not
+// fit (`length` is then the length it would have had), when the path can
+// be no file's name, or when it cannot stand at an {image}: a shell reads
+// the line, or the quotes around the placeholder do not allow it (`refusal`
+// then says why).
 bool BuildCustomCommandLine(char (&line)[kCustomCommandSize], const char* exe, const char* args,
                             const char* imagePath, char driveLetter, std::size_t& length,
                             ImageRefusal& refusal);

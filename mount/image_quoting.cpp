@@ -3,151 +3,231 @@
 #include <cstring>
 
 #include "mount/command_line.h"
-#include "settings/settings.h"
 
 namespace tolvimer {
 namespace {
 
-// The tools by their program's file name; a name ending in .bat or .cmd is
-// run by cmd.exe too.
-struct ToolName {
+// The shells and script hosts by their program's name, with or without
+// ".exe"; a file ending in .bat or .cmd is run by cmd.exe too.
+struct ShellName {
   const char* name;
-  ToolSyntax syntax;
+  ToolKind kind;
 };
-constexpr ToolName kToolNames[] = {{"powershell.exe", ToolSyntax::kPowerShell},
-                                   {"powershell", ToolSyntax::kPowerShell},
-                                   {"pwsh.exe", ToolSyntax::kPowerShell},
-                                   {"pwsh", ToolSyntax::kPowerShell},
-                                   {"cmd.exe", ToolSyntax::kCmd},
-                                   {"cmd", ToolSyntax::kCmd}};
+constexpr ShellName kShellNames[] = {
+    {"powershell", ToolKind::kPowerShell}, {"pwsh", ToolKind::kPowerShell},
+    {"cmd", ToolKind::kCmd},               {"wscript", ToolKind::kScriptHost},
+    {"cscript", ToolKind::kScriptHost},    {"mshta", ToolKind::kScriptHost},
+    {"wsl", ToolKind::kUnixShell},         {"bash", ToolKind::kUnixShell},
+    {"sh", ToolKind::kUnixShell}};
 constexpr const char* kCmdScriptEndings[] = {".bat", ".cmd"};
+constexpr char kProgramEnding[] = ".exe";
 
-// The characters PowerShell takes as quotes, in Windows-1252: ' and the
-// typographic single quotes U+201A, U+2018, U+2019; " and U+201E, U+201C,
-// U+201D.
-constexpr char kPowerShellSingleQuotes[] = "\x27\x82\x91\x92";
-constexpr char kPowerShellDoubleQuotes[] = "\x22\x84\x93\x94";
-
-// What each tool does with the image path where it stands. A path holding a
-// `refused` character is not put in the line; `doubled` characters are
-// written twice and `backticked` ones after a backtick, the tool's own
-// escapes there. The double quote is refused everywhere: Windows allows none
-// in a path, and it would end or begin an argument.
-struct QuotingRule {
-  ToolSyntax syntax;
-  ImageQuotes quotes;
-  const char* refused;
-  const char* why;
-  const char* doubled;
-  const char* backticked;
-  bool blankRunsRefused;        // PowerShell joins its arguments with one blank
-  bool backslashesBeforeQuote;  // the C runtime halves a backslash run before "
+// What each kind writes to read the image path, and who it is in words.
+struct ShellWords {
+  ToolKind kind;
+  const char* who;
+  const char* reference;
+  const char* note;
 };
-constexpr QuotingRule kQuotingRules[] = {
-    {ToolSyntax::kProgram, ImageQuotes::kBare, " \"",
-     "which splits an argument outside double quotes", "", "", false, false},
-    {ToolSyntax::kProgram, ImageQuotes::kDouble, "\"", "which ends the double quotes", "", "",
-     false, true},
-    {ToolSyntax::kCmd, ImageQuotes::kBare, " \"&|<>^()%!;,=",
-     "which cmd.exe reads as its own syntax outside double quotes", "", "", false, false},
-    {ToolSyntax::kCmd, ImageQuotes::kDouble, "\"%!",
-     "which cmd.exe expands or ends inside double quotes, with no escape there", "", "", false,
-     false},
-    {ToolSyntax::kPowerShell, ImageQuotes::kBare, " \"'`$(){}[];,&|@#<>\x82\x84\x91\x92\x93\x94",
-     "which PowerShell reads as its own syntax outside quotes", "", "", false, false},
-    {ToolSyntax::kPowerShell, ImageQuotes::kSingle, "\"", "which ends the double quotes",
-     kPowerShellSingleQuotes, "", true, false},
-    {ToolSyntax::kPowerShell, ImageQuotes::kDouble, "\"", "which ends the double quotes", "",
-     "$`\x84\x93\x94", true, true},
+constexpr ShellWords kShellWords[] = {
+    {ToolKind::kProgram, "the program", "{image}", ""},
+    {ToolKind::kPowerShell, "PowerShell", "$env:TOLVIMER_IMAGE", " (with no quotes around it)"},
+    {ToolKind::kCmd, "cmd.exe", "\"%TOLVIMER_IMAGE%\"", ""},
+    {ToolKind::kScriptHost, "a script host",
+     "CreateObject(\"WScript.Shell\").Environment(\"Process\")(\"TOLVIMER_IMAGE\")", ""},
+    {ToolKind::kUnixShell, "a Unix shell", "\"$TOLVIMER_IMAGE\"",
+     " (wsl passes it on when WSLENV names TOLVIMER_IMAGE)"},
 };
-constexpr char kBlankRunWhy[] = "twice in a row, which PowerShell's command line joins into one";
 
-bool Holds(const char* set, char c) { return c != '\0' && std::strchr(set, c) != nullptr; }
-
-const QuotingRule& RuleFor(ToolSyntax syntax, ImageQuotes quotes) {
-  for (const QuotingRule& rule : kQuotingRules) {
-    if (rule.syntax == syntax && rule.quotes == quotes) return rule;
+const ShellWords& WordsOf(ToolKind kind) {
+  for (const ShellWords& words : kShellWords) {
+    if (words.kind == kind) return words;
   }
-  // Quotes the tool does not know are no quotes to it.
-  return RuleFor(syntax, ImageQuotes::kBare);
+  return kShellWords[0];
+}
+
+char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `length` characters of `text` are `word` (lower case), A to Z folded.
+bool SameWord(const char* text, std::size_t length, const char* word) {
+  if (std::strlen(word) != length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (Folded(text[i]) != word[i]) return false;
+  }
+  return true;
+}
+
+bool EndsWith(const char* text, std::size_t length, const char* ending) {
+  const std::size_t size = std::strlen(ending);
+  return length > size && SameWord(text + length - size, size, ending);
+}
+
+// Characters that end a word of a line as the shells split it; a path's
+// '/' also ends one (cmd.exe reads "cmd/c" as "cmd /c").
+bool EndsWord(char c) { return c == '\0' || std::strchr(" \t\r\n&|;()<>,={}@/", c) != nullptr; }
+// Characters a shell takes out of a word: quotes and escapes.
+bool IsQuoteOrEscape(char c) { return c == '"' || c == '\'' || c == '^' || c == '`'; }
+
+// The last shell named among the file names of `word`'s pieces: the word
+// with its quotes and escapes taken out, and each piece between quotes.
+void NoteShells(const char* word, std::size_t length, ToolKind& found) {
+  char joined[256];
+  std::size_t kept = 0;
+  std::size_t pieceStart = 0;
+  for (std::size_t i = 0; i <= length; ++i) {
+    const bool end = i == length || word[i] == '"' || word[i] == '\'';
+    if (end) {
+      const ToolKind kind = ToolKindOfName(word + pieceStart, i - pieceStart);
+      if (kind != ToolKind::kProgram) found = kind;
+      pieceStart = i + 1;
+    }
+    if (i < length && !IsQuoteOrEscape(word[i]) && kept < sizeof joined) joined[kept++] = word[i];
+  }
+  // A word longer than the buffer names no shell by its end: take it as one.
+  if (kept == sizeof joined) return;
+  const ToolKind kind = ToolKindOfName(joined, kept);
+  if (kind != ToolKind::kProgram) found = kind;
+}
+
+std::size_t TrailingBackslashes(const char* text, std::size_t length) {
+  std::size_t count = 0;
+  while (count < length && text[length - 1 - count] == '\\') ++count;
+  return count;
 }
 
 }  // namespace
 
-ToolSyntax ToolSyntaxOf(const char* exe) {
-  const char* name = exe;
-  for (const char* c = exe; *c; ++c) {
-    if (*c == '\\' || *c == '/') name = c + 1;
+ToolKind ToolKindOfName(const char* name, std::size_t length) {
+  // The file name: after the last '\' or '/', without the dots and blanks
+  // that Windows drops from a name's end.
+  for (std::size_t i = length; i > 0; --i) {
+    if (name[i - 1] == '\\' || name[i - 1] == '/') {
+      name += i;
+      length -= i;
+      break;
+    }
   }
-  for (const ToolName& row : kToolNames) {
-    if (IsWord(name, row.name)) return row.syntax;
-  }
-  const std::size_t length = std::strlen(name);
+  while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' ')) --length;
   for (const char* ending : kCmdScriptEndings) {
-    if (length > 4 && IsWord(name + length - 4, ending)) return ToolSyntax::kCmd;
+    if (EndsWith(name, length, ending)) return ToolKind::kCmd;
   }
-  return ToolSyntax::kProgram;
+  const std::size_t bare = EndsWith(name, length, kProgramEnding)
+                               ? length - (sizeof kProgramEnding - 1)
+                               : length;
+  for (const ShellName& row : kShellNames) {
+    if (SameWord(name, bare, row.name)) return row.kind;
+  }
+  return ToolKind::kProgram;
 }
 
-void QuoteScanner::Feed(const char* text, std::size_t length) {
+ToolKind ToolKindOfLine(const char* exe, const char* args) {
+  ToolKind found = ToolKindOfName(exe, std::strlen(exe));
+  const char* word = args;
+  for (const char* c = args;; ++c) {
+    if (EndsWord(*c)) {
+      if (c > word) NoteShells(word, static_cast<std::size_t>(c - word), found);
+      word = c + 1;
+    }
+    if (*c == '\0') break;
+  }
+  return found;
+}
+
+const char* ImageVariableReference(ToolKind kind) { return WordsOf(kind).reference; }
+
+void ArgumentScanner::Feed(const char* text, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
     const char c = text[i];
-    if (syntax_ != ToolSyntax::kPowerShell) {
-      if (c == '"')
-        quotes_ = quotes_ == ImageQuotes::kBare ? ImageQuotes::kDouble : ImageQuotes::kBare;
+    if (c == '\\') {
+      ++backslashes_;
+      quoteJustClosed_ = false;
       continue;
     }
-    if (escaped_) {
-      escaped_ = false;
-    } else if (quotes_ != ImageQuotes::kSingle && c == '`') {
-      escaped_ = true;
-    } else if (quotes_ == ImageQuotes::kBare) {
-      if (Holds(kPowerShellSingleQuotes, c)) quotes_ = ImageQuotes::kSingle;
-      if (Holds(kPowerShellDoubleQuotes, c)) quotes_ = ImageQuotes::kDouble;
-    } else if (Holds(quotes_ == ImageQuotes::kSingle ? kPowerShellSingleQuotes
-                                                     : kPowerShellDoubleQuotes,
-                     c)) {
-      quotes_ = ImageQuotes::kBare;
+    if (c == '"' && backslashes_ % 2 == 0) {
+      if (!inQuotes_ && quoteJustClosed_) unclear_ = true;
+      quoteJustClosed_ = inQuotes_;
+      inQuotes_ = !inQuotes_;
+    } else {
+      quoteJustClosed_ = false;  // an escaped quote is a plain character
     }
+    backslashes_ = 0;
   }
 }
 
-bool AddImagePath(CommandLineBuilder& line, ToolSyntax syntax, ImageQuotes quotes,
-                  const char* image, std::size_t length, char next, ImageRefusal& refusal) {
-  const QuotingRule& rule = RuleFor(syntax, quotes);
-  for (std::size_t i = 0; i < length; ++i) {
-    if (Holds(rule.refused, image[i])) {
-      refusal = {static_cast<unsigned char>(image[i]), rule.why};
-      return false;
-    }
-    if (rule.blankRunsRefused && image[i] == ' ' && i + 1 < length && image[i + 1] == ' ') {
-      refusal = {' ', kBlankRunWhy};
-      return false;
-    }
+bool MayNameAFile(const char* image) {
+  for (const char* c = image; *c; ++c) {
+    if (*c == '"' || static_cast<unsigned char>(*c) < 0x20) return false;
   }
-  for (std::size_t i = 0; i < length; ++i) {
-    if (Holds(rule.backticked, image[i])) line.Add('`');
-    line.Add(image[i]);
-    if (Holds(rule.doubled, image[i])) line.Add(image[i]);
+  return true;
+}
+
+bool AddImageArgument(CommandLineBuilder& line, ArgumentScanner& scanner, const char* image,
+                      std::size_t length, const char* rest, ImageRefusal& refusal) {
+  refusal = ImageRefusal{};
+  // The user's own quote right after the placeholder closes its argument.
+  const bool quoteAfter = rest[0] == '"';
+  const bool opens = !scanner.inQuotes();
+  // Whether a double quote follows the path: the launcher's own closing
+  // one, or the user's after any backslashes of theirs.
+  const char* next = rest;
+  while (*next == '\\') ++next;
+  const bool quoteFollows = (opens && !quoteAfter) || *next == '"';
+  const std::size_t trailing = TrailingBackslashes(image, length);
+  if (scanner.unclear()) refusal.reason = ImageRefusal::kUnclearQuotes;
+  else if (opens && scanner.quoteJustClosed()) refusal.reason = ImageRefusal::kQuoteBefore;
+  else if (trailing > 0 && quoteFollows) refusal.reason = ImageRefusal::kBackslashEnd;
+  if (refusal.reason != ImageRefusal::kNone) return false;
+
+  if (opens) {
+    // The Args text's own backslashes before the quote stay plain: 2n
+    // backslashes before a quote give n.
+    for (std::size_t i = 0; i < scanner.backslashes(); ++i) line.Add('\\');
+    line.Add('"');
   }
-  if (rule.backslashesBeforeQuote && next == '"') {
-    // 2n backslashes before a quote give n: the path's own run is doubled.
-    for (std::size_t i = length; i > 0 && image[i - 1] == '\\'; --i) line.Add('\\');
+  line.Add(image, length);
+  if (opens && !quoteAfter) {
+    line.Add('"');
+    scanner.Set(false, 0, true);
+  } else {
+    scanner.Set(true, trailing, false);
   }
   return true;
 }
 
 void DescribeRefusal(const ImageRefusal& refusal, char* out, std::size_t size) {
-  static const char kHex[] = "0123456789ABCDEF";
-  const char shown[] = {'\'', static_cast<char>(refusal.character), '\'', '\0'};
-  const char byte[] = {kHex[refusal.character >> 4], kHex[refusal.character & 15], '\0'};
   CommandLineBuilder text(out, size);
-  text.Add("the image path holds ");
-  text.Add(refusal.character == ' ' ? "a blank" : shown);
-  text.Add(" (byte 0x");
-  text.Add(byte);
-  text.Add("), ");
-  text.Add(refusal.why != nullptr ? refusal.why : "");
+  const ShellWords& shell = WordsOf(refusal.shell);
+  switch (refusal.reason) {
+    case ImageRefusal::kShell:
+      text.Add("{image} stands in a line that ");
+      text.Add(shell.who);
+      text.Add(" reads as script, where a file name could run as code: write ");
+      text.Add(shell.reference);
+      text.Add(" in its place");
+      text.Add(shell.note);
+      text.Add("; every mount and unmount tool gets the image path in its environment as "
+               "TOLVIMER_IMAGE, and the drive as TOLVIMER_DRIVE");
+      break;
+    case ImageRefusal::kNotAFileName:
+      text.Add("the image path holds a double quote or a control character, which no Windows "
+               "file name holds: pass the file's own path");
+      break;
+    case ImageRefusal::kBackslashEnd:
+      text.Add("the image path ends in a backslash (byte 0x5C) right before a double quote, "
+               "which would escape the quote: name the image file itself");
+      break;
+    case ImageRefusal::kUnclearQuotes:
+      text.Add("the text before {image} holds \"\" inside double quotes, which programs read in "
+               "two ways: write {image} outside any quotes (the launcher quotes it itself)");
+      break;
+    case ImageRefusal::kQuoteBefore:
+      text.Add("{image} comes right after a closing double quote, where the quote the launcher "
+               "puts around the path would read as a literal one: write a blank before {image}, "
+               "or put {image} inside those quotes");
+      break;
+    case ImageRefusal::kNone:
+      break;
+  }
   text.Finish();
 }
 

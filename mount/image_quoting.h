@@ -1,8 +1,18 @@
-// How the image path goes into a [CustomMount] line at {image}: read by the
-// syntax of the tool that gets the line (told by [CustomMount] Exe's file
-// name) in the quotes the user wrote around the placeholder. The path stays
-// one argument, character for character, or the line is refused. Paths are
-// Windows-1252 (ANSI) bytes.
+// How the image path goes into a [CustomMount] line at {image}.
+//
+// A shell or script host reads its line as code, through layers no scan of
+// the line can follow: there the path is never written. The tool finds it in
+// its environment as TOLVIMER_IMAGE (tool_environment.h), and a line with
+// {image} is refused, saying what to write instead.
+//
+// Any other program splits its command line by the C runtime's rules
+// (msvcrt's start-up code, CommandLineToArgvW): the launcher writes the
+// double quotes around the path itself, or takes the user's own around the
+// placeholder as them, so the program's argument holds the path exactly.
+// Only the double quote, the control characters and a backslash (0x5C) right
+// before a closing quote are ever looked at; the first are no trail byte of
+// any code page, and a last byte 0x5C refuses the line whether it is a
+// backslash or a trail byte: the path's other bytes need no decision.
 #pragma once
 
 #include <cstddef>
@@ -12,43 +22,77 @@ namespace tolvimer {
 
 class CommandLineBuilder;
 
-// Who reads the line: PowerShell, cmd.exe (also for a .bat or .cmd file),
-// or any other program, which splits it by the C runtime's rules.
-enum class ToolSyntax : std::uint8_t { kProgram, kCmd, kPowerShell };
-ToolSyntax ToolSyntaxOf(const char* exe);
+// Who reads a line: a program by the C runtime's rules, or one of the shells
+// and script hosts, each with its own way to read TOLVIMER_IMAGE.
+enum class ToolKind : std::uint8_t { kProgram, kPowerShell, kCmd, kScriptHost, kUnixShell };
 
-// Where a placeholder stands in the Args text written so far.
-enum class ImageQuotes : std::uint8_t { kBare, kSingle, kDouble };
+// The kind of a program path or of one word of a line: powershell, pwsh,
+// cmd, wscript, cscript, mshta, wsl, bash or sh (with or without ".exe"),
+// or a file ending in ".bat" or ".cmd"; any other name is a program.
+ToolKind ToolKindOfName(const char* name, std::size_t length);
+// Who reads {image} in the line `"exe" args`: the last shell the line names,
+// Exe or any word of Args (`cmd /c powershell ...`), else a program.
+ToolKind ToolKindOfLine(const char* exe, const char* args);
+// What a script of that kind writes to read the image path.
+const char* ImageVariableReference(ToolKind kind);
 
-// Follows the Args text piece by piece, as the tool will read its quotes.
-class QuoteScanner {
+// Follows a program's Args text as the C runtime reads it: inside double
+// quotes or not, and the backslashes just before.
+class ArgumentScanner {
  public:
-  explicit QuoteScanner(ToolSyntax syntax) : syntax_(syntax) {}
   void Feed(const char* text, std::size_t length);
-  ImageQuotes quotes() const { return quotes_; }
+  bool inQuotes() const { return inQuotes_; }
+  std::size_t backslashes() const { return backslashes_; }
+  // "" inside double quotes: start-up code of different years reads it in
+  // two ways (one literal quote, the quotes then open or closed).
+  bool unclear() const { return unclear_; }
+  // The last character closed the quotes: a quote right after it would be
+  // read as "" inside them.
+  bool quoteJustClosed() const { return quoteJustClosed_; }
+  // The launcher wrote text that leaves the line in this state.
+  void Set(bool inQuotes, std::size_t backslashes, bool quoteJustClosed) {
+    inQuotes_ = inQuotes;
+    backslashes_ = backslashes;
+    quoteJustClosed_ = quoteJustClosed;
+  }
 
  private:
-  ToolSyntax syntax_;
-  ImageQuotes quotes_ = ImageQuotes::kBare;
-  bool escaped_ = false;  // PowerShell: the backtick escapes the next character
+  bool inQuotes_ = false;
+  bool unclear_ = false;
+  bool quoteJustClosed_ = false;  // the last character closed the quotes
+  std::size_t backslashes_ = 0;
 };
 
-// Why an image path cannot stand in a line: the first character that
-// stopped it and the rule, in words.
+// Why the image path cannot stand at an {image}.
 struct ImageRefusal {
-  unsigned char character = 0;
-  const char* why = nullptr;
+  enum Reason : std::uint8_t {
+    kNone,
+    kShell,            // a shell or script host reads the line: `shell` says which
+    kNotAFileName,     // the path holds " or a control character, as no file name does
+    kBackslashEnd,     // the path ends in byte 0x5C right before a double quote
+    kUnclearQuotes,    // "" inside double quotes before the placeholder
+    kQuoteBefore,      // the placeholder right after a closing double quote
+  } reason = kNone;
+  ToolKind shell = ToolKind::kProgram;
 };
 
-// Adds the image path as `syntax` reads it in `quotes`; `next` is the Args
-// character after the placeholder. False, with `refusal` filled and nothing
-// added, when the path cannot be one argument there.
-bool AddImagePath(CommandLineBuilder& line, ToolSyntax syntax, ImageQuotes quotes,
-                  const char* image, std::size_t length, char next, ImageRefusal& refusal);
+// Whether the image path can be a Windows file name as far as a tool's line
+// or environment is concerned: no double quote, which would end the quotes
+// around a cmd.exe script's "%TOLVIMER_IMAGE%" or a program's argument, and
+// no control character. All are below 0x40, so no double-byte character's
+// trail byte is one.
+bool MayNameAFile(const char* image);
 
-// "the image path holds '$' (byte 0x24), which PowerShell expands inside
-// double quotes"; empty when it does not fit `out` (kRefusalTextSize does).
-constexpr std::size_t kRefusalTextSize = 160;
+// Adds the image path at an {image} of a program's line, `scanner` holding
+// the Args text so far and `rest` the Args text after the placeholder; the
+// path is one that MayNameAFile. False, with `refusal` filled and nothing
+// added, when the path cannot be written there as the program will read it.
+bool AddImageArgument(CommandLineBuilder& line, ArgumentScanner& scanner, const char* image,
+                      std::size_t length, const char* rest, ImageRefusal& refusal);
+
+// The refusal in words, with what to write instead; empty when it does not
+// fit `out` (kRefusalTextSize does).
+constexpr std::size_t kRefusalTextSize = 400;
 void DescribeRefusal(const ImageRefusal& refusal, char* out, std::size_t size);
 
 }  // namespace tolvimer

@@ -5,6 +5,7 @@
 
 #include "mount/command_line.h"
 #include "mount/custom_mount.h"
+#include "mount/tool_environment.h"
 
 namespace tolvimer {
 namespace {
@@ -60,23 +61,56 @@ BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* image
   built.room = sizeof line - 1;
   settings.ReadInto("CustomMount", "Exe", exe, sizeof exe);
   if (!settings.ReadInto("CustomMount", argsKey, args, sizeof args)) return built;
-  char drive = '\0';
-  if (HasPiece(args, ArgsPiece::kDrive) && settings.Read("General", "Drive")) {
-    drive = settings.value()[0];
-    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+  // {drive} and TOLVIMER_DRIVE: the first character of [General] Drive.
+  built.custom = true;
+  if (settings.Read("General", "Drive")) {
+    built.drive = settings.value()[0];
+    if (built.drive >= 'a' && built.drive <= 'z')
+      built.drive = static_cast<char>(built.drive - 'a' + 'A');
   }
   const bool ok =
-      BuildCustomCommandLine(line, exe, args, imagePath, drive, built.length, built.refusal);
-  built.kind = ok                             ? BuiltLine::kBuilt
-               : built.refusal.character != 0 ? BuiltLine::kRefused
-                                              : BuiltLine::kTooLong;
+      BuildCustomCommandLine(line, exe, args, imagePath, built.drive, built.length, built.refusal);
+  built.kind = ok                                             ? BuiltLine::kBuilt
+               : built.refusal.reason != ImageRefusal::kNone ? BuiltLine::kRefused
+                                                              : BuiltLine::kTooLong;
   return built;
+}
+
+// Waits up to `milliseconds` for a started process, then lets it go.
+CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds) {
+  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  os.CloseHandle(process.process);
+  os.CloseHandle(process.thread);
+  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+}
+
+// Starts a [CustomMount] line with its tool's environment; a block that
+// cannot be built is reported, and the line is not run.
+bool StartTool(Platform& os, char* commandLine, const char* imagePath, char drive,
+               ProcessRecord& process) {
+  ToolEnvironment environment;
+  BuildToolEnvironment(os, imagePath, drive, environment);
+  if (environment.state != ToolEnvironment::kBuilt) {
+    char reason[kRefusalTextSize];
+    DescribeEnvironmentFailure(environment, reason, sizeof reason);
+    os.CommandLineRefused(reason);
+    process = ProcessRecord{};
+    return false;
+  }
+  return os.CreateProcessWithEnvironment(commandLine, environment.block, process);
 }
 
 // Runs a built line; a line too long for its buffer, or refused for its
 // image path, is reported instead.
-void RunBuilt(Settings& settings, const BuiltLine& built, char* line) {
-  if (built.kind == BuiltLine::kBuilt) RunCommandLine(settings.os(), line);
+void RunBuilt(Settings& settings, const BuiltLine& built, char* line, const char* imagePath) {
+  if (built.kind == BuiltLine::kBuilt) {
+    ProcessRecord process;
+    // The launcher keeps no hold on the tool and never waits for it.
+    if (StartBuiltLine(settings, built, line, imagePath, process)) {
+      settings.os().CloseHandle(process.process);
+      settings.os().CloseHandle(process.thread);
+    }
+  }
   if (built.kind == BuiltLine::kTooLong) settings.os().CommandLineTooLong(built.length, built.room);
   if (built.kind == BuiltLine::kRefused) {
     char reason[kRefusalTextSize];
@@ -119,13 +153,24 @@ bool RunCommandLine(Platform& os, char* commandLine) {
   return true;
 }
 
+bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLine,
+                    const char* imagePath, ProcessRecord& process) {
+  Platform& os = settings.os();
+  if (!built.custom) return os.CreateProcess(commandLine, process);
+  return StartTool(os, commandLine, imagePath, built.drive, process);
+}
+
+CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
+                               std::uint32_t milliseconds) {
+  ProcessRecord process;
+  if (!StartTool(os, commandLine, imagePath, drive, process)) return CommandWait::kNotStarted;
+  return WaitForStarted(os, process, milliseconds);
+}
+
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
   ProcessRecord process;
   if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
-  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
-  os.CloseHandle(process.process);
-  os.CloseHandle(process.thread);
-  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+  return WaitForStarted(os, process, milliseconds);
 }
 
 void MountDiscImage(Settings& settings, const char* imagePath) {
@@ -133,7 +178,8 @@ void MountDiscImage(Settings& settings, const char* imagePath) {
   if (tool == MountTool::kNone) return;
   char commandLine[kCustomCommandSize];
   if (tool == MountTool::kCustom) {
-    RunBuilt(settings, BuildCustom(settings, "MountArgs", imagePath, commandLine), commandLine);
+    RunBuilt(settings, BuildCustom(settings, "MountArgs", imagePath, commandLine), commandLine,
+             imagePath);
     return;
   }
   ToolValues values;
@@ -142,7 +188,7 @@ void MountDiscImage(Settings& settings, const char* imagePath) {
   RunBuilt(settings,
            BuildForm(tool == MountTool::kDaemonTools ? kDaemonToolsMount : kAlcohol120Mount, args,
                      3, commandLine),
-           commandLine);
+           commandLine, imagePath);
   // The form's own quotes then hold the front end's: the tool gets the path
   // cut at its first blank.
   if (imagePath[0] == '"') settings.os().QuotedImagePathInForm();
@@ -166,7 +212,8 @@ BuiltLine BuildUnmountCommandLine(Settings& settings, const char* imagePath,
 
 void UnmountDiscImage(Settings& settings, const char* imagePath) {
   char commandLine[kCustomCommandSize];
-  RunBuilt(settings, BuildUnmountCommandLine(settings, imagePath, commandLine), commandLine);
+  RunBuilt(settings, BuildUnmountCommandLine(settings, imagePath, commandLine), commandLine,
+           imagePath);
 }
 
 CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
@@ -174,10 +221,13 @@ CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
   char commandLine[kCustomCommandSize];
   const BuiltLine built = BuildUnmountCommandLine(settings, imagePath, commandLine);
   if (built.kind != BuiltLine::kBuilt) {
-    RunBuilt(settings, built, commandLine);
+    RunBuilt(settings, built, commandLine, imagePath);
     return CommandWait::kNotStarted;
   }
-  return RunCommandLineAndWait(settings.os(), commandLine, milliseconds);
+  ProcessRecord process;
+  if (!StartBuiltLine(settings, built, commandLine, imagePath, process))
+    return CommandWait::kNotStarted;
+  return WaitForStarted(settings.os(), process, milliseconds);
 }
 
 }  // namespace tolvimer

@@ -44,6 +44,11 @@ bool RunCommandLine(Platform& os, char* commandLine);
 enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kTimedOut };
 // Starts the command line and waits up to `milliseconds` for its process to end.
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds);
+// The same for a [CustomMount] line, its tool started with TOLVIMER_IMAGE
+// `imagePath` and TOLVIMER_DRIVE `drive` (none when 0) in its environment;
+// kNotStarted, the line reported refused, when that cannot be built.
+CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
+                               std::uint32_t milliseconds);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,
@@ -53,7 +58,16 @@ struct BuiltLine {
   std::size_t length = 0;  // the line's length, also when it did not fit
   std::size_t room = 0;    // the most characters its buffer holds
   ImageRefusal refusal;    // why a refused line was
+  // A [CustomMount] line starts with TOLVIMER_IMAGE and TOLVIMER_DRIVE in
+  // its environment; `drive` is [General] Drive's letter (0 for none).
+  bool custom = false;
+  char drive = '\0';
 };
+// Starts a built line without waiting: a [CustomMount] one with its tool
+// environment (tool_environment.h) for `imagePath`. False when it did not
+// start; an environment that cannot be built is reported, the line not run.
+bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLine,
+                    const char* imagePath, ProcessRecord& process);
 // The unmount command line that UnmountDiscImage would run now, read from
 // the settings as they stand (the image path is for [CustomMount]
 // UnmountArgs). A built-in form keeps its own limit of kPathBufferSize.

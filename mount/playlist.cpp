@@ -16,6 +16,25 @@ char FoldAsciiLetter(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The characters no Windows file name holds, beside the control characters;
+// all below 0x40 but '|', so only '|' can be a double-byte trail byte.
+constexpr char kNotInNames[] = "\"<>|*?";
+
+// Whether a disc line can be a Windows file name: no control character and
+// none of kNotInNames, read as Windows reads the text (a double-byte
+// character's trail byte is part of it; UTF-8 has no such byte below 0x80).
+bool IsFileName(Platform& os, const char* path, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto byte = static_cast<std::uint8_t>(path[i]);
+    if (os.IsDbcsLeadByte(byte) && i + 1 < length) {
+      ++i;
+    } else if (byte < 0x20 || std::strchr(kNotInNames, path[i]) != nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The playlist's folder: the path up to and with its last '\' or '/', a
 // double-byte character's trail byte never taken for one.
 std::size_t FolderLength(Platform& os, const char* path, std::size_t length) {
@@ -33,8 +52,8 @@ std::size_t FolderLength(Platform& os, const char* path, std::size_t length) {
 // Takes the lines of the playlist one byte at a time, into the disc table.
 class LineReader {
  public:
-  LineReader(const char* folder, std::size_t folderLength, Playlist& playlist)
-      : folder_(folder), folderLength_(folderLength), playlist_(playlist) {}
+  LineReader(Platform& os, const char* folder, std::size_t folderLength, Playlist& playlist)
+      : os_(os), folder_(folder), folderLength_(folderLength), playlist_(playlist) {}
 
   void Take(char c) {
     if (c == '\n') {
@@ -77,11 +96,17 @@ class LineReader {
       ++playlist_.leftOut;
       return;
     }
+    // Checked before it reaches any command line or tool.
+    if (!IsFileName(os_, line_, length_)) {
+      ++playlist_.notFileNames;
+      return;
+    }
     for (std::size_t i = 0; i < head; ++i) out[i] = folder_[i];
     for (std::size_t i = 0; i <= length_; ++i) out[head + i] = line_[i];
     ++playlist_.count;
   }
 
+  Platform& os_;
   const char* const folder_;
   const std::size_t folderLength_;
   Playlist& playlist_;
@@ -122,7 +147,7 @@ void ReadPlaylist(Platform& os, const char* imagePath, Playlist& playlist) {
     playlist.error = os.GetLastError();
     return;
   }
-  LineReader lines(path, folderLength, playlist);
+  LineReader lines(os, path, folderLength, playlist);
   char chunk[kReadChunk];
   bool first = true;
   for (;;) {

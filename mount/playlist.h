@@ -24,6 +24,9 @@ struct Playlist {
   // Disc lines left out: a path that would not fit, or one holding a NUL byte
   // (which would end it early).
   std::int32_t leftOut = 0;
+  // Disc lines left out as no Windows file name: a control character (a CR
+  // or tab inside, say) or one of "<>|*?.
+  std::int32_t notFileNames = 0;
   std::uint32_t error = 0;   // kUnreadable: GetLastError of the failed call
   char discs[kMaxDiscs][kPathBufferSize] = {};
 };
@@ -36,7 +39,9 @@ bool IsPlaylistPath(const char* imagePath);
 // at the start is skipped), lines end in CR LF or LF; blank lines and lines
 // starting with '#' are skipped, blanks around a path are dropped, and a
 // relative path is taken from the playlist's folder. A path that would not
-// fit whole, or that holds a NUL byte, is left out, never cut.
+// fit whole, or that holds a NUL byte, is left out, never cut; so is one
+// that is no Windows file name (read in the code page's double-byte
+// characters, which the platform tells).
 void ReadPlaylist(Platform& os, const char* imagePath, Playlist& playlist);
 
 }  // namespace tolvimer

@@ -42,6 +42,12 @@ void Narrator::PlaylistRead(const Playlist& playlist) {
     line_.Add(" characters, or one holding a NUL byte");
     Act();
   }
+  if (playlist.notFileNames > 0) {
+    line_.Add("warning: ").Number(playlist.notFileNames);
+    line_.Add(playlist.notFileNames == 1 ? " disc line" : " disc lines");
+    line_.Add(" left out: no Windows file name, holding a control character or one of \"<>|*?");
+    Act();
+  }
 }
 
 void Narrator::DiscChosen(int disc, int count, const char* path) {

@@ -1,6 +1,7 @@
 // The narration of the launch sequence's calls on files, programs and the
 // settings file: passed on to the platform underneath, then told.
 #include "emulator/emulator_start.h"
+#include "mount/tool_environment.h"
 #include "narration/narrator.h"
 #include "prepare/file_patches.h"
 
@@ -105,7 +106,26 @@ bool Narrator::CloseHandle(OsHandle handle) {
 }
 
 bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
+  return CreateProcessWithEnvironment(commandLine, nullptr, out);
+}
+
+bool Narrator::CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                            ProcessRecord& out) {
   FlushTaps();
+  if (environment != nullptr) {
+    // What a script reads from its environment, told first.
+    line_.Add("in the tool's environment, beside the launcher's own:");
+    const char* const names[] = {kImageVariable, kDriveVariable};
+    for (const char* name : names) {
+      const char* const value = EnvironmentValue(environment, name);
+      line_.Add(name == kImageVariable ? " " : ", ").Add(name);
+      if (value != nullptr)
+        line_.Add(" = ").Shown(value);
+      else
+        line_.Add(" unset");
+    }
+    Act();
+  }
   // Told before the call: CreateProcessA may write into the command line.
   if (step_ == Step::kStartEmulator) {
     line_.Add("start the emulator with the command line: ").Shown(commandLine);
@@ -117,7 +137,9 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
                                             : "start without waiting for it: ");
     line_.Shown(commandLine);
   }
-  const bool ok = inner_.CreateProcess(commandLine, out);
+  const bool ok = environment != nullptr
+                      ? inner_.CreateProcessWithEnvironment(commandLine, environment, out)
+                      : inner_.CreateProcess(commandLine, out);
   if (!ok) Failed();
   if (ok && step_ == Step::kStartEmulator) {
     emulatorProcess_ = out.process;
@@ -128,6 +150,28 @@ bool Narrator::CreateProcess(char* commandLine, ProcessRecord& out) {
     unmountFailed_ = !ok;
   }
   Act();
+  return ok;
+}
+
+const char* Narrator::GetEnvironmentStrings() {
+  FlushTaps();
+  const char* const block = inner_.GetEnvironmentStrings();
+  if (block == nullptr) {
+    line_.Add("read the launcher's environment for the tool");
+    Failed();
+    Act();
+  }
+  return block;
+}
+
+bool Narrator::FreeEnvironmentStrings(const char* block) {
+  FlushTaps();
+  const bool ok = inner_.FreeEnvironmentStrings(block);
+  if (!ok) {
+    line_.Add("give back the launcher's environment block");
+    Failed();
+    Act();
+  }
   return ok;
 }
 

@@ -187,6 +187,14 @@ class Platform {
   // STARTUPINFOA{cb = its size, 68 in the 32-bit build}, out). The command
   // line must be writable. On failure `out` is all zero.
   virtual bool CreateProcess(char* commandLine, ProcessRecord& out) = 0;
+  // The same with `environment`, an ANSI environment block ("NAME=value"
+  // strings, each ended by a NUL, and one more NUL), as lpEnvironment.
+  virtual bool CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                            ProcessRecord& out) = 0;
+  // GetEnvironmentStringsA: the launcher's own environment block, or null
+  // when it cannot be had; given back with FreeEnvironmentStrings.
+  virtual const char* GetEnvironmentStrings() = 0;
+  virtual bool FreeEnvironmentStrings(const char* block) = 0;
   virtual std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) = 0;
   virtual std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) = 0;
   // GetExitCodeProcess; on failure `exitCode` keeps the value it had.

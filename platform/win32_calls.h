@@ -21,6 +21,7 @@
 #undef GetCommandLine
 #undef FormatMessage
 #undef DeleteFile
+#undef FreeEnvironmentStrings
 
 #include <cstdint>
 

@@ -16,6 +16,10 @@ class Win32Platform final : public Platform {
   bool WriteFileByte(OsHandle file, std::uint8_t byte) override;
   bool CloseHandle(OsHandle handle) override;
   bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  bool CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                    ProcessRecord& out) override;
+  const char* GetEnvironmentStrings() override;
+  bool FreeEnvironmentStrings(const char* block) override;
   std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) override;
   std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) override;

@@ -32,18 +32,31 @@ static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record is 68 byte
 }  // namespace
 
 bool Win32Platform::CreateProcess(char* commandLine, ProcessRecord& out) {
+  return CreateProcessWithEnvironment(commandLine, nullptr, out);
+}
+
+bool Win32Platform::CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                                 ProcessRecord& out) {
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
-  const BOOL started = ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr,
+  // Windows only reads the block; its parameter is not declared const.
+  void* const block = const_cast<char*>(environment);
+  const BOOL started = ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, block,
                                         nullptr, &startup, &info);
   out.process = FromPointer(info.hProcess);
   out.thread = FromPointer(info.hThread);
   out.processId = info.dwProcessId;
   out.threadId = info.dwThreadId;
   return started != 0;
+}
+
+const char* Win32Platform::GetEnvironmentStrings() { return ::GetEnvironmentStrings(); }
+
+bool Win32Platform::FreeEnvironmentStrings(const char* block) {
+  return ::FreeEnvironmentStringsA(const_cast<char*>(block)) != 0;
 }
 
 std::uint32_t Win32Platform::WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) {

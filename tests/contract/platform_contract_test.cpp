@@ -321,6 +321,37 @@ TEST(PlatformContract, ExitCodeIsStillActiveWhileRunningAndTheProgramsOwnOnceEnd
   }
 }
 
+// The launcher's own environment: NAME=value strings up to an empty one,
+// given back once read; a program started with a block built from it runs
+// as one started with the launcher's own.
+TEST(PlatformContract, TheEnvironmentBlockReadsAndStartsAProgram) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  const char* const own = os.GetEnvironmentStrings();
+  ASSERT_NE(own, nullptr);
+  std::string block;
+  for (const char* entry = own; *entry != '\0'; entry += std::strlen(entry) + 1) {
+    EXPECT_NE(std::strchr(entry + 1, '='), nullptr) << entry;
+    block.append(entry, std::strlen(entry) + 1);
+  }
+  EXPECT_TRUE(os.FreeEnvironmentStrings(own));
+  block += "TOLVIMER_CONTRACT=1";
+  block.append(2, '\0');
+  std::string commandLine = machine->EndingProgram(7);
+  ProcessRecord ended;
+  ASSERT_TRUE(os.CreateProcessWithEnvironment(&commandLine[0], block.c_str(), ended));
+  machine->AwaitEnd(ended);
+  std::uint32_t code = win::kStillActive;
+  EXPECT_TRUE(os.GetExitCodeProcess(ended.process, code));
+  EXPECT_EQ(code, 7u);
+  machine->EndProgram(ended);
+  std::string missing = machine->MissingProgram();
+  ProcessRecord none;
+  none.process = 0x5151;
+  EXPECT_FALSE(os.CreateProcessWithEnvironment(&missing[0], block.c_str(), none));
+  EXPECT_EQ(none.process, 0u);
+}
+
 // An id that no process has cannot be opened, with ERROR_INVALID_PARAMETER:
 // told apart from ERROR_ACCESS_DENIED, a process that runs where the
 // launcher may not look, which the recovery leaves alone.

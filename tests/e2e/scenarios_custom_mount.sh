@@ -1,7 +1,8 @@
 # The scenarios of [General] MountTool=custom and of the run log's words on
 # the mount lines, added to those of scenarios.sh and scenarios_log.sh.
 
-SCENARIO_ORDER+=(mount_custom mount_custom_hostile_name quoted_image_path_logged)
+SCENARIO_ORDER+=(mount_custom mount_custom_hostile_name mount_custom_program_arguments
+  mount_custom_disc_swap quoted_image_path_logged)
 
 # The stand-in tool gets exactly the lines [CustomMount] gives: the front
 # end's quotes taken off {image}, {drive} the letter of [General] Drive, and
@@ -58,39 +59,99 @@ EOF2
   expect_no_log tolvimer_launch.log 'warning: the image path came in quotes'
 }
 
-# An image name that would end PowerShell's quotes stays one argument: its
-# quotes doubled inside '...', its $ escaped inside "..."; outside quotes the
-# line is not run, and the log says which character stopped it.
+# The example file's PowerShell lines with a name that would end any quotes
+# and run code in PowerShell or cmd.exe: a stand-in powershell.exe finds the
+# name in TOLVIMER_IMAGE, never in its script, and mounts exactly that file.
+# The old form with '{image}' in the script is not run, and the log says what
+# to write instead.
 scenario_mount_custom_hostile_name() {
   new_folder mount_custom_hostile_name
-  add_mount_tool powershell.exe
+  cp "$STANDINS/stand_in_powershell.exe" "$DIR/powershell.exe"
   emulator_script "Presses=27@800"
-  local image="D:\\Images\\x';Start-Process calc;'\$(calc).iso"
+  local name="x';Start-Process calc;'\$(calc) \`y\` 100%PATH% !x! & ^(1)  two.iso"
+  mkdir -p "$DIR/Images"
+  : >"$DIR/Images/$name"
+  local image="${WDIR}Images\\$name"
+  example_settings | sed -e 's/^MountTool=daemontools$/MountTool=custom/' \
+    -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}powershell.exe")|" -e 's/^Delay=5$/Delay=1/' \
+    -e 's/^Log=false$/Log=true/' -e 's/^Recover=true$/Recover=false/' \
+    -e 's/^WaitForDisc=true$/WaitForDisc=false/' -e 's/^CancelAutoPlay=true$/CancelAutoPlay=false/' |
+    settings
+  # A front end's quotes, and a blank after them.
+  launch "\"$image\" "
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  local tool="\"${WDIR}powershell.exe\" -NoProfile -NonInteractive -WindowStyle Hidden -Command"
+  local mount="$tool Mount-DiskImage -ImagePath \$env:TOLVIMER_IMAGE"
+  local unmount="$tool Dismount-DiskImage -ImagePath \$env:TOLVIMER_IMAGE"
+  expect_eq "mount and unmount lines as the tool received them" "$mount|$unmount" \
+    "$(mount_lines 2 | paste -sd'|')"
+  local records
+  records=$(sed -E 's/^t=[0-9]+ //' "$DIR/mount_log.txt" | grep -v -E '^(cmdline|argv) ' |
+    paste -sd'|')
+  expect_eq "what the stand-in PowerShell read and did" \
+    "env TOLVIMER_IMAGE=$image|env TOLVIMER_DRIVE=E:|script Mount-DiskImage -ImagePath \$env:TOLVIMER_IMAGE|mounted $image|env TOLVIMER_IMAGE=$image|env TOLVIMER_DRIVE=E:|script Dismount-DiskImage -ImagePath \$env:TOLVIMER_IMAGE|unmounted $image" \
+    "$records"
+  expect_eq "the log says the front end's quotes came off" 1 \
+    "$(log_lines | grep -c -F -- "-> the image path came in one pair of double quotes, taken off: $image")"
+  expect_eq "the log tells the tool's environment" 2 \
+    "$(log_lines | grep -c -F -- "-> in the tool's environment, beside the launcher's own: TOLVIMER_IMAGE = $image, TOLVIMER_DRIVE = E:")"
+
+  # The old form, the name inside the script's quotes: never run.
+  sed -i "s/^MountArgs=.*/MountArgs=-NoProfile -Command Mount-DiskImage -ImagePath '{image}'/" \
+    "$DIR/tolvimer_launch.ini"
+  : >"$DIR/mount_log.txt"
+  launch "\"$image\""
+  expect_eq "exit code with {image} in the script" 1 "$LAUNCH_CODE"
+  expect_eq "only the unmount line ran" "$unmount" "$(mount_lines 1)"
+  expect_eq "the log says what to write instead" 1 \
+    "$(log_lines | grep -c -F -- "-> the mount command line is not run: {image} stands in a line that PowerShell reads as script, where a file name could run as code: write \$env:TOLVIMER_IMAGE in its place")"
+}
+
+# Any other program gets the name as exactly one argument, as its own C
+# runtime splits the line: bare, in the user's quotes, after text in them,
+# and after a backslash of the Args text.
+scenario_mount_custom_program_arguments() {
+  new_folder mount_custom_program_arguments
+  cp "$STANDINS/stand_in_powershell.exe" "$DIR/mt.exe"
+  emulator_script "Presses=27@800"
+  local image="D:\\Images\\x';calc;'\$(calc) \`y\` 100%PATH% !x! & ^  two .iso"
   settings <<EOF2
 [General]
 MountTool=custom
-Unmount=true
 Log=true
 [CustomMount]
-Exe=${WDIR}powershell.exe
-MountArgs=-Command Mount-DiskImage -ImagePath '{image}'
-UnmountArgs=-Command Dismount-DiskImage -ImagePath "{image}"
+Exe=${WDIR}mt.exe
+MountArgs=-m {image} /M:"{image}" "--path={image}" dir\\{image} -x
 EOF2
   launch "$image"
   expect_eq "exit code" 1 "$LAUNCH_CODE"
-  local tool="\"${WDIR}powershell.exe\" -Command"
-  local mount="$tool Mount-DiskImage -ImagePath 'D:\\Images\\x'';Start-Process calc;''\$(calc).iso'"
-  local unmount="$tool Dismount-DiskImage -ImagePath \"D:\\Images\\x';Start-Process calc;'\`\$(calc).iso\""
-  expect_eq "mount and unmount lines as the tool received them" "$mount|$unmount" \
-    "$(mount_lines 2 | paste -sd'|')"
+  mount_lines 1 >/dev/null
+  expect_eq "the program's arguments" \
+    "argv 1 -m|argv 2 $image|argv 3 /M:$image|argv 4 --path=$image|argv 5 dir\\$image|argv 6 -x" \
+    "$(sed -n -E 's/^t=[0-9]+ (argv .*)/\1/p' "$DIR/mount_log.txt" | paste -sd'|')"
+}
 
-  # The placeholder outside quotes: the mount line is refused, the unmount runs.
-  sed -i 's/^MountArgs=.*/MountArgs=-Command Mount-DiskImage -ImagePath {image}/' \
-    "$DIR/tolvimer_launch.ini"
-  : >"$DIR/mount_log.txt"
-  launch "$image"
-  expect_eq "exit code with the placeholder outside quotes" 1 "$LAUNCH_CODE"
-  expect_eq "only the unmount line ran" "$unmount" "$(mount_lines 1)"
-  expect_log tolvimer_launch.log \
-    "-> the mount command line is not run: the image path holds ''' \(byte 0x27\), which PowerShell reads as its own syntax outside quotes"
+# A playlist's discs with hostile names, swapped during play: each mount,
+# swap unmount and unmount finds its disc in TOLVIMER_IMAGE; a disc line that
+# is no Windows file name never reaches a line, and the log says so.
+scenario_mount_custom_disc_swap() {
+  new_folder mount_custom_disc_swap
+  cp "$STANDINS/stand_in_powershell.exe" "$DIR/powershell.exe"
+  local one="x';calc;'\$(y) 1.cdi" two="x&calc& %PATH% !a! 2.cdi"
+  touch "$DIR/$one" "$DIR/$two"
+  printf '%s\r\n' "$one" 'bad|name.cdi' "$two" >"$DIR/My Game.m3u"
+  emulator_script 'Presses=78@1500 27@4500'
+  example_settings | sed -e 's/^MountTool=daemontools$/MountTool=custom/' \
+    -e "s|^Exe=.*|Exe=$(sed_text "${WDIR}powershell.exe")|" -e 's/^Delay=5$/Delay=1/' \
+    -e 's/^Log=false$/Log=true/' -e 's/^Recover=true$/Recover=false/' \
+    -e 's/^WaitForDisc=true$/WaitForDisc=false/' -e 's/^CancelAutoPlay=true$/CancelAutoPlay=false/' \
+    -e 's/^;NextDisc=78$/NextDisc=78/' | settings
+  launch "${WDIR}My Game.m3u"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  mount_lines 4 >/dev/null
+  expect_eq "what the stand-in PowerShell did" \
+    "mounted ${WDIR}$one|unmounted ${WDIR}$one|mounted ${WDIR}$two|unmounted ${WDIR}$two" \
+    "$(sed -n -E 's/^t=[0-9]+ ((un)?mounted .*)/\1/p' "$DIR/mount_log.txt" | paste -sd'|')"
+  expect_eq "the log says the line that is no file name was left out" 1 \
+    "$(log_lines | grep -c -F -- '-> warning: 1 disc line left out: no Windows file name')"
 }

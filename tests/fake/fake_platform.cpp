@@ -23,6 +23,8 @@ const char* const kCallNames[] = {"GetModuleFileName",
                                   "WriteFile",
                                   "CloseHandle",
                                   "CreateProcess",
+                                  "GetEnvironmentStrings",
+                                  "FreeEnvironmentStrings",
                                   "WaitForInputIdle",
                                   "WaitForSingleObject",
                                   "GetExitCodeProcess",
@@ -340,6 +342,42 @@ bool FakePlatform::CloseHandle(OsHandle handle) {
   const bool failed = Failing("CloseHandle");
   Record("CloseHandle(%s)%s", NameOf(handle), failed ? " = FALSE" : "");
   return !failed;
+}
+
+bool FakePlatform::CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                                ProcessRecord& out) {
+  // The block as given: its strings up to the empty one that ends it.
+  const char* end = environment;
+  while (*end != '\0') end += std::strlen(end) + 1;
+  environments.push_back({commandLine, std::string(environment, end)});
+  return CreateProcess(commandLine, out);
+}
+
+const char* FakePlatform::GetEnvironmentStrings() {
+  const bool failed = Failing("GetEnvironmentStrings");
+  Record("GetEnvironmentStrings()%s", failed ? " = NULL" : "");
+  if (failed) return nullptr;
+  // Two NULs at the end whatever the text ends with.
+  environmentCopy_ = environment + std::string(2, '\0');
+  return environmentCopy_.c_str();
+}
+
+bool FakePlatform::FreeEnvironmentStrings(const char* block) {
+  const bool failed = Failing("FreeEnvironmentStrings");
+  const bool known = block == environmentCopy_.c_str();
+  Record("FreeEnvironmentStrings(%s)%s", known ? "the block" : "another pointer",
+         failed ? " = FALSE" : "");
+  return !failed && known;
+}
+
+std::string FakePlatform::EnvironmentValue(std::size_t start, const std::string& name) const {
+  const std::string& block = environments.at(start).block;
+  std::string value = "(absent)";
+  for (std::size_t at = 0; at < block.size(); at = block.find('\0', at) + 1) {
+    const std::string entry = block.substr(at, block.find('\0', at) - at);
+    if (entry.compare(0, name.size() + 1, name + "=") == 0) value = entry.substr(name.size() + 1);
+  }
+  return value;
 }
 
 bool FakePlatform::CreateProcess(char* commandLine, ProcessRecord& out) {

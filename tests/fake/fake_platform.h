@@ -39,6 +39,20 @@ class FakePlatform : public Platform {
   void NameProcess(const std::string& match, const std::string& name);
   // Command lines that CreateProcess fails to start (whole-text match).
   std::vector<std::string> unstartable;
+  // The launcher's own environment block, without its final NUL.
+  static constexpr char kEnvironment[] = "=D:=D:\\Games\0PATH=C:\\Windows\0SystemRoot=C:\\Windows";
+  std::string environment{kEnvironment, sizeof kEnvironment};
+  // The environment blocks of the starts that gave one, in order, each
+  // without its final NUL: CreateProcessWithEnvironment is recorded in the
+  // trace as a CreateProcess.
+  struct StartedWithEnvironment {
+    std::string commandLine;
+    std::string block;
+  };
+  std::vector<StartedWithEnvironment> environments;
+  // The value of `name` in the block of environments[start], "(absent)"
+  // when it has none.
+  std::string EnvironmentValue(std::size_t start, const std::string& name) const;
   // Top-level windows in z-order, each owned by a started process named
   // `owner`, or by a foreign process when no started process has that name.
   void AddWindow(const std::string& name, const std::string& owner);
@@ -155,6 +169,10 @@ class FakePlatform : public Platform {
   bool WriteFileByte(OsHandle file, std::uint8_t byte) override;
   bool CloseHandle(OsHandle handle) override;
   bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  bool CreateProcessWithEnvironment(char* commandLine, const char* environment,
+                                    ProcessRecord& out) override;
+  const char* GetEnvironmentStrings() override;
+  bool FreeEnvironmentStrings(const char* block) override;
   std::uint32_t WaitForInputIdle(OsHandle process, std::uint32_t milliseconds) override;
   std::uint32_t WaitForSingleObject(OsHandle handle, std::uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) override;
@@ -292,6 +310,7 @@ class FakePlatform : public Platform {
   std::size_t padStateAt_[16] = {};
   int devicesCreated_ = 0;
   std::uint32_t lastError_ = 0;
+  std::string environmentCopy_;  // what GetEnvironmentStrings handed out
   OsHandle logHandle_ = 0;
   Opened opened_[16] = {};
   int openedCount_ = 0;

@@ -438,6 +438,8 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -m "
         "\"D:\\Images\\Some Game.cdi\"\n",
         "[General] Drive = \"e\" (read again)\n"
+        "        -> in the tool's environment, beside the launcher's own: TOLVIMER_IMAGE = "
+        "D:\\Images\\Some Game.cdi, TOLVIMER_DRIVE = E:\n"
         "        -> unmount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" "
         "-u E:\n"},
        {}},
@@ -445,16 +447,39 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
        "",
        {},
        {"[CustomMount] Exe C:\\Tools\\other.exe does not exist",
-        "[CustomMount] MountArgs has no {image}: the tool is not told which image to mount",
+        "[CustomMount] MountArgs has no {image} and no TOLVIMER_IMAGE: the tool is not told "
+        "which image to mount",
         "[CustomMount] MountArgs: \"{path}\" is no placeholder ({image}, {drive}; {{ and }} for "
         "one brace): it is passed on as written",
         "[CustomMount] MountArgs: \"{Drive}\" is no placeholder ({image}, {drive}; {{ and }} for "
         "one brace): it is passed on as written",
         "[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
+      // A script that reads the path from its environment is told it; one
+      // that would read {image} as script is not run, saying what to write.
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=-Command Mount-DiskImage "
+           "-ImagePath $env:tolvimer_image\n" +
+           game,
+       "",
+       {"-> mount the image, starting without waiting for it: \"C:\\Tools\\mt.exe\" -Command "
+        "Mount-DiskImage -ImagePath $env:tolvimer_image\n"},
+       {"[CustomMount] UnmountArgs is absent: nothing is unmounted"}},
+      {custom +
+           "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs=/c powershell -Command "
+           "\"Mount-DiskImage '{image}'\"\n" +
+           game,
+       "",
+       {},
+       {"[CustomMount] UnmountArgs is absent: nothing is unmounted",
+        "the mount command line is not run: {image} stands in a line that PowerShell reads as "
+        "script, where a file name could run as code: write $env:TOLVIMER_IMAGE in its place "
+        "(with no quotes around it); every mount and unmount tool gets the image path in its "
+        "environment as TOLVIMER_IMAGE, and the drive as TOLVIMER_DRIVE"}},
       {custom + "[CustomMount]\nMountArgs=\"{image}\"\nUnmountArgs='-u'\n" + game,
        "",
-       {"-> the mount command line is not run: the image path holds a blank (byte 0x20), which "
-        "splits an argument outside double quotes\n"},
+       // With the quotes gone, the launcher's own keep the path one argument.
+       {"-> mount the image, starting without waiting for it: \"\" \"D:\\Images\\Some "
+        "Game.cdi\"\n"},
        {"line 6: [CustomMount] MountArgs begins and ends with a double quote: the settings "
         "reader takes both off, so the tool gets {image} (put the quotes around the placeholder "
         "only, or add a word before them)",
@@ -462,18 +487,15 @@ TEST_F(PlanTest, ShowsCustomMountLinesAndWarnsOfTheirValues) {
         "reader takes both off, so the tool gets -u (put the quotes around the placeholder only, "
         "or add a word before them)",
         "[General] MountTool is custom but [CustomMount] has no Exe: the command lines begin "
-        "with \"\" and no tool is started",
-        // With the quotes gone, the image path's blank would split it.
-        "the mount command line is not run: the image path holds a blank (byte 0x20), which "
-        "splits an argument outside double quotes"}},
+        "with \"\" and no tool is started"}},
       {custom + "[CustomMount]\nExe=C:\\Tools\\mt.exe\nMountArgs={image}\n" + game,
        "D:\\" + std::string(2040, 'g') + ".cdi",
-       {"-> the mount command line would be 2065 characters, 18 more than the 2047 that fit: it "
+       {"-> the mount command line would be 2067 characters, 20 more than the 2047 that fit: it "
         "is not run\n"},
        {"the settings file has no section [" + std::string(255, 'g') +
             "]: every game key is absent; the closest game section is [Some Game]",
         "[CustomMount] UnmountArgs is absent: nothing is unmounted",
-        "the mount command line would be 2065 characters, 18 more than the 2047 that fit: it is "
+        "the mount command line would be 2067 characters, 20 more than the 2047 that fit: it is "
         "not run"}},
   };
   for (const Case& c : cases) {

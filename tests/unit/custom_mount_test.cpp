@@ -83,8 +83,8 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
        {tool + "-p \"D:\\Images\\Some Game.cdi\"", kEmu}},
       // The settings reader takes the quotes off a value that begins and
       // ends with one (the plan warns of it).
-      {Custom("MountArgs=\"{image}\"\n"), "D:\\Images\\x.cdi", {tool + "D:\\Images\\x.cdi", kEmu}},
-      {Custom("MountArgs=[{image}]\n"), "\"\"", {tool + "[]", kEmu}},
+      {Custom("MountArgs=\"{image}\"\n"), "D:\\Images\\x.cdi", {tool + "\"D:\\Images\\x.cdi\"", kEmu}},
+      {Custom("MountArgs=[{image}]\n"), "\"\"", {tool + "[\"\"]", kEmu}},
       // {drive}: the first character of [General] Drive, upper case; empty
       // without one.
       {Custom("MountArgs=-a -f \"{image}\" -m {drive}:\nUnmountArgs=-D -m {drive}:\n",
@@ -130,7 +130,8 @@ TEST(CustomMountTest, ArgsGiveTheseCommandLines) {
   }
 }
 
-// Each value is read when it is needed, [General] Drive only for {drive}.
+// Each value is read when it is needed, [General] Drive for {drive} and
+// the tool's TOLVIMER_DRIVE.
 TEST(CustomMountTest, ReadsItsKeysWhenTheyAreNeeded) {
   struct Case {
     std::string settings;
@@ -139,7 +140,8 @@ TEST(CustomMountTest, ReadsItsKeysWhenTheyAreNeeded) {
       {Custom("MountArgs=-p \"{image}\"\n"),
        {"GetPrivateProfileString(General, MountTool) = \"custom\"",
         "GetPrivateProfileString(CustomMount, Exe) = \"C:\\Tools\\mt.exe\"",
-        "GetPrivateProfileString(CustomMount, MountArgs) = \"-p \"{image}\"\""}},
+        "GetPrivateProfileString(CustomMount, MountArgs) = \"-p \"{image}\"\"",
+        "GetPrivateProfileString(General, Drive) = \"\""}},
       {Custom("MountArgs=-m {drive}\n", "Drive=x\n"),
        {"GetPrivateProfileString(General, MountTool) = \"custom\"",
         "GetPrivateProfileString(CustomMount, Exe) = \"C:\\Tools\\mt.exe\"",
@@ -202,7 +204,7 @@ TEST(CustomMountTest, TheBufferHoldsALineOf2047CharactersAndNoMore) {
 TEST(CustomMountTest, BuilderRefusesWhatDoesNotFitWithItsLength) {
   const std::string exe(254, 'e');
   std::string args;
-  while (args.size() + 7 <= 254) args += "{image}";
+  while (args.size() + 8 <= 254) args += "{image} ";
   const std::string image(2000, 'i');
   struct {
     char line[kCustomCommandSize];
@@ -213,10 +215,11 @@ TEST(CustomMountTest, BuilderRefusesWhatDoesNotFitWithItsLength) {
   ImageRefusal refusal;
   EXPECT_FALSE(BuildCustomCommandLine(out.line, exe.c_str(), args.c_str(), image.c_str(), 0, length,
                                       refusal));
-  EXPECT_EQ(length, 2 + 254 + 1 + (254 / 7) * 2000);
+  // Each {image} in the launcher's quotes, and its blank.
+  EXPECT_EQ(length, 2 + 254 + 1 + (254 / 8) * (1 + 2000 + 1 + 1));
   EXPECT_EQ(out.line[0], '\0');
   EXPECT_EQ(std::string(out.guard, sizeof out.guard), std::string(16, '#'));
-  EXPECT_EQ(refusal.character, 0);
+  EXPECT_EQ(refusal.reason, ImageRefusal::kNone);
   EXPECT_TRUE(BuildCustomCommandLine(out.line, "", "", "", 0, length, refusal));
   EXPECT_STREQ(out.line, "\"\" ");
   EXPECT_EQ(length, 3u);

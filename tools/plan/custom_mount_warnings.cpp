@@ -1,7 +1,10 @@
 #include "tools/plan/custom_mount_warnings.h"
 
+#include <cstring>
+
 #include "mount/custom_mount.h"
 #include "mount/mount_commands.h"
+#include "mount/tool_environment.h"
 #include "settings/settings.h"
 #include "tools/plan/setting_reads.h"
 
@@ -14,6 +17,15 @@ std::string Read(const PlanInput& input, const char* section, const char* key) {
   char out[kSettingReadSize + 1];
   ReadPlanSetting(input, section, key, out, kSettingReadSize);
   return out;
+}
+
+// Whether `text` holds `word`, A to Z folded (shells read variable names so).
+bool HoldsWord(const std::string& text, const char* word) {
+  const std::size_t length = std::strlen(word);
+  for (std::size_t at = 0; at + length <= text.size(); ++at) {
+    if (IsWord(text.substr(at, length).c_str(), word)) return true;
+  }
+  return false;
 }
 
 bool IsAbsolute(const std::string& path) {
@@ -51,8 +63,10 @@ void CheckArgs(const PlanInput& input, std::vector<std::string>& warnings) {
       if (!mountArgs && unmount) warnings.push_back(name + " is absent: nothing is unmounted");
       continue;
     }
-    if (mountArgs && !HasPiece(args.c_str(), ArgsPiece::kImage)) {
-      warnings.push_back(name + " has no " + kImagePlaceholder +
+    // A script may read the path from its environment instead.
+    if (mountArgs && !HasPiece(args.c_str(), ArgsPiece::kImage) &&
+        !HoldsWord(args, kImageVariable)) {
+      warnings.push_back(name + " has no " + kImagePlaceholder + " and no " + kImageVariable +
                          ": the tool is not told which image to mount");
     }
     const char* p = args.c_str();

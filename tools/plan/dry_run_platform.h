@@ -74,6 +74,13 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   bool WriteFileByte(OsHandle, std::uint8_t) override { return true; }
   bool CloseHandle(OsHandle) override { return true; }
   bool CreateProcess(char* commandLine, ProcessRecord& out) override;
+  // A tool's line as any other; the dry run knows no environment of the
+  // machine, so the launcher's own is taken as empty.
+  bool CreateProcessWithEnvironment(char* commandLine, const char*, ProcessRecord& out) override {
+    return CreateProcess(commandLine, out);
+  }
+  const char* GetEnvironmentStrings() override { return "\0"; }
+  bool FreeEnvironmentStrings(const char*) override { return true; }
   std::uint32_t WaitForInputIdle(OsHandle, std::uint32_t) override { return 0; }
   std::uint32_t WaitForSingleObject(OsHandle, std::uint32_t) override { return 0x102; }
   bool GetExitCodeProcess(OsHandle, std::uint32_t& exitCode) override;
