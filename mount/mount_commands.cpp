@@ -119,13 +119,19 @@ bool RunCommandLine(Platform& os, char* commandLine) {
   return true;
 }
 
-CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds,
+                                  std::uint32_t* exitCode) {
+  if (exitCode != nullptr) *exitCode = win::kStillActive;
   ProcessRecord process;
   if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
-  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+  const bool ended = os.WaitForSingleObject(process.process, milliseconds) == win::kWaitObject0;
+  std::uint32_t code = win::kStillActive;
+  const bool known = ended && os.GetExitCodeProcess(process.process, code);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
-  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+  if (exitCode != nullptr) *exitCode = code;
+  if (!ended) return CommandWait::kTimedOut;
+  return known && code == 0 ? CommandWait::kEnded : CommandWait::kFailed;
 }
 
 void MountDiscImage(Settings& settings, const char* imagePath) {

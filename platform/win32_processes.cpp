@@ -123,9 +123,32 @@ std::uint32_t Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessI
 OsHandle Win32Platform::GetCurrentProcess() { return FromPointer(::GetCurrentProcess()); }
 
 OsHandle Win32Platform::OpenProcess(std::uint32_t processId) {
-  // The limited right is granted for processes of higher integrity too.
+  // The limited right is granted on every process of the same user, those of
+  // higher integrity included: a refusal means another user's process.
   HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
   return FromPointer(process);
+}
+
+bool Win32Platform::RunsElevated() {
+  // advapi32 at run time, as ole32 is: only a run with CancelAutoPlay asks.
+  using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  const HMODULE advapi32 = ::LoadLibraryA("advapi32.dll");
+  if (!advapi32) return false;
+  const auto openToken = reinterpret_cast<OpenProcessTokenFn>(
+      reinterpret_cast<void*>(::GetProcAddress(advapi32, "OpenProcessToken")));
+  const auto tokenInformation = reinterpret_cast<GetTokenInformationFn>(
+      reinterpret_cast<void*>(::GetProcAddress(advapi32, "GetTokenInformation")));
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool elevated = openToken && tokenInformation &&
+                        openToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+                        tokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                        elevation.TokenIsElevated != 0;
+  if (token) ::CloseHandle(token);
+  ::FreeLibrary(advapi32);
+  return elevated;
 }
 
 bool Win32Platform::GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) {

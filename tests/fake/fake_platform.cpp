@@ -79,6 +79,8 @@ const char* const kCallNames[] = {"GetModuleFileName",
                                   "RegisterAutoPlayHandler",
                                   "RevokeAutoPlayHandler",
                                   "TakeAutoPlayAnswers",
+                                  "RunsElevated",
+                                  "GetKeyNameText",
                                   "SetErrorMode",
                                   "GetDriveType",
                                   "GetVolumeInformation",
@@ -397,8 +399,14 @@ bool FakePlatform::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode)
     Record("GetExitCodeProcess(%s) = FALSE", NameOf(process));
     return false;
   }
+  const char* const name = NameOf(process);
+  const bool ended =
+      std::find(signalled.begin(), signalled.end(), std::string_view(name)) != signalled.end();
   if (const OtherProcess* other = OpenedProcess(process)) {
     exitCode = other->running ? win::kStillActive : 0;
+  } else if (ended) {
+    const auto code = endedExitCodes.find(std::string_view(name));
+    exitCode = code == endedExitCodes.end() ? 0 : code->second;
   } else {
     exitCode = exitCodes[exitCodeAt_ < exitCodes.size() ? exitCodeAt_++ : exitCodes.size() - 1];
   }
@@ -543,6 +551,17 @@ std::int16_t FakePlatform::GetAsyncKeyState(int virtualKey) {
   return state;
 }
 
+std::uint32_t FakePlatform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
+  std::uint32_t n = 0;
+  if (!Failing("GetKeyNameText")) {
+    n = UsKeyName(virtualKey, out, size);
+  } else if (size > 0) {
+    out[0] = '\0';
+  }
+  Record("GetKeyNameText(%u) = \"%s\"", virtualKey, size > 0 ? out : "");
+  return n;
+}
+
 bool FakePlatform::SetCursorPos(int x, int y) {
   const bool failed = Failing("SetCursorPos");
   Record("SetCursorPos(%d, %d)", x, y);
@@ -609,9 +628,9 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
   const bool failed = Failing("WaitWithAutoPlayHelpers");
   char arrivals[32] = "";
   if (helpers.driveMask) std::snprintf(arrivals, sizeof arrivals, ", arrivals 0x%X", helpers.driveMask);
-  Record("WaitWithAutoPlayHelpers(%u%s%s%s)", milliseconds,
+  Record("WaitWithAutoPlayHelpers(%u%s%s%s%s)", milliseconds,
          helpers.takeForeground ? ", foreground" : "", helpers.lookForDisc ? ", disc looks" : "",
-         arrivals);
+         arrivals, helpers.duringPlay ? ", during play" : "");
   if (failed) {
     result.end = AutoPlayWaitEnd::kNoWindow;
     result.error = lastError_;
@@ -672,6 +691,12 @@ AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
   }
   Record("TakeAutoPlayAnswers() = [%s], %u not kept", list, taken.notKept);
   return taken;
+}
+
+bool FakePlatform::RunsElevated() {
+  Failing("RunsElevated");
+  Record("RunsElevated() = %s", elevated ? "TRUE" : "FALSE");
+  return elevated;
 }
 
 std::uint32_t FakePlatform::SetErrorMode(std::uint32_t mode) {

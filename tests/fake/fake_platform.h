@@ -103,7 +103,10 @@ class FakePlatform : public Platform {
   std::vector<OtherProcess> otherProcesses;
   // Handles by trace name (such as "tool.process") that WaitForSingleObject
   // finds signalled: their process has ended. Any other wait runs out.
+  // GetExitCodeProcess gives such an ended process's code from
+  // `endedExitCodes` (0 when it has none there), not from `exitCodes`.
   std::vector<std::string> signalled;
+  std::map<std::string, std::uint32_t, std::less<>> endedExitCodes;
   std::uint32_t ownProcessId = 3000;
   std::uint64_t ownCreationTime = 0x01DB000000003000ull;
   // The creation time GetProcessTimes gives for a started process.
@@ -128,6 +131,8 @@ class FakePlatform : public Platform {
   // What each take of the handler's answers gives, in turn; none after.
   std::vector<AutoPlayAnswers> handlerAnswers;
   std::uint32_t foregroundRefusal = 0;
+  // RunsElevated's answer.
+  bool elevated = false;
   std::uint32_t errorMode = 0;
 
   // Called after each traced call with its line; tests use it to act in the
@@ -177,6 +182,7 @@ class FakePlatform : public Platform {
                   std::uintptr_t extraInfo) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) override;
   bool SetCursorPos(int x, int y) override;
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
@@ -187,6 +193,7 @@ class FakePlatform : public Platform {
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   AutoPlayAnswers TakeAutoPlayAnswers() override;
+  bool RunsElevated() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;

@@ -32,9 +32,10 @@ struct SwapLog {
   std::vector<std::size_t> atCycle;
 };
 
-void NoteSwap(std::intptr_t param) {
+bool NoteSwap(std::intptr_t param) {
   SwapLog& log = *reinterpret_cast<SwapLog*>(param);
   log.atCycle.push_back(log.os->Lines({"WaitForSingleObject"}).size());
+  return true;
 }
 
 TEST(DiscSwapWatchTest, SwapsOncePerPressAndNeverWhenPlayEnds) {

@@ -5,6 +5,18 @@
 
 namespace tolvimer::plan {
 
+bool PlanRunsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const bool elevated =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+      elevation.TokenIsElevated != 0;
+  CloseHandle(token);
+  return elevated;
+}
+
 HandlerValue ReadAutoPlayHandlerValue(std::string& where) {
   where = "this machine's registry";
   HKEY key = nullptr;
