@@ -1,6 +1,7 @@
 #include "tools/plan/disc_warnings.h"
 
 #include "platform/us_keyboard.h"
+#include "settings/settings.h"
 
 namespace tolvimer::plan {
 namespace {
@@ -17,7 +18,10 @@ void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::
   if (!facts.playlist) return;
   if (facts.discs.empty()) {
     warnings.push_back("the playlist " + input.imagePath +
-                       " cannot be read or names no disc: no disc is mounted");
+                       (facts.playlistPathTooLong
+                            ? " is a path longer than the " + std::to_string(kPathBufferSize - 1) +
+                                  " characters the launcher holds: no disc is mounted"
+                            : " cannot be read or names no disc: no disc is mounted"));
     return;
   }
   for (std::size_t i = 0; i < facts.discs.size(); ++i) {

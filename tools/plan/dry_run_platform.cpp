@@ -86,6 +86,7 @@ void DryRunPlatform::ExitComboRead(const ExitCombo& combo) {
 
 void DryRunPlatform::PlaylistRead(const Playlist& playlist) {
   facts_.playlist = true;
+  facts_.playlistPathTooLong = playlist.state == Playlist::kPathTooLong;
   for (int i = 0; i < playlist.count; ++i) facts_.discs.push_back(playlist.discs[i]);
 }
 

@@ -42,6 +42,7 @@ struct RunFacts {
   bool unmountRun = false;         // the end ran an unmount command line
   // A playlist image: its discs, and the next-disc key and combination.
   bool playlist = false;
+  bool playlistPathTooLong = false;
   std::vector<std::string> discs;
   bool swapKey = false;
   std::uint32_t swapKeyPolled = 0;  // the virtual key [General] NextDisc names; 0: none
