@@ -322,8 +322,8 @@ TEST(PlatformContract, ExitCodeIsStillActiveWhileRunningAndTheProgramsOwnOnceEnd
 }
 
 // An id that no process has cannot be opened, with ERROR_INVALID_PARAMETER:
-// told apart from ERROR_ACCESS_DENIED, a process that runs where the
-// launcher may not look, which the recovery leaves alone.
+// told apart from ERROR_ACCESS_DENIED, another user's process (its id
+// reused), which the recovery leaves alone.
 TEST(PlatformContract, OpeningAnIdNoProcessHasFailsWithInvalidParameter) {
   auto machine = MakeContractMachine();
   Platform& os = machine->os();
