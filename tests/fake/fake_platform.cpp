@@ -640,6 +640,13 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
     result.foregroundTaken = foregroundRefusal == 0;
     result.foregroundError = foregroundRefusal;
   }
+  // A cancelled query not yet taken ends the wait at once.
+  if (pendingLetter_ != 0) {
+    result.end = AutoPlayWaitEnd::kHandlerQuery;
+    result.asked[0] = pendingLetter_;
+    std::memcpy(result.asked + 1, ":\\", 3);
+    return result;
+  }
   const std::uint32_t looks = milliseconds / 100;
   for (std::uint32_t look = 1; look <= looks; ++look) {
     result.elapsed = look * 100;
@@ -660,11 +667,15 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
 }
 
 HResult FakePlatform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
-  if (Failing("RegisterAutoPlayHandler")) {
+  // As Windows' thread does: no second handler while the first one's lives.
+  if (handlerRegistered_) lastError_ = static_cast<std::uint32_t>(kHandlerThreadLives);
+  if (Failing("RegisterAutoPlayHandler") || handlerRegistered_) {
     Record("RegisterAutoPlayHandler(%s) = 0x%08X", watchedRoot, lastError_);
     return static_cast<HResult>(lastError_);
   }
   cookie = 77;
+  handlerRegistered_ = true;
+  std::snprintf(handlerWatched_, sizeof handlerWatched_, "%s", watchedRoot);
   Record("RegisterAutoPlayHandler(%s) = cookie 77", watchedRoot);
   return kOk;
 }
@@ -672,7 +683,26 @@ HResult FakePlatform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint
 HResult FakePlatform::RevokeAutoPlayHandler(std::uint32_t cookie) {
   const bool failed = Failing("RevokeAutoPlayHandler");
   Record("RevokeAutoPlayHandler(cookie %u)", cookie);
+  // A thread left running keeps the handler as it was.
+  if (!failed || lastError_ != static_cast<std::uint32_t>(kHandlerThreadLives)) {
+    handlerRegistered_ = false;
+  }
   return failed ? static_cast<HResult>(lastError_) : kOk;
+}
+
+HResult FakePlatform::AskAutoPlayHandler(char letter) {
+  if (!handlerRegistered_) return static_cast<HResult>(0x800401E3u);  // MK_E_UNAVAILABLE
+  const bool cancel = handlerWatched_[0] == '\0' || handlerWatched_[0] == letter;
+  if (asked_.count < kAutoPlayAnswersKept) {
+    AutoPlayAnswer& answer = asked_.answer[asked_.count++];
+    answer.root[0] = letter;
+    std::memcpy(answer.root + 1, ":\\", 3);
+    answer.cancelled = cancel;
+  } else {
+    ++asked_.notKept;
+  }
+  if (cancel) pendingLetter_ = letter;
+  return cancel ? 1 : 0;
 }
 
 AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
@@ -681,6 +711,12 @@ AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
     taken = handlerAnswers.front();
     handlerAnswers.erase(handlerAnswers.begin());
   }
+  for (std::uint32_t i = 0; i < asked_.count && taken.count < kAutoPlayAnswersKept; ++i) {
+    taken.answer[taken.count++] = asked_.answer[i];
+  }
+  taken.notKept += asked_.notKept;
+  asked_ = AutoPlayAnswers{};
+  pendingLetter_ = 0;
   char list[160] = "";
   std::size_t used = 0;
   for (std::uint32_t i = 0; i < taken.count && used < sizeof list; ++i) {

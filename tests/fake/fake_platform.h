@@ -135,6 +135,14 @@ class FakePlatform : public Platform {
   bool elevated = false;
   std::uint32_t errorMode = 0;
 
+  // Plays the shell asking the registered AutoPlay handler about a drive, as
+  // Windows would: S_FALSE (1) for the watched drive (or any, with none
+  // watched), kept as pending until the next take, which ends the next
+  // helped wait at once; S_OK (0) for another; MK_E_UNAVAILABLE with no
+  // handler registered. Kept answers are given by the next take, after any
+  // of `handlerAnswers`.
+  HResult AskAutoPlayHandler(char letter);
+
   // Called after each traced call with its line; tests use it to act in the
   // middle of a run (for example to edit the settings file).
   std::function<void(const char* line)> afterCall;
@@ -303,6 +311,10 @@ class FakePlatform : public Platform {
   Opened opened_[16] = {};
   int openedCount_ = 0;
   OsHandle self_ = 0;
+  bool handlerRegistered_ = false;
+  char handlerWatched_[4] = {};
+  char pendingLetter_ = 0;
+  AutoPlayAnswers asked_;
 };
 
 }  // namespace tolvimer::testing
