@@ -187,7 +187,9 @@ std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHel
   if (!window) return ShowError("Failed to create window", duringPlay);
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
-  ::BringWindowToTop(window);
+  // During play the game stays on top and active: BringWindowToTop would
+  // activate the window.
+  if (!duringPlay) ::BringWindowToTop(window);
   if (helpers) {
     helped.window = window;
     // Published before the handler's pending answer is asked for: an answer
