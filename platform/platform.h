@@ -114,8 +114,8 @@ struct AutoPlayWaitHelpers {
   // look is also made at once when Windows announces a volume there.
   std::uint32_t driveMask = 0;
   // A disc swap's wait, while the game runs: no "Error" box can come up
-  // (a window that cannot be made is only reported) and the foreground is
-  // never taken.
+  // (a window that cannot be made is only reported), and the hidden window
+  // is neither brought to the top nor given the foreground.
   bool duringPlay = false;
 };
 
