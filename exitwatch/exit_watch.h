@@ -47,7 +47,7 @@ struct WatchEnd {
   std::uint32_t exitCode = win::kStillActive;  // the emulator's, once it ended
   bool exitKeyPressed = false;
   bool comboHeld = false;
-  std::uint32_t swaps = 0;  // disc swaps made during the watch
+  std::uint32_t swaps = 0;         // disc swaps made during the watch
   std::uint32_t swapsRefused = 0;  // asked for, but the disc mounted now stayed
   // Bit n: wanted input n was held on that pad at the last check.
   std::uint64_t heldInputs[MAX_GAMEPADS] = {};

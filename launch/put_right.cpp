@@ -189,8 +189,9 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
       // It may still land, and take the disc this run would mount.
       line.Add("unmount still runs after ")
           .Number(kOldUnmountWait / 1000)
-          .Add(" s: it could yet take the disc this run mounts, so no game is started; the "
-               "record is kept for the next start: ");
+          .Add(
+              " s: it could yet take the disc this run mounts, so no game is started; the "
+              "record is kept for the next start: ");
     }
     line.Shown(record.unmountLine);
     tell.Tell();

@@ -79,8 +79,9 @@ bool UndoKeeper::Begin(const char* imagePath) {
 }
 
 RunSummary UndoKeeper::RecoverOnlySummary() const {
-  return RunSummary{recoverOnly_ ? "no game was started: the launcher was asked only to put things right"
-                                 : "no game was started: the unmount of a cut-short run still runs",
+  return RunSummary{recoverOnly_
+                        ? "no game was started: the launcher was asked only to put things right"
+                        : "no game was started: the unmount of a cut-short run still runs",
                     outcome_.closeSent ? CloseOutcome::kPosted : CloseOutcome::kNotSent,
                     outcome_.unmountStarted,
                     outcome_.unmountFailed,

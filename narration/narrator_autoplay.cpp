@@ -94,8 +94,9 @@ HResult Narrator::RevokeAutoPlayHandler(std::uint32_t cookie) {
   if (!Running()) {
     // Nothing to tell of a dry run's revoke.
   } else if (result == kHandlerThreadLives) {
-    outcome_.Add("its thread has not ended within 5 s: it is left running with its handles and "
-                 "the watched drive as they are, and may still answer");
+    outcome_.Add(
+        "its thread has not ended within 5 s: it is left running with its handles and "
+        "the watched drive as they are, and may still answer");
   } else if (result < 0) {
     FailedWith(result);
   } else {
@@ -177,8 +178,9 @@ AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uin
   }
   if (helpers.takeForeground) line_.Add("; the window takes the foreground, where the shell asks");
   if (helpers.duringPlay) {
-    line_.Add("; a disc swap's wait during play: the game keeps the foreground, and no box "
-              "comes up");
+    line_.Add(
+        "; a disc swap's wait during play: the game keeps the foreground, and no box "
+        "comes up");
   }
   if (helpers.lookForDisc) {
     line_.Add("; a look at ")

@@ -84,8 +84,9 @@ void Narrator::SwapKeysRead(const SwapKeys& keys) {
     line_.Add("the next-disc key: ");
     AddKeyNamed(line_, keys.key);
     if (keys.key == static_cast<std::uint8_t>(exitKey)) {
-      outcome_.Add("warning: the exit key is polled first, so this key ends play and never "
-                   "swaps discs");
+      outcome_.Add(
+          "warning: the exit key is polled first, so this key ends play and never "
+          "swaps discs");
     }
   } else {
     line_.Add("no next-disc key");

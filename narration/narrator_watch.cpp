@@ -153,7 +153,8 @@ void Narrator::WatchEnded(const WatchEnd& end) {
       line_.Add(" and ").Number(end.swaps).Add(end.swaps == 1 ? " disc swap" : " disc swaps");
     if (end.swapsRefused > 0) {
       line_.Add(" (").Number(end.swapsRefused);
-      line_.Add(end.swapsRefused == 1 ? " swap" : " swaps").Add(" asked for left the disc as it was)");
+      line_.Add(end.swapsRefused == 1 ? " swap" : " swaps")
+          .Add(" asked for left the disc as it was)");
     }
     line_.Add(": ").Add(playEnd_.c_str());
     if (failedExitQueries_ > 0) {

@@ -205,7 +205,8 @@ void CloseHost() {
 // registration is made while it lives.
 HRESULT EndHost() {
   ::SetEvent(host.stop);
-  if (::WaitForSingleObject(host.thread, kHostEndBound) != WAIT_OBJECT_0) return kHandlerThreadLives;
+  if (::WaitForSingleObject(host.thread, kHostEndBound) != WAIT_OBJECT_0)
+    return kHandlerThreadLives;
   const HRESULT result = host.result;
   CloseHost();
   return result;

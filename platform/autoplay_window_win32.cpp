@@ -1,7 +1,7 @@
 #include "platform/autoplay_window_win32.h"
 
-#include <windows.h>
 #include <dbt.h>
+#include <windows.h>
 
 #include <cstring>
 

@@ -53,15 +53,13 @@ inline std::uint32_t UsKeyName(std::uint32_t vk, char* out, std::uint32_t size) 
   constexpr struct {
     std::uint32_t vk;
     const char* name;
-  } kNames[] = {{0x08, "Backspace"},  {0x09, "Tab"},         {0x0D, "Enter"},
-                {0x10, "Shift"},      {0x11, "Ctrl"},        {0x12, "Alt"},
-                {0x13, "Pause"},      {0x14, "Caps Lock"},   {0x1B, "Esc"},
-                {0x20, "Space"},      {0x21, "Page Up"},     {0x22, "Page Down"},
-                {0x23, "End"},        {0x24, "Home"},        {0x25, "Left"},
-                {0x26, "Up"},         {0x27, "Right"},       {0x28, "Down"},
-                {0x2D, "Insert"},     {0x2E, "Delete"},      {0x6A, "Num *"},
-                {0x6B, "Num +"},      {0x6D, "Num -"},       {0x6E, "Num Del"},
-                {0x6F, "Num /"},      {0x90, "Num Lock"},    {0x91, "Scroll Lock"}};
+  } kNames[] = {{0x08, "Backspace"}, {0x09, "Tab"},      {0x0D, "Enter"},      {0x10, "Shift"},
+                {0x11, "Ctrl"},      {0x12, "Alt"},      {0x13, "Pause"},      {0x14, "Caps Lock"},
+                {0x1B, "Esc"},       {0x20, "Space"},    {0x21, "Page Up"},    {0x22, "Page Down"},
+                {0x23, "End"},       {0x24, "Home"},     {0x25, "Left"},       {0x26, "Up"},
+                {0x27, "Right"},     {0x28, "Down"},     {0x2D, "Insert"},     {0x2E, "Delete"},
+                {0x6A, "Num *"},     {0x6B, "Num +"},    {0x6D, "Num -"},      {0x6E, "Num Del"},
+                {0x6F, "Num /"},     {0x90, "Num Lock"}, {0x91, "Scroll Lock"}};
   char name[16] = {};
   for (const auto& known : kNames) {
     if (known.vk == vk) std::snprintf(name, sizeof name, "%s", known.name);

@@ -52,10 +52,9 @@ std::int16_t Win32Platform::GetAsyncKeyState(int virtualKey) {
 std::uint32_t Win32Platform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
   // The keys of the navigation block and the keypad's slash share their scan
   // codes with keypad keys; the extended-key bit names them apart.
-  constexpr std::uint32_t kExtended[] = {VK_PRIOR,  VK_NEXT,   VK_END,    VK_HOME, VK_LEFT,
-                                         VK_UP,     VK_RIGHT,  VK_DOWN,   VK_INSERT,
-                                         VK_DELETE, VK_DIVIDE, VK_NUMLOCK, VK_LWIN, VK_RWIN,
-                                         VK_APPS,   VK_RCONTROL, VK_RMENU};
+  constexpr std::uint32_t kExtended[] = {
+      VK_PRIOR,  VK_NEXT,   VK_END,     VK_HOME, VK_LEFT, VK_UP,   VK_RIGHT,    VK_DOWN, VK_INSERT,
+      VK_DELETE, VK_DIVIDE, VK_NUMLOCK, VK_LWIN, VK_RWIN, VK_APPS, VK_RCONTROL, VK_RMENU};
   LONG key = static_cast<LONG>(::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16);
   for (const std::uint32_t extended : kExtended) {
     if (extended == virtualKey) key |= 1L << 24;

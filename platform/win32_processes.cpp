@@ -132,7 +132,8 @@ OsHandle Win32Platform::OpenProcess(std::uint32_t processId) {
 bool Win32Platform::RunsElevated() {
   // advapi32 at run time, as ole32 is: only a run with CancelAutoPlay asks.
   using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-  using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  using GetTokenInformationFn =
+      BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
   const HMODULE advapi32 = ::LoadLibraryA("advapi32.dll");
   if (!advapi32) return false;
   const auto openToken = reinterpret_cast<OpenProcessTokenFn>(
@@ -142,10 +143,10 @@ bool Win32Platform::RunsElevated() {
   HANDLE token = nullptr;
   TOKEN_ELEVATION elevation = {};
   DWORD size = 0;
-  const bool elevated = openToken && tokenInformation &&
-                        openToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
-                        tokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                        elevation.TokenIsElevated != 0;
+  const bool elevated =
+      openToken && tokenInformation && openToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+      tokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+      elevation.TokenIsElevated != 0;
   if (token) ::CloseHandle(token);
   ::FreeLibrary(advapi32);
   return elevated;

@@ -345,7 +345,8 @@ TEST(PlatformContract, AHandlerAnswerKeptUntilTakenEndsTheNextWaitAtOnce) {
   EXPECT_EQ(machine->AskAutoPlayHandler('F'), 0) << "S_OK for another drive";
   EXPECT_EQ(machine->AskAutoPlayHandler('K'), 1) << "S_FALSE for the watched drive";
   const AutoPlayWaitHelpers helpers;  // no foreground, no disc look
-  const AutoPlayWaitResult first = os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 10000, helpers);
+  const AutoPlayWaitResult first =
+      os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 10000, helpers);
   EXPECT_EQ(first.end, AutoPlayWaitEnd::kHandlerQuery);
   EXPECT_LT(first.elapsed, 2000u) << "ended at once, not after the 10 s delay";
   EXPECT_STREQ(first.asked, "K:\\");
@@ -355,7 +356,8 @@ TEST(PlatformContract, AHandlerAnswerKeptUntilTakenEndsTheNextWaitAtOnce) {
   EXPECT_FALSE(taken.answer[0].cancelled);
   EXPECT_STREQ(taken.answer[1].root, "K:\\");
   EXPECT_TRUE(taken.answer[1].cancelled);
-  const AutoPlayWaitResult next = os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 300, helpers);
+  const AutoPlayWaitResult next =
+      os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 300, helpers);
   EXPECT_EQ(next.end, AutoPlayWaitEnd::kDelay) << "a taken answer ends no later wait";
   EXPECT_EQ(os.RevokeAutoPlayHandler(cookie), 0);
   EXPECT_NE(machine->AskAutoPlayHandler('K'), 1) << "revoked: the shell no longer finds it";
@@ -372,8 +374,8 @@ TEST(PlatformContract, EveryKeyOfAKeyboardHasAName) {
   const struct {
     std::uint32_t vk;
     const char* name;  // null: any name
-  } cases[] = {{'N', "N"},     {'5', "5"},     {27, nullptr},  {34, nullptr},
-               {116, nullptr}, {39, nullptr},  {13, nullptr},  {0x6B, nullptr}};
+  } cases[] = {{'N', "N"},     {'5', "5"},    {27, nullptr}, {34, nullptr},
+               {116, nullptr}, {39, nullptr}, {13, nullptr}, {0x6B, nullptr}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.vk);
     char name[64];

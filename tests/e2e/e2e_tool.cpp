@@ -157,7 +157,8 @@ bool HandlerRegistered() {
   IRunningObjectTable* table = nullptr;
   IMoniker* moniker = nullptr;
   bool running = false;
-  if (SUCCEEDED(GetRunningObjectTable(0, &table)) && SUCCEEDED(CreateClassMoniker(clsid, &moniker))) {
+  if (SUCCEEDED(GetRunningObjectTable(0, &table)) &&
+      SUCCEEDED(CreateClassMoniker(clsid, &moniker))) {
     running = table->IsRunning(moniker) == S_OK;
   }
   if (moniker) moniker->Release();

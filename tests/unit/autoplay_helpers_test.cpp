@@ -200,10 +200,9 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayRevokesTheHandlerOnEveryWayOut) {
       // The launcher's own calls, the run log's writes left out.
       Lines lines;
       for (const std::string& line : os.Lines()) {
-        const bool logged = line.rfind("GetTickCount", 0) == 0 ||
-                            line.rfind("WriteFile(log", 0) == 0 ||
-                            line.rfind("FlushFileBuffers(log", 0) == 0 ||
-                            line.rfind("FormatMessage", 0) == 0;
+        const bool logged =
+            line.rfind("GetTickCount", 0) == 0 || line.rfind("WriteFile(log", 0) == 0 ||
+            line.rfind("FlushFileBuffers(log", 0) == 0 || line.rfind("FormatMessage", 0) == 0;
         if (!logged) lines.push_back(line);
       }
       std::size_t at = 0;

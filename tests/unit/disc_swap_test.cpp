@@ -315,7 +315,8 @@ TEST(DiscSwapRunTest, TheRunLogTellsEachSwapAndTheUnmountDecidesIt) {
        false,
        0,
        {"-> wait up to 10000 ms for the unmount to end -- still running after that time, and it "
-        "may yet unmount" + kStays,
+        "may yet unmount" +
+            kStays,
         "-> play ends after 2 checks (1 swap asked for left the disc as it was): the exit key 27 "
         "(Escape) was pressed",
         "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
@@ -362,7 +363,8 @@ TEST(DiscSwapRunTest, TheRunLogTellsEachSwapAndTheUnmountDecidesIt) {
     // The record names the disc that is mounted: disc 2 only once it is.
     const std::string kRecord1 = "\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 1.cdi\"";
     const std::string kRecord2 = "\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 2.cdi\"";
-    EXPECT_EQ(recorded, swapped ? (Lines{kRecord1, kRecord1, kRecord2}) : (Lines{kRecord1, kRecord1}));
+    EXPECT_EQ(recorded,
+              swapped ? (Lines{kRecord1, kRecord1, kRecord2}) : (Lines{kRecord1, kRecord1}));
   }
   ResetProgramState();
 }
@@ -438,9 +440,9 @@ TEST(DiscSwapRunTest, TheSwapsWaitLeavesTheGameInFront) {
   afterPlay.notKept = 3;
   os.handlerAnswers = {first, duringPlay, swapWait, afterPlay};
   ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
-  const Lines lines = os.Lines({"CreateProcess", "RegisterAutoPlayHandler", "RevokeAutoPlayHandler",
-                                "WaitWithAutoPlayHelpers", "TakeAutoPlayAnswers", "MessageBox",
-                                "RunsElevated"});
+  const Lines lines =
+      os.Lines({"CreateProcess", "RegisterAutoPlayHandler", "RevokeAutoPlayHandler",
+                "WaitWithAutoPlayHelpers", "TakeAutoPlayAnswers", "MessageBox", "RunsElevated"});
   const Lines expected = {
       "CreateProcess(\"\"C:\\mounter.exe\" -m \"D:\\Games\\Disc 1.cdi\"\") = tool",
       "RegisterAutoPlayHandler(K:\\) = cookie 77",
@@ -484,8 +486,9 @@ TEST(DiscSwapRunTest, ASwapsWaitThatCannotMakeItsWindowShowsNoBox) {
   SetUpRun(os, "[General]\nLog=true\nDelay=1\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
   os.Fail("WaitWithAutoPlayHelpers", 0, 1410);  // ERROR_CLASS_ALREADY_EXISTS
   ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
-  EXPECT_EQ(os.Lines({"WaitWithAutoPlaySuppressed", "WaitWithAutoPlayHelpers"}),
-            (Lines{"WaitWithAutoPlaySuppressed(1000)", "WaitWithAutoPlayHelpers(1000, during play)"}));
+  EXPECT_EQ(
+      os.Lines({"WaitWithAutoPlaySuppressed", "WaitWithAutoPlayHelpers"}),
+      (Lines{"WaitWithAutoPlaySuppressed(1000)", "WaitWithAutoPlayHelpers(1000, during play)"}));
   EXPECT_NE(os.logText.find("the hidden window could not be made: no box during play, and no wait "
                             "-- failed: error 1410"),
             std::string::npos)

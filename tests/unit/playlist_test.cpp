@@ -178,8 +178,8 @@ TEST(PlaylistTest, APathTooLongForItsBufferIsToldAsSuchAndNotOpened) {
   struct Case {
     std::size_t length;
     Playlist::State state;
-  } cases[] = {{263, Playlist::kUnreadable}, {264, Playlist::kPathTooLong},
-               {600, Playlist::kPathTooLong}};
+  } cases[] = {
+      {263, Playlist::kUnreadable}, {264, Playlist::kPathTooLong}, {600, Playlist::kPathTooLong}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
     FakePlatform os;
@@ -208,16 +208,46 @@ TEST(CommandWaitTest, SaysHowAWaitedCommandEnded) {
     std::uint32_t exitCodeSeen;
     Lines between;  // the calls between the wait and the handles' close
   } cases[] = {
-      {"ends with exit code 0", true, true, 0, "", CommandWait::kEnded, 0,
+      {"ends with exit code 0",
+       true,
+       true,
+       0,
+       "",
+       CommandWait::kEnded,
+       0,
        {"GetExitCodeProcess(tool.process) = 0"}},
-      {"ends with exit code 3: failed", true, true, 3, "", CommandWait::kFailed, 3,
+      {"ends with exit code 3: failed",
+       true,
+       true,
+       3,
+       "",
+       CommandWait::kFailed,
+       3,
        {"GetExitCodeProcess(tool.process) = 3"}},
-      {"ends, but its exit code cannot be read: failed", true, true, 0, "GetExitCodeProcess",
-       CommandWait::kFailed, win::kStillActive, {"GetExitCodeProcess(tool.process) = FALSE"}},
-      {"still running: it may yet do its work", true, false, 0, "", CommandWait::kTimedOut,
-       win::kStillActive, {}},
-      {"the wait fails: taken as still running", true, true, 0, "WaitForSingleObject",
-       CommandWait::kTimedOut, win::kStillActive, {}},
+      {"ends, but its exit code cannot be read: failed",
+       true,
+       true,
+       0,
+       "GetExitCodeProcess",
+       CommandWait::kFailed,
+       win::kStillActive,
+       {"GetExitCodeProcess(tool.process) = FALSE"}},
+      {"still running: it may yet do its work",
+       true,
+       false,
+       0,
+       "",
+       CommandWait::kTimedOut,
+       win::kStillActive,
+       {}},
+      {"the wait fails: taken as still running",
+       true,
+       true,
+       0,
+       "WaitForSingleObject",
+       CommandWait::kTimedOut,
+       win::kStillActive,
+       {}},
       {"not started", false, false, 0, "", CommandWait::kNotStarted, win::kStillActive, {}},
   };
   for (const Case& c : cases) {

@@ -223,10 +223,15 @@ TEST(RecoveryTest, AnIdNowOfAnotherUsersProcessIsLeftAloneAndTheRecordPutRight) 
     Lines writer;
     std::string told;
   } cases[] = {
-      {"the emulator's id", false, true, {"OpenProcess(3000) = NULL", "GetLastError() = 87"},
+      {"the emulator's id",
+       false,
+       true,
+       {"OpenProcess(3000) = NULL", "GetLastError() = 87"},
        "the emulator of that run (process id 1002) is now another user's process (access "
        "denied): its id was reused, so it is not that run's and is left alone"},
-      {"the launcher's and the emulator's ids", true, true,
+      {"the launcher's and the emulator's ids",
+       true,
+       true,
        {"OpenProcess(3000) = NULL", "GetLastError() = 5"},
        "the launcher that wrote it (process id 3000) is now another user's process (access "
        "denied): its id was reused, so it is not that run's and is left alone"},
@@ -240,15 +245,18 @@ TEST(RecoveryTest, AnIdNowOfAnotherUsersProcessIsLeftAloneAndTheRecordPutRight) 
       if (c.writerDenied) {
         os.otherProcesses.push_back({"stranger", kFirstLauncher, 1, true, true, false});
       }
-      os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true,
-                                   true, false});
+      os.otherProcesses.push_back(
+          {"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true, true, false});
       os.AddWindow("oldwin", "oldemu");
       // All of it put right: --recover says so.
       EXPECT_EQ(RunLaunchSequence(os, 0x400000, recoverOnly ? "--recover" : kImage), 1);
       EXPECT_EQ(RecoveryCalls(os), Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", "
                                           "GENERIC_READ) = read1",
                                           kReadWholeRecord, "CloseHandle(read1)"},
-                                         c.writer, denied, kUnmount, kRestoreAndRemove}));
+                                         c.writer,
+                                         denied,
+                                         kUnmount,
+                                         kRestoreAndRemove}));
       for (const std::string& line : os.Lines({"PostMessage"}))
         EXPECT_EQ(line.find("oldwin"), std::string::npos) << line;
       EXPECT_TRUE(os.otherProcesses.back().running);

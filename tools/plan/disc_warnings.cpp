@@ -36,8 +36,7 @@ void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::
   // The exit key is polled first: the same key ends play before it swaps.
   if (facts.swapKey && facts.swapKeyPolled == facts.exitKeyPolled) {
     warnings.push_back("[General] NextDisc names virtual key " +
-                       std::to_string(facts.swapKeyPolled) + " (" +
-                       KeyName(facts.swapKeyPolled) +
+                       std::to_string(facts.swapKeyPolled) + " (" + KeyName(facts.swapKeyPolled) +
                        "), the key the exit key polls: a press ends play and never swaps discs");
   }
   const bool swapAsked = facts.swapKey || facts.swapComboEnabled;

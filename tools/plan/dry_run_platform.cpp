@@ -162,8 +162,7 @@ std::uint32_t DryRunPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t ma
   return answer;
 }
 
-std::uint32_t DryRunPlatform::GetKeyName(std::uint32_t virtualKey, char* out,
-                                         std::uint32_t size) {
+std::uint32_t DryRunPlatform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
   return UsKeyName(virtualKey, out, size);
 }
 
