@@ -1,7 +1,8 @@
 #include "platform/autoplay_window_win32.h"
 
-#include <dbt.h>
 #include <windows.h>
+// After <windows.h>, whose types it uses.
+#include <dbt.h>
 
 #include <cstring>
 

@@ -270,8 +270,10 @@ class Platform {
   // yet taken ends the next helped wait at once, even one that comes before
   // that wait's window exists; the take clears it.
   virtual AutoPlayAnswers TakeAutoPlayAnswers() = 0;
-  // Whether the launcher runs elevated (TokenElevation of its own token,
-  // advapi32 loaded at run time); false when that cannot be told.
+  // Whether the launcher runs elevated above the shell: its own token is the
+  // elevated half of a split one (TokenElevationType is
+  // TokenElevationTypeFull; advapi32 loaded at run time). False when that
+  // cannot be told.
   virtual bool RunsElevated() = 0;
 
   // --- The disc in a drive ([General] WaitForDisc) ---

@@ -140,13 +140,16 @@ bool Win32Platform::RunsElevated() {
       reinterpret_cast<void*>(::GetProcAddress(advapi32, "OpenProcessToken")));
   const auto tokenInformation = reinterpret_cast<GetTokenInformationFn>(
       reinterpret_cast<void*>(::GetProcAddress(advapi32, "GetTokenInformation")));
+  // The elevated half of a split token: the shell, started with the limited
+  // half, runs below it. Without a split (UAC off) the shell runs as the
+  // launcher does and reaches it.
   HANDLE token = nullptr;
-  TOKEN_ELEVATION elevation = {};
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
   DWORD size = 0;
   const bool elevated =
       openToken && tokenInformation && openToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
-      tokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-      elevation.TokenIsElevated != 0;
+      tokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+      type == TokenElevationTypeFull;
   if (token) ::CloseHandle(token);
   ::FreeLibrary(advapi32);
   return elevated;

@@ -8,11 +8,11 @@ namespace tolvimer::plan {
 bool PlanRunsElevated() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  TOKEN_ELEVATION elevation = {};
+  // The elevated half of a split token, as the launcher asks it.
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
   DWORD size = 0;
-  const bool elevated =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-      elevation.TokenIsElevated != 0;
+  const bool elevated = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+                        type == TokenElevationTypeFull;
   CloseHandle(token);
   return elevated;
 }
