@@ -479,6 +479,48 @@ TEST(DiscSwapRunTest, TheSwapsWaitLeavesTheGameInFront) {
   ResetProgramState();
 }
 
+// The handler's answer about the watched drive ends the swap's wait at once
+// when it comes after the new disc's mount was started, even before the
+// wait's window exists; one that came during play, before the swap, is
+// taken (and told) before that mount and ends nothing.
+TEST(DiscSwapRunTest, OnlyAnAnswerAfterTheNewMountEndsTheSwapsWait) {
+  struct Case {
+    std::string name;
+    std::string askAfter;  // the call after which the shell asks about K:
+    std::string swapWait;  // how the swap's wait ended, as told
+  } cases[] = {
+      {"asked as the new disc's mount starts",
+       "CreateProcess(\"\"C:\\mounter.exe\" -m \"D:\\Games\\Disc 2.cdi\"",
+       "AutoPlay asked about K:\\ and was cancelled by the handler after 0 ms"},
+      {"asked during play, before the swap", "WaitForSingleObject(emu.process, 500)",
+       "the delay ran out after 2000 ms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    SetUpRun(os, "[General]\nLog=true\nDelay=2\nCancelAutoPlay=true\nDrive=K\n" MOUNT_KEYS,
+             "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+    bool asked = false;
+    os.afterCall = [&os, &asked, &c](const char* line) {
+      if (asked || std::string(line).rfind(c.askAfter, 0) != 0) return;
+      asked = true;
+      EXPECT_EQ(os.AskAutoPlayHandler('K'), 1);
+    };
+    ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+    ASSERT_TRUE(asked);
+    const std::string& log = os.logText;
+    const std::size_t swapWait = log.find("a disc swap's wait during play");
+    ASSERT_NE(swapWait, std::string::npos) << log;
+    const std::size_t ended = log.find(c.swapWait, swapWait);
+    EXPECT_NE(ended, std::string::npos) << log;
+    // Told once, wherever it was taken.
+    EXPECT_EQ(log.find("the AutoPlay handler answered a query about K:\\"),
+              log.rfind("the AutoPlay handler answered a query about K:\\"))
+        << log;
+  }
+  ResetProgramState();
+}
+
 // During play no box can come up: a swap's wait whose window cannot be made
 // is only told, even without CancelAutoPlay or WaitForDisc.
 TEST(DiscSwapRunTest, ASwapsWaitThatCannotMakeItsWindowShowsNoBox) {
