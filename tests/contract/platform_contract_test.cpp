@@ -341,7 +341,9 @@ TEST(PlatformContract, AHandlerAnswerKeptUntilTakenEndsTheNextWaitAtOnce) {
   std::uint32_t cookie = 0;
   ASSERT_GE(os.RegisterAutoPlayHandler("K:\\", cookie), 0);
   std::uint32_t second = 0;
+  const std::uint32_t before = os.GetTickCount();
   EXPECT_EQ(os.RegisterAutoPlayHandler("K:\\", second), kHandlerThreadLives);
+  EXPECT_LT(os.GetTickCount() - before, 1000u) << "refused at once, not after a timeout";
   EXPECT_EQ(machine->AskAutoPlayHandler('F'), 0) << "S_OK for another drive";
   EXPECT_EQ(machine->AskAutoPlayHandler('K'), 1) << "S_FALSE for the watched drive";
   const AutoPlayWaitHelpers helpers;  // no foreground, no disc look
