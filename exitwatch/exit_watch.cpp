@@ -46,7 +46,11 @@ ExitCombo ReadExitCombo(Settings& settings) {
 
 SwapKeys ReadSwapKeys(Settings& settings) {
   SwapKeys keys;
-  ReadKey(settings, "NextDisc", keys.key);
+  // Unlike Exit, the code is the key itself: any key a keyboard has.
+  if (settings.Read("General", "NextDisc")) {
+    const std::int32_t virtualKey = LeadingInteger(settings.value());
+    if (virtualKey >= 1 && virtualKey <= 254) keys.key = static_cast<std::uint8_t>(virtualKey);
+  }
   keys.combo = ReadCombo(settings, "GamePadNextDisc", "MapGamePadNextDisc");
   return keys;
 }
@@ -128,8 +132,11 @@ WatchEnd WatchForExit(Platform& os, Instance instance, OsHandle process, ExitCom
     end.comboHeld = combo.enabled && CountComboPresses(combo) == combo.wantedCount;
     if (end.comboHeld || end.emulatorEnded || end.exitKeyPressed) break;
     if (swap != nullptr && SwapAsked(os, *swap, edges)) {
-      swap->swap(swap->param);
-      ++end.swaps;
+      if (swap->swap(swap->param)) {
+        ++end.swaps;
+      } else {
+        ++end.swapsRefused;
+      }
       // A press of the key during the swap is dropped with this query.
       if (swap->key != 0) {
         edges.keyDown =

@@ -47,7 +47,8 @@ struct WatchEnd {
   std::uint32_t exitCode = win::kStillActive;  // the emulator's, once it ended
   bool exitKeyPressed = false;
   bool comboHeld = false;
-  std::uint32_t swaps = 0;  // disc swaps asked for and made during the watch
+  std::uint32_t swaps = 0;         // disc swaps made during the watch
+  std::uint32_t swapsRefused = 0;  // asked for, but the disc mounted now stayed
   // Bit n: wanted input n was held on that pad at the last check.
   std::uint64_t heldInputs[MAX_GAMEPADS] = {};
 };
@@ -60,14 +61,15 @@ extern std::int8_t exitKey;
 // Whether a pad's last poll shows the combination input `input` held.
 bool IsInputHeld(const GamePadState& state, int input);
 
-// What a disc swap does; the watch goes on once it returns.
-using SwapDiscCallback = void (*)(std::intptr_t param);
+// What a disc swap does; the watch goes on once it returns. True when the
+// discs were swapped.
+using SwapDiscCallback = bool (*)(std::intptr_t param);
 
 // The disc-swap key of [General] NextDisc and the combination of
 // [GamePadNextDisc] (switched on by MapGamePadNextDisc), both checked at each
 // cycle of the watch, and the swap they ask for.
 struct SwapKeys {
-  std::int8_t key = 0;  // 0: no key
+  std::uint8_t key = 0;  // the virtual key polled; 0: no key
   ExitCombo combo{};
   SwapDiscCallback swap = nullptr;
   std::intptr_t param = 0;
@@ -77,7 +79,8 @@ struct SwapKeys {
 void ReadExitKey(Settings& settings);
 // Fills the combination from [GamePadExit].
 ExitCombo ReadExitCombo(Settings& settings);
-// Reads [General] NextDisc, as Exit is read, and [GamePadNextDisc].
+// Reads [General] NextDisc, a virtual-key code polled as that key (1 to 254;
+// anything else is no key), and [GamePadNextDisc].
 SwapKeys ReadSwapKeys(Settings& settings);
 // The held (pad, wanted input) pairs over all pads, as the last poll left them.
 std::int32_t CountComboPresses(const ExitCombo& combo);

@@ -34,24 +34,30 @@ SwapKeys DiscChanger::ReadKeys() {
   return keys;
 }
 
-void DiscChanger::Swap(std::intptr_t self) {
+bool DiscChanger::Swap(std::intptr_t self) {
   DiscChanger& changer = *reinterpret_cast<DiscChanger*>(self);
   Settings& settings = changer.settings_;
   Platform& os = settings.os();
   os.BeginStep(Step::kSwapUnmount);
   const char* const old = changer.discs_.discs[changer.current_];
-  if (UnmountDiscImageAndWait(settings, old, kSwapUnmountWait) != CommandWait::kNotStarted) {
+  // Only an unmount that has ended well makes room: one that failed, or may
+  // still land, leaves the disc mounted now, and the record naming it.
+  const bool swapped =
+      UnmountDiscImageAndWait(settings, old, kSwapUnmountWait) == CommandWait::kEnded;
+  if (swapped) {
     changer.current_ = (changer.current_ + 1) % changer.discs_.count;
     const char* const next = changer.discs_.discs[changer.current_];
     os.BeginStep(Step::kSwapMount);
     os.DiscChosen(changer.current_ + 1, changer.discs_.count, next);
     changer.undo_.BeforeMount(settings, next);
     const DiscWatch disc = NoteDiscBeforeMount(settings);
+    AnswersBeforeMount(os, changer.handler_);
     MountDiscImage(settings, next);
     os.BeginStep(Step::kDelay);
-    WaitAfterMount(settings, changer.instance_, disc, changer.handler_);
+    WaitAfterMount(settings, changer.instance_, disc, changer.handler_, true);
   }
   os.BeginStep(Step::kWatch);
+  return swapped;
 }
 
 }  // namespace tolvimer

@@ -32,10 +32,12 @@ class DiscChanger {
   // Reads the swap keys, for a playlist with a disc; none otherwise.
   SwapKeys ReadKeys();
   // Unmounts the disc mounted now, waited for, mounts the next one (after
-  // the last, the first) and waits after the mount as after the first. No
-  // unmount line (Unmount off, no tool): nothing is done. `self` is the
-  // DiscChanger.
-  static void Swap(std::intptr_t self);
+  // the last, the first) and waits after the mount as a swap's wait during
+  // play. No unmount line (Unmount off, no tool), or an unmount that could
+  // not be started, failed (an exit code other than 0) or did not end in
+  // time: the disc mounted now stays, and nothing more is done. True when
+  // the next disc was mounted. `self` is the DiscChanger.
+  static bool Swap(std::intptr_t self);
 
  private:
   Settings& settings_;

@@ -7,7 +7,8 @@ namespace tolvimer {
 namespace {
 
 constexpr char kAccessDenied[] =
-    ") runs where this launcher may not look (access denied: elevated or another user's)";
+    ") is now another user's process (access denied): its id was reused, so it is not that "
+    "run's and is left alone";
 
 class Teller {
  public:
@@ -27,8 +28,9 @@ class Teller {
 
 // Opens the process with that id when it is still the same process (same
 // creation time) and still running; 0 otherwise. A reused id is another
-// process and is never touched. `denied`: Windows would not open it, so it
-// runs, elevated or as another user, and is taken as still running.
+// process and is never touched. `denied`: Windows would not open it, which
+// for the same user's processes it always does (elevated ones included): it
+// is another user's, so the id was reused.
 OsHandle OpenIfRunning(Platform& os, const ProcessIdentity& identity, bool& denied) {
   denied = false;
   if (identity.processId == 0) return 0;
@@ -55,12 +57,11 @@ void CloseOldEmulator(Platform& os, const ProcessIdentity& emulator, Teller& tel
   bool denied = false;
   const OsHandle process = OpenIfRunning(os, emulator, denied);
   if (denied) {
-    outcome.emulatorLeftRunning = true;
+    // Not that run's emulator: the rest is put right as for one that ended.
     tell.line()
         .Add("the emulator of that run (process id ")
         .Number(emulator.processId)
-        .Add(kAccessDenied)
-        .Add(": it is left running");
+        .Add(kAccessDenied);
     tell.Tell();
     return;
   }
@@ -141,18 +142,27 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     return outcome;
   }
 
+  // A live launcher holds its record open, so a record read here has no
+  // live writer; its launcher is asked for all the same, for the moment
+  // between a run's end closing the record and removing it.
   bool denied = false;
   const OsHandle writer = OpenIfRunning(os, record.launcher, denied);
-  if (writer != 0 || denied) {
-    if (writer != 0) os.CloseHandle(writer);
+  if (writer != 0) {
+    os.CloseHandle(writer);
     outcome.writerRunning = true;
     tell.line()
         .Add("the launcher that wrote it (process id ")
         .Number(record.launcher.processId)
-        .Add(denied ? kAccessDenied : ") is still running")
-        .Add(": nothing is touched, and this run keeps no record");
+        .Add(") is still running: nothing is touched, and this run keeps no record");
     tell.Tell();
     return outcome;
+  }
+  if (denied) {
+    tell.line()
+        .Add("the launcher that wrote it (process id ")
+        .Number(record.launcher.processId)
+        .Add(kAccessDenied);
+    tell.Tell();
   }
 
   tell.line()
@@ -165,20 +175,27 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     // Waited for, so that it cannot land after this run's own mount.
     char drive = '\0';
     const char* const image = UnmountEnvironment(record, drive);
+    std::uint32_t exitCode = win::kStillActive;
     const CommandWait wait =
         image != nullptr
-            ? RunToolLineAndWait(os, record.unmountLine, image, drive, kOldUnmountWait)
-            : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait);
+            ? RunToolLineAndWait(os, record.unmountLine, image, drive, kOldUnmountWait, &exitCode)
+            : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait, &exitCode);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
-    outcome.unmountFailed = !outcome.unmountStarted;
+    outcome.unmountFailed = wait == CommandWait::kNotStarted || wait == CommandWait::kFailed;
     outcome.unmountUnfinished = wait == CommandWait::kTimedOut;
     Text& line = tell.line();
     if (wait == CommandWait::kEnded) line.Add("unmount ended: ");
+    if (wait == CommandWait::kFailed) {
+      line.Add("unmount ended with exit code ").Number(exitCode).Add(", a failure: ");
+    }
     if (wait == CommandWait::kNotStarted) line.Add("unmount could not be started: ");
     if (wait == CommandWait::kTimedOut) {
+      // It may still land, and take the disc this run would mount.
       line.Add("unmount still runs after ")
           .Number(kOldUnmountWait / 1000)
-          .Add(" s: this run goes on without waiting longer: ");
+          .Add(
+              " s: it could yet take the disc this run mounts, so no game is started; the "
+              "record is kept for the next start: ");
     }
     line.Shown(record.unmountLine);
     tell.Tell();
@@ -191,6 +208,7 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
                         : "the desktop mode stored in the registry was refused");
     tell.Tell();
   }
+  if (outcome.unmountUnfinished) return outcome;
   if (!os.DeleteFile(path)) {
     tell.line().Add("tolvimer_launch.undo could not be removed");
     tell.Tell();

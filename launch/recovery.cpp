@@ -37,6 +37,7 @@ bool UndoKeeper::Begin(const char* imagePath) {
   }
   outcome_ = PutRightCutShortRun(os_, path_, log_);
   const bool recoverOnly = IsExactly(imagePath, kRecoverOnlyArgument);
+  recoverOnly_ = recoverOnly;
   if (recoverOnly) {
     // Asked by hand, the desktop is put back even when no record says so: a
     // desktop left at a game's resolution is what the user most often sees.
@@ -49,6 +50,8 @@ bool UndoKeeper::Begin(const char* imagePath) {
     }
     return true;
   }
+  // An unmount that may still land must not meet this run's mount.
+  if (outcome_.unmountUnfinished) return true;
   // Another launcher's record is never overwritten: this run keeps none.
   if (outcome_.writerRunning) return false;
   record_.launcher.processId = os_.GetCurrentProcessId();
@@ -76,7 +79,9 @@ bool UndoKeeper::Begin(const char* imagePath) {
 }
 
 RunSummary UndoKeeper::RecoverOnlySummary() const {
-  return RunSummary{"no game was started: the launcher was asked only to put things right",
+  return RunSummary{recoverOnly_
+                        ? "no game was started: the launcher was asked only to put things right"
+                        : "no game was started: the unmount of a cut-short run still runs",
                     outcome_.closeSent ? CloseOutcome::kPosted : CloseOutcome::kNotSent,
                     outcome_.unmountStarted,
                     outcome_.unmountFailed,

@@ -27,7 +27,9 @@ struct RecoveryOutcome {
   bool emulatorLeftRunning = false;
   bool unmountStarted = false;
   bool unmountFailed = false;
-  bool unmountUnfinished = false;  // still running when the wait ran out
+  // Still running when the wait ran out: it may yet take the disc of a new
+  // mount, so no game is started, and the record is kept.
+  bool unmountUnfinished = false;
   bool displayRestored = false;
   bool displayRestoreRefused = false;
 
@@ -46,12 +48,13 @@ class UndoKeeper {
       : os_(os), settings_(settings), log_(log) {}
 
   // Reads [General] Recover. With "true", puts right what a cut-short run's
-  // record lists and gets ready to keep this run's own record. True when
-  // `imagePath` is "--recover": the putting right was all that was asked.
+  // record lists and gets ready to keep this run's own record. True when the
+  // run ends here: `imagePath` is "--recover" (the putting right was all that
+  // was asked), or the cut-short run's unmount still runs.
   bool Begin(const char* imagePath);
-  // The exit code of a run that only put things right: 1 when there was
-  // nothing to put right, or all of it was put right; 0 when something could
-  // not be (another launcher holds the record, among others).
+  // The exit code of a run that ended in Begin: 1 when there was nothing to
+  // put right, or all of it was put right; 0 when something could not be
+  // (another launcher holds the record, the old unmount still runs, ...).
   int RecoverOnlyResult() const { return outcome_.AllPutRight() ? 1 : 0; }
   // The run log's closing lines for such a run.
   RunSummary RecoverOnlySummary() const;
@@ -74,6 +77,7 @@ class UndoKeeper {
   Settings& settings_;
   RunLog* const log_;
   bool on_ = false;
+  bool recoverOnly_ = false;
   char path_[kPathBufferSize] = {};
   UndoRecord record_;
   RecoveryOutcome outcome_;
@@ -82,7 +86,8 @@ class UndoKeeper {
 
 // Puts right what the record at `path` lists, in the order of the normal
 // end: the old emulator closed, the image unmounted, the desktop mode
-// restored; then removes the file. Tells each finding to `log` (may be null).
+// restored; then removes the file (kept while the unmount still runs). Tells
+// each finding to `log` (may be null).
 // A missing, foreign or damaged file is left alone; one whose launcher still
 // runs is not touched.
 RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log);

@@ -27,40 +27,55 @@ void HandlerRoot(Settings& settings, const DiscWatch& disc, char (&root)[4]) {
 }  // namespace
 
 void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
-                    AutoPlayHandlerHold& hold) {
+                    AutoPlayHandlerHold& hold, bool duringPlay) {
   // A present Delay always makes the call; a delay of 0 returns at once.
   if (!settings.Read("General", "Delay")) return;
   Platform& os = settings.os();
   const std::uint32_t delay = DelayMilliseconds(settings.value());
   // The helpers act only in a wait; without one CancelAutoPlay is not read.
   const bool cancel = delay != 0 && settings.ReadIs("General", "CancelAutoPlay", "true");
-  if (!cancel && (delay == 0 || !disc.watching)) {
+  // During play the helped wait is used even without a helper: it is the
+  // one that never shows a box over the game.
+  if (!cancel && (delay == 0 || (!disc.watching && !duringPlay))) {
     os.WaitWithAutoPlaySuppressed(instance, delay);
     return;
   }
 
   AutoPlayWaitHelpers helpers;
-  helpers.takeForeground = cancel;
+  // The game keeps the foreground: during play the handler held since the
+  // first wait answers instead.
+  helpers.takeForeground = cancel && !duringPlay;
+  helpers.duringPlay = duringPlay;
   if (disc.watching) {
     helpers.lookForDisc = NewDiscArrived;
     helpers.param = reinterpret_cast<std::intptr_t>(&disc);
     helpers.driveMask = DriveMaskOf(disc.root);
   }
-  // A handler that cannot be registered leaves the wait as it is.
-  if (cancel && !hold.registered) {
+  // A handler that cannot be registered leaves the wait as it is; one is
+  // registered only before play, once.
+  if (cancel && !hold.tried && !duringPlay) {
     char root[4] = {};
     HandlerRoot(settings, disc, root);
+    hold.tried = true;
     hold.registered = os.RegisterAutoPlayHandler(root, hold.cookie) >= 0;
+    // Elevated, the launcher is out of the shell's reach: the run log says so.
+    os.RunsElevated();
   }
   os.WaitWithAutoPlayHelpers(instance, delay, helpers);
-  // The queries the handler answered in the wait, for the log.
+  // The queries the handler answered in the wait, for the log; taking them
+  // also clears a cancel the wait has used.
+  if (hold.registered) os.TakeAutoPlayAnswers();
+}
+
+void AnswersBeforeMount(Platform& os, const AutoPlayHandlerHold& hold) {
   if (hold.registered) os.TakeAutoPlayAnswers();
 }
 
 void EndAutoPlayHandler(Platform& os, AutoPlayHandlerHold& hold) {
   if (!hold.registered) return;
   os.RevokeAutoPlayHandler(hold.cookie);
-  // Those answered since, the game's time included: its thread has ended.
+  // Those answered since, the game's time included (a thread that has not
+  // ended in time may still add some, which no one tells).
   os.TakeAutoPlayAnswers();
   hold = AutoPlayHandlerHold{};
 }

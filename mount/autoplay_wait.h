@@ -9,6 +9,7 @@ namespace tolvimer {
 
 // The AutoPlay handler as registered for the rest of the run.
 struct AutoPlayHandlerHold {
+  bool tried = false;  // a registration was asked for (made or not)
   bool registered = false;
   std::uint32_t cookie = 0;
 };
@@ -19,9 +20,16 @@ struct AutoPlayHandlerHold {
 // EndAutoPlayHandler, and the foreground for the hidden window; a watched
 // drive (WaitForDisc) ends the wait when its new disc is there, looked for
 // every 100 ms and as soon as Windows announces a volume on it.
-// A handler already held (after a disc swap) is kept, not registered again.
+// `duringPlay`: a disc swap's wait, with the game running: the handler
+// registered before play (if it was) answers, none is registered then, the
+// foreground is left to the game and no "Error" box can come up.
 void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
-                    AutoPlayHandlerHold& handler);
+                    AutoPlayHandlerHold& handler, bool duringPlay = false);
+
+// Just before a disc swap's mount: the queries the handler answered during
+// play are taken (and told), so that only an answer about the new disc ends
+// the swap's wait.
+void AnswersBeforeMount(Platform& os, const AutoPlayHandlerHold& hold);
 
 // Revokes the handler, if registered, and takes the queries it answered;
 // called once the disc is unmounted, or where the run ends before. The wait

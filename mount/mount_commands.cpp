@@ -76,12 +76,18 @@ BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* image
   return built;
 }
 
-// Waits up to `milliseconds` for a started process, then lets it go.
-CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds) {
-  const std::uint32_t waited = os.WaitForSingleObject(process.process, milliseconds);
+// Waits up to `milliseconds` for a started process, reads its exit code,
+// then lets it go.
+CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds,
+                           std::uint32_t* exitCode) {
+  const bool ended = os.WaitForSingleObject(process.process, milliseconds) == win::kWaitObject0;
+  std::uint32_t code = win::kStillActive;
+  const bool known = ended && os.GetExitCodeProcess(process.process, code);
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
-  return waited == win::kWaitObject0 ? CommandWait::kEnded : CommandWait::kTimedOut;
+  if (exitCode != nullptr) *exitCode = code;
+  if (!ended) return CommandWait::kTimedOut;
+  return known && code == 0 ? CommandWait::kEnded : CommandWait::kFailed;
 }
 
 // Starts a [CustomMount] line with its tool's environment; a block that
@@ -161,16 +167,19 @@ bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLin
 }
 
 CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
-                               std::uint32_t milliseconds) {
+                               std::uint32_t milliseconds, std::uint32_t* exitCode) {
+  if (exitCode != nullptr) *exitCode = win::kStillActive;
   ProcessRecord process;
   if (!StartTool(os, commandLine, imagePath, drive, process)) return CommandWait::kNotStarted;
-  return WaitForStarted(os, process, milliseconds);
+  return WaitForStarted(os, process, milliseconds, exitCode);
 }
 
-CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds) {
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds,
+                                  std::uint32_t* exitCode) {
+  if (exitCode != nullptr) *exitCode = win::kStillActive;
   ProcessRecord process;
   if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
-  return WaitForStarted(os, process, milliseconds);
+  return WaitForStarted(os, process, milliseconds, exitCode);
 }
 
 void MountDiscImage(Settings& settings, const char* imagePath) {
@@ -227,7 +236,7 @@ CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
   ProcessRecord process;
   if (!StartBuiltLine(settings, built, commandLine, imagePath, process))
     return CommandWait::kNotStarted;
-  return WaitForStarted(settings.os(), process, milliseconds);
+  return WaitForStarted(settings.os(), process, milliseconds, nullptr);
 }
 
 }  // namespace tolvimer

@@ -40,15 +40,20 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
 
 // Starts the command line as a new process without waiting for it.
 bool RunCommandLine(Platform& os, char* commandLine);
-// How a command line that was waited for ended.
-enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kTimedOut };
-// Starts the command line and waits up to `milliseconds` for its process to end.
-CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds);
+// How a command line that was waited for ended: with exit code 0; with
+// another exit code, or one that could not be read; or not within the wait
+// (or the wait failed), so that it may still do its work later.
+enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kFailed, kTimedOut };
+// Starts the command line and waits up to `milliseconds` for its process to
+// end; `exitCode`, when given, receives its exit code (STILL_ACTIVE when
+// it did not end or could not be read).
+CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds,
+                                  std::uint32_t* exitCode = nullptr);
 // The same for a [CustomMount] line, its tool started with TOLVIMER_IMAGE
 // `imagePath` and TOLVIMER_DRIVE `drive` (none when 0) in its environment;
 // kNotStarted, the line reported refused, when that cannot be built.
 CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
-                               std::uint32_t milliseconds);
+                               std::uint32_t milliseconds, std::uint32_t* exitCode = nullptr);
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,

@@ -134,7 +134,7 @@ void ReadPlaylist(Platform& os, const char* imagePath, Playlist& playlist) {
   const std::size_t length = std::strlen(bare);
   char path[kPathBufferSize];
   if (length + 1 > sizeof path) {
-    playlist.state = Playlist::kUnreadable;
+    playlist.state = Playlist::kPathTooLong;
     return;
   }
   for (std::size_t i = 0; i < length; ++i) path[i] = bare[i];

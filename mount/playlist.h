@@ -16,8 +16,9 @@ constexpr char kPlaylistExtension[] = ".m3u";
 
 struct Playlist {
   enum State : std::uint8_t {
-    kRead,        // read to its end; `count` may still be 0
-    kUnreadable,  // the file could not be opened or read
+    kRead,         // read to its end; `count` may still be 0
+    kUnreadable,   // the file could not be opened or read
+    kPathTooLong,  // its own path would not fit the path buffer: not opened
   } state = kRead;
   std::int32_t count = 0;    // discs in `discs`
   std::int32_t ignored = 0;  // disc lines past the eighth

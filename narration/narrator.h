@@ -124,6 +124,7 @@ class Narrator final : public Platform {
                   std::uintptr_t extraInfo) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) override;
   bool SetCursorPos(int x, int y) override;
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
@@ -134,6 +135,7 @@ class Narrator final : public Platform {
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   AutoPlayAnswers TakeAutoPlayAnswers() override;
+  bool RunsElevated() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
@@ -191,10 +193,13 @@ class Narrator final : public Platform {
 
   // --- The AutoPlay helpers (narrator_autoplay.cpp) ---
   void NoteAutoPlayRead(const char* section, const char* key, const char* value, bool present);
-  void TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAsked);
+  void TellWaitEnd(const AutoPlayWaitResult& result, const AutoPlayWaitHelpers& helpers);
 
   // --- A playlist's discs and their swaps (narrator_discs.cpp) ---
   std::uint32_t TellUnmountWait(OsHandle process, std::uint32_t milliseconds);
+  void TellUnmountExitCode(bool known, std::uint32_t exitCode);
+  // The name the keyboard layout gives a virtual key, after its number.
+  void AddKeyNamed(Text& text, std::uint32_t virtualKey);
 
   // --- The watch (narrator_watch.cpp) ---
   void AddExitKey(Text& text) const;
@@ -240,7 +245,7 @@ class Narrator final : public Platform {
   std::uint64_t comboWanted_ = 0;  // bit n: ExitCombo::wanted[n]
   bool watchTold_ = false;
   // The next-disc key and combination as read (0: none).
-  std::int8_t swapKey_ = 0;
+  std::uint8_t swapKey_ = 0;
   std::uint64_t swapComboWanted_ = 0;
   const char* gamepadFailedCall_ = nullptr;
   HResult gamepadFailure_ = 0;
@@ -255,6 +260,10 @@ class Narrator final : public Platform {
   bool handlerHeld_ = false;
   char handlerRoot_[4] = {};
   bool answersTold_ = false;
+  // Every query the handler answered in the run, as told, and those of
+  // them that were cancelled.
+  std::uint32_t answersInAll_ = 0;
+  std::uint32_t cancelledInAll_ = 0;
 
   CloseOutcome closeOutcome_ = CloseOutcome::kNotSent;
   bool unmountStarted_ = false;

@@ -74,10 +74,15 @@ HResult Narrator::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t
   line_.Add("; the shell asks it only once autoplay_cancel.reg has been imported");
   handlerHeld_ = result >= 0;
   answersTold_ = false;
+  answersInAll_ = 0;
+  cancelledInAll_ = 0;
   for (int i = 0; i < 4; ++i) handlerRoot_[i] = watchedRoot[i];
   if (result < 0) {
     FailedWith(result);
-    if (Running()) outcome_.Add("; the wait goes on without it");
+    if (result == kHandlerThreadLives) {
+      outcome_.Add(": the thread of an earlier handler still runs, and no second one is made");
+    }
+    if (Running()) outcome_.Add("; the wait goes on at once without it");
   }
   Act();
   return result;
@@ -86,10 +91,32 @@ HResult Narrator::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t
 HResult Narrator::RevokeAutoPlayHandler(std::uint32_t cookie) {
   const HResult result = inner_.RevokeAutoPlayHandler(cookie);
   line_.Add("revoke the AutoPlay handler from the running object table");
-  if (result < 0) FailedWith(result);
+  if (!Running()) {
+    // Nothing to tell of a dry run's revoke.
+  } else if (result == kHandlerThreadLives) {
+    outcome_.Add(
+        "its thread has not ended within 5 s: it is left running with its handles and "
+        "the watched drive as they are, and may still answer");
+  } else if (result < 0) {
+    FailedWith(result);
+  } else {
+    outcome_.Add("revoked; its thread has ended");
+  }
   Act();
   handlerHeld_ = false;
   return result;
+}
+
+bool Narrator::RunsElevated() {
+  const bool elevated = inner_.RunsElevated();
+  if (elevated) {
+    line_.Add(
+        "warning: the launcher runs elevated: the shell, which is not, cannot reach its AutoPlay "
+        "handler (registered without ROTFLAGS_ALLOWANYCLIENT) nor its hidden window (user "
+        "interface privilege isolation), so AutoPlay is not held off by them");
+    Act();
+  }
+  return elevated;
 }
 
 AutoPlayAnswers Narrator::TakeAutoPlayAnswers() {
@@ -100,8 +127,10 @@ AutoPlayAnswers Narrator::TakeAutoPlayAnswers() {
     Act();
     return taken;
   }
+  answersInAll_ += taken.count + taken.notKept;
   for (std::uint32_t i = 0; i < taken.count; ++i) {
     const AutoPlayAnswer& answer = taken.answer[i];
+    if (answer.cancelled) ++cancelledInAll_;
     line_.Add("the AutoPlay handler answered a query about ")
         .Add(answer.root[0] ? answer.root : "a path that names no drive")
         .Add(" ")
@@ -121,6 +150,16 @@ AutoPlayAnswers Narrator::TakeAutoPlayAnswers() {
     Act();
   }
   answersTold_ = true;
+  // The revoke's take is the run's last: the count of the whole run.
+  if (!handlerHeld_) {
+    line_.Add("the AutoPlay handler answered ")
+        .Number(answersInAll_)
+        .Add(answersInAll_ == 1 ? " query" : " queries")
+        .Add(" in all, ")
+        .Number(cancelledInAll_)
+        .Add(" of them with S_FALSE");
+    Act();
+  }
   return taken;
 }
 
@@ -138,6 +177,11 @@ AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uin
     if (handlerRoot_[0]) line_.Add(", and no other drive's");
   }
   if (helpers.takeForeground) line_.Add("; the window takes the foreground, where the shell asks");
+  if (helpers.duringPlay) {
+    line_.Add(
+        "; a disc swap's wait during play: the game keeps the foreground, and no box "
+        "comes up");
+  }
   if (helpers.lookForDisc) {
     line_.Add("; a look at ")
         .Add(watchedRoot_)
@@ -148,13 +192,16 @@ AutoPlayWaitResult Narrator::WaitWithAutoPlayHelpers(Instance instance, std::uin
   // Told before the call: the wait takes its time.
   Act();
   const AutoPlayWaitResult result = inner_.WaitWithAutoPlayHelpers(instance, milliseconds, helpers);
-  TellWaitEnd(result, helpers.takeForeground);
+  TellWaitEnd(result, helpers);
   return result;
 }
 
-void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, bool foregroundAsked) {
+void Narrator::TellWaitEnd(const AutoPlayWaitResult& result, const AutoPlayWaitHelpers& helpers) {
+  const bool foregroundAsked = helpers.takeForeground;
   if (result.end == AutoPlayWaitEnd::kNoWindow) {
-    line_.Add("the hidden window could not be made: an \"Error\" box was shown, and no wait");
+    line_.Add(helpers.duringPlay
+                  ? "the hidden window could not be made: no box during play, and no wait"
+                  : "the hidden window could not be made: an \"Error\" box was shown, and no wait");
     if (Running()) {
       outcome_.Add("failed: error ").Number(result.error);
       AddErrorText(result.error);

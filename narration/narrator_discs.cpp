@@ -10,7 +10,11 @@ void Narrator::PlaylistRead(const Playlist& playlist) {
   FlushTaps();
   inner_.PlaylistRead(playlist);
   line_.Add("read the playlist");
-  if (playlist.state == Playlist::kUnreadable) {
+  if (playlist.state == Playlist::kPathTooLong) {
+    outcome_.Add("its path is longer than the ")
+        .Number(static_cast<std::int64_t>(kPathBufferSize - 1))
+        .Add(" characters that fit: it is not opened, and no disc is mounted");
+  } else if (playlist.state == Playlist::kUnreadable) {
     if (Running()) {
       outcome_.Add("failed: error ").Number(playlist.error);
       AddErrorText(playlist.error);
@@ -58,6 +62,20 @@ void Narrator::DiscChosen(int disc, int count, const char* path) {
   Act();
 }
 
+void Narrator::AddKeyNamed(Text& text, std::uint32_t virtualKey) {
+  char name[64];
+  std::uint32_t n = inner_.GetKeyName(virtualKey, name, sizeof name);
+  if (n >= sizeof name) n = sizeof name - 1;
+  name[n] = '\0';
+  text.Number(virtualKey).Add(" (");
+  if (n > 0) {
+    text.Shown(name);
+  } else {
+    text.Add("a key the keyboard layout has no name for");
+  }
+  text.Add(")");
+}
+
 void Narrator::SwapKeysRead(const SwapKeys& keys) {
   FlushTaps();
   inner_.SwapKeysRead(keys);
@@ -70,7 +88,12 @@ void Narrator::SwapKeysRead(const SwapKeys& keys) {
   }
   if (keys.key != 0) {
     line_.Add("the next-disc key: ");
-    AddPolledKey(line_, keys.key);
+    AddKeyNamed(line_, keys.key);
+    if (keys.key == static_cast<std::uint8_t>(exitKey)) {
+      outcome_.Add(
+          "warning: the exit key is polled first, so this key ends play and never "
+          "swaps discs");
+    }
   } else {
     line_.Add("no next-disc key");
   }
@@ -88,16 +111,33 @@ std::uint32_t Narrator::TellUnmountWait(OsHandle process, std::uint32_t millisec
   const std::uint32_t result = inner_.WaitForSingleObject(process, milliseconds);
   line_.Add("wait up to ").Number(milliseconds).Add(" ms for the unmount to end");
   if (!Running()) {
-    outcome_.Add("a dry run takes it as ended");
+    outcome_.Add("a dry run takes it as ended with exit code 0");
   } else if (result == win::kWaitObject0) {
     outcome_.Add("it has ended");
   } else if (result == win::kWaitTimeout) {
-    outcome_.Add("still running after that time: the next disc is mounted all the same");
+    outcome_.Add(
+        "still running after that time, and it may yet unmount: the disc mounted now stays, "
+        "and no other disc is mounted");
   } else {
     Failed();
+    outcome_.Add(": the disc mounted now stays, and no other disc is mounted");
   }
   Act();
   return result;
+}
+
+void Narrator::TellUnmountExitCode(bool known, std::uint32_t exitCode) {
+  if (!Running()) return;
+  line_.Add("the unmount's exit code");
+  if (!known) {
+    Failed();
+  } else {
+    outcome_.Number(exitCode);
+  }
+  if (!known || exitCode != 0) {
+    outcome_.Add(": the unmount failed; the disc mounted now stays, and no other disc is mounted");
+  }
+  Act();
 }
 
 }  // namespace tolvimer

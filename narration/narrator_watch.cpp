@@ -151,6 +151,11 @@ void Narrator::WatchEnded(const WatchEnd& end) {
     line_.Add(end.checks == 1 ? " check" : " checks");
     if (end.swaps > 0)
       line_.Add(" and ").Number(end.swaps).Add(end.swaps == 1 ? " disc swap" : " disc swaps");
+    if (end.swapsRefused > 0) {
+      line_.Add(" (").Number(end.swapsRefused);
+      line_.Add(end.swapsRefused == 1 ? " swap" : " swaps")
+          .Add(" asked for left the disc as it was)");
+    }
     line_.Add(": ").Add(playEnd_.c_str());
     if (failedExitQueries_ > 0) {
       line_.Add(" (the exit-code query failed in ").Number(failedExitQueries_);
@@ -170,6 +175,10 @@ std::uint32_t Narrator::WaitForSingleObject(OsHandle handle, std::uint32_t milli
 
 bool Narrator::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
   const bool ok = inner_.GetExitCodeProcess(process, exitCode);
+  if (step_ == Step::kSwapUnmount) {
+    TellUnmountExitCode(ok, exitCode);
+    return ok;
+  }
   if (ok) return ok;
   // Told the first time only: a query that keeps failing would add a line
   // every 500 ms for as long as play goes on.
@@ -184,6 +193,10 @@ bool Narrator::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode) {
 
 std::int16_t Narrator::GetAsyncKeyState(int virtualKey) {
   return inner_.GetAsyncKeyState(virtualKey);
+}
+
+std::uint32_t Narrator::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
+  return inner_.GetKeyName(virtualKey, out, size);
 }
 
 HResult Narrator::DirectInputCreate(Instance instance, std::uint32_t version,

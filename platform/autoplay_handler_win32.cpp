@@ -64,37 +64,48 @@ Host host;
 constexpr DWORD kHostStartBound = 10000;  // ms for COM to register the handler
 constexpr DWORD kHostEndBound = 5000;     // ms for it to revoke and end
 
-// The answers for the launch thread's log, one writer (the handler's thread)
-// and one reader (the launch thread): a slot is written before `written`
-// counts it, and never again until `taken` has passed it; when all are
-// unread, a new answer is only counted in `notKept`.
+// The answers for the launch thread's log, written by the handler's thread
+// and taken by the launch thread, both under `lock`; when all are unread, a
+// new answer is only counted in `notKept`. `pending`: a cancelled query not
+// yet taken, which ends the next helped wait at once, whether it came before
+// that wait's window existed or during the wait.
 struct AnswerRing {
+  CRITICAL_SECTION lock;
+  bool lockMade = false;  // by the first registration, before any thread
   AutoPlayAnswer slot[kAutoPlayAnswersKept];
-  volatile LONG written = 0;
-  volatile LONG taken = 0;
-  volatile LONG notKept = 0;
+  std::uint32_t written = 0;
+  std::uint32_t taken = 0;
+  std::uint32_t notKept = 0;
+  bool pending = false;
+  char pendingLetter = 0;
   DWORD registeredAt = 0;
 };
 AnswerRing answers;
 
 void KeepAnswer(const char (&root)[4], bool cancelled) {
-  const LONG written = ::InterlockedCompareExchange(&answers.written, 0, 0);
-  if (written - ::InterlockedCompareExchange(&answers.taken, 0, 0) >=
-      static_cast<LONG>(kAutoPlayAnswersKept)) {
-    ::InterlockedIncrement(&answers.notKept);
-    return;
+  ::EnterCriticalSection(&answers.lock);
+  if (answers.written - answers.taken >= kAutoPlayAnswersKept) {
+    ++answers.notKept;
+  } else {
+    AutoPlayAnswer& answer = answers.slot[answers.written % kAutoPlayAnswersKept];
+    std::memcpy(answer.root, root, sizeof answer.root);
+    answer.cancelled = cancelled;
+    answer.afterMs = ::GetTickCount() - answers.registeredAt;
+    ++answers.written;
   }
-  AutoPlayAnswer& answer = answers.slot[written % kAutoPlayAnswersKept];
-  std::memcpy(answer.root, root, sizeof answer.root);
-  answer.cancelled = cancelled;
-  answer.afterMs = ::GetTickCount() - answers.registeredAt;
-  ::InterlockedIncrement(&answers.written);
+  if (cancelled) {
+    answers.pending = true;
+    answers.pendingLetter = root[0];
+  }
+  ::LeaveCriticalSection(&answers.lock);
 }
 
 HRESULT STDMETHODCALLTYPE Handler::AllowAutoPlay(LPCWSTR path, DWORD, LPCWSTR, DWORD) {
   char asked[4];
   DriveRootOfPath(path, asked);
   const bool cancel = CancelsAutoPlayFor(path, host.watched);
+  // Kept before the wait's window is asked for: a wait whose window comes
+  // later finds the answer pending.
   KeepAnswer(asked, cancel);
   if (!cancel) return S_OK;
   EndWaitForAutoPlayHandler(asked[0]);
@@ -188,11 +199,15 @@ void CloseHost() {
   host = Host{};
 }
 
-// Tells the thread to stop and waits for it, bounded; gives its result.
+// Tells the thread to stop and waits for it, bounded; gives its result. A
+// thread that does not end in time may still answer, revoke or wait on
+// `stop`: it keeps its handles and the watched drive, and no other
+// registration is made while it lives.
 HRESULT EndHost() {
   ::SetEvent(host.stop);
-  const bool ended = ::WaitForSingleObject(host.thread, kHostEndBound) == WAIT_OBJECT_0;
-  const HRESULT result = ended ? host.result : HRESULT_FROM_WIN32(WAIT_TIMEOUT);
+  if (::WaitForSingleObject(host.thread, kHostEndBound) != WAIT_OBJECT_0)
+    return kHandlerThreadLives;
+  const HRESULT result = host.result;
   CloseHost();
   return result;
 }
@@ -201,7 +216,15 @@ HRESULT EndHost() {
 
 HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
   cookie = 0;
-  if (host.thread) return E_UNEXPECTED;
+  if (host.thread) {
+    // The thread of an earlier handler, left when it did not end in time.
+    if (::WaitForSingleObject(host.thread, 0) != WAIT_OBJECT_0) return kHandlerThreadLives;
+    CloseHost();
+  }
+  if (!answers.lockMade) {
+    ::InitializeCriticalSection(&answers.lock);
+    answers.lockMade = true;
+  }
   for (int i = 0; i < 3 && watchedRoot && watchedRoot[i]; ++i) host.watched[i] = watchedRoot[i];
   answers.registeredAt = ::GetTickCount();
   host.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -230,13 +253,25 @@ HResult RevokeAutoPlayHandler(std::uint32_t) {
 
 AutoPlayAnswers TakeAutoPlayAnswers() {
   AutoPlayAnswers taken;
-  const LONG written = ::InterlockedCompareExchange(&answers.written, 0, 0);
-  for (LONG next = answers.taken; next != written; ++next) {
-    taken.answer[taken.count++] = answers.slot[next % kAutoPlayAnswersKept];
+  if (!answers.lockMade) return taken;
+  ::EnterCriticalSection(&answers.lock);
+  for (; answers.taken != answers.written; ++answers.taken) {
+    taken.answer[taken.count++] = answers.slot[answers.taken % kAutoPlayAnswersKept];
   }
-  ::InterlockedExchange(&answers.taken, written);
-  taken.notKept = static_cast<std::uint32_t>(::InterlockedExchange(&answers.notKept, 0));
+  taken.notKept = answers.notKept;
+  answers.notKept = 0;
+  answers.pending = false;
+  ::LeaveCriticalSection(&answers.lock);
   return taken;
+}
+
+bool AutoPlayAnswerPending(char& letter) {
+  if (!answers.lockMade) return false;
+  ::EnterCriticalSection(&answers.lock);
+  const bool pending = answers.pending;
+  letter = answers.pendingLetter;
+  ::LeaveCriticalSection(&answers.lock);
+  return pending;
 }
 
 }  // namespace tolvimer

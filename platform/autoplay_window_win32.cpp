@@ -1,9 +1,12 @@
 #include "platform/autoplay_window_win32.h"
 
 #include <windows.h>
+// After <windows.h>, whose types it uses.
 #include <dbt.h>
 
 #include <cstring>
+
+#include "platform/autoplay_handler_win32.h"
 
 namespace tolvimer {
 namespace {
@@ -18,8 +21,13 @@ constexpr UINT kDiscLookPeriod = 100;  // ms between two looks at the drive
 constexpr UINT kHandlerAnswered = WM_APP + 1;
 
 // The window of a helped wait, for the handler's thread to post to; null
-// outside such a wait. A post that comes as the window goes is lost with it.
+// outside such a wait. A post that comes as the window goes is lost with it;
+// one that comes before the window is found pending when it is made.
 HWND volatile waitWindow = nullptr;
+
+// The class is registered by the first wait of the run and never
+// unregistered: a disc swap's wait uses it again.
+bool classRegistered = false;
 
 // The shell's registered "QueryCancelAutoPlay" message, asked for when first
 // needed and again while it is still 0 (not yet asked, or the registration
@@ -145,11 +153,11 @@ WPARAM PumpMessages() {
   return message.wParam;
 }
 
-// Shows the "Error" box; gives the error code of the call that failed, taken
-// before the box can change it.
-DWORD ShowError(const char* text) {
+// Shows the "Error" box, unless the game is running; gives the error code of
+// the call that failed, taken before the box can change it.
+DWORD ShowError(const char* text, bool duringPlay) {
   const DWORD error = ::GetLastError();
-  ::MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONWARNING);
+  if (!duringPlay) ::MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONWARNING);
   return error;
 }
 
@@ -165,19 +173,33 @@ std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHel
   windowClass.lpfnWndProc = AutoPlayWindowProc;
   windowClass.hInstance = module;
   windowClass.lpszClassName = kClassName;
-  if (!::RegisterClassExA(&windowClass)) return ShowError("Failed to register window class");
+  const bool duringPlay = helpers && helpers->duringPlay;
+  if (!classRegistered) {
+    if (!::RegisterClassExA(&windowClass)) {
+      return ShowError("Failed to register window class", duringPlay);
+    }
+    classRegistered = true;
+  }
 
   // WS_POPUP alone: the window is created invisible and stays so.
   HWND window = ::CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   module, nullptr);
-  if (!window) return ShowError("Failed to create window");
+  if (!window) return ShowError("Failed to create window", duringPlay);
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
-  ::BringWindowToTop(window);
+  // During play the game stays on top and active: BringWindowToTop would
+  // activate the window.
+  if (!duringPlay) ::BringWindowToTop(window);
   if (helpers) {
     helped.window = window;
-    waitWindow = window;
+    // Published before the handler's pending answer is asked for: an answer
+    // kept after that ask finds the window, one kept before is pending.
+    ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&waitWindow), window);
+    char letter = 0;
+    if (AutoPlayAnswerPending(letter)) {
+      ::PostMessageA(window, kHandlerAnswered, static_cast<unsigned char>(letter), 0);
+    }
     // The shell sends its query to the foreground window only; a program
     // started by the foreground one may take it, hidden window or not.
     if (helpers->takeForeground) {
@@ -188,7 +210,7 @@ std::uint32_t Wait(Instance instance, std::uint32_t delay, const AutoPlayWaitHel
   }
   ::SetTimer(window, kTimerId, delay, nullptr);
   PumpMessages();
-  waitWindow = nullptr;
+  ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&waitWindow), nullptr);
   return 0;
 }
 
@@ -215,7 +237,8 @@ AutoPlayWaitResult WaitWithAutoPlayHelpers(Platform& os, Instance instance, std:
 }
 
 void EndWaitForAutoPlayHandler(char letter) {
-  const HWND window = waitWindow;
+  const HWND window = static_cast<HWND>(::InterlockedCompareExchangePointer(
+      reinterpret_cast<PVOID volatile*>(&waitWindow), nullptr, nullptr));
   if (window) ::PostMessageA(window, kHandlerAnswered, static_cast<unsigned char>(letter), 0);
 }
 

@@ -113,6 +113,10 @@ struct AutoPlayWaitHelpers {
   // The watched drive as a bit of a volume's unit mask (bit 0 is A:): the
   // look is also made at once when Windows announces a volume there.
   std::uint32_t driveMask = 0;
+  // A disc swap's wait, while the game runs: no "Error" box can come up
+  // (a window that cannot be made is only reported), and the hidden window
+  // is neither brought to the top nor given the foreground.
+  bool duringPlay = false;
 };
 
 // One query the AutoPlay handler answered.
@@ -125,6 +129,10 @@ struct AutoPlayAnswer {
 // The queries answered since the last take, oldest first. The handler keeps
 // at most kAutoPlayAnswersKept between two takes; later ones are counted.
 constexpr std::uint32_t kAutoPlayAnswersKept = 8;
+// RegisterAutoPlayHandler and RevokeAutoPlayHandler: the thread of a
+// handler still runs (it did not end in time), HRESULT_FROM_WIN32(ERROR_BUSY).
+constexpr HResult kHandlerThreadLives = static_cast<HResult>(0x800700AAu);
+
 struct AutoPlayAnswers {
   AutoPlayAnswer answer[kAutoPlayAnswersKept];
   std::uint32_t count = 0;
@@ -137,7 +145,8 @@ enum class AutoPlayWaitEnd : std::uint8_t {
   kWindowQuery,   // the shell's "QueryCancelAutoPlay" reached the window
   kHandlerQuery,  // the shell called the handler's AllowAutoPlay
   kDiscReady,     // the disc look answered true
-  kNoWindow,      // the class or window could not be made ("Error" box shown)
+  kNoWindow,      // the class or window could not be made ("Error" box shown,
+                  // except during play)
 };
 
 struct AutoPlayWaitResult {
@@ -223,6 +232,11 @@ class Platform {
                           std::uintptr_t extraInfo) = 0;
   virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) = 0;
   virtual std::int16_t GetAsyncKeyState(int virtualKey) = 0;
+  // GetKeyNameTextA of the key's scan code (MapVirtualKeyA, with the
+  // extended-key bit for the keys that have one): the name the keyboard
+  // layout gives a virtual key ("Page Down"). The characters stored, 0 when
+  // the layout has no name for it.
+  virtual std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) = 0;
   virtual bool SetCursorPos(int x, int y) = 0;
   virtual int GetSystemMetrics(int index) = 0;
 
@@ -252,13 +266,23 @@ class Platform {
   // COM and answers the shell at once, whatever the launch is doing: S_FALSE
   // (cancel) for `watchedRoot` ("E:\"; every drive when empty), S_OK for
   // any other drive. On failure everything done is undone. Gives the failing
-  // call's HRESULT, and the registration's cookie.
+  // call's HRESULT, and the registration's cookie. Refused at once
+  // (kHandlerThreadLives) while the thread of an earlier one still runs.
   virtual HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) = 0;
-  // Revokes it, uninitialises the COM library and ends the thread.
+  // Revokes it, uninitialises the COM library and ends the thread, waited
+  // for a while: a thread that does not end in time (kHandlerThreadLives) is
+  // left running with everything it uses, the watched drive included.
   virtual HResult RevokeAutoPlayHandler(std::uint32_t cookie) = 0;
   // The queries the handler has answered since the last take (its thread
-  // records them; the launch thread reads them here).
+  // records them; the launch thread reads them here). A cancelled query not
+  // yet taken ends the next helped wait at once, even one that comes before
+  // that wait's window exists; the take clears it.
   virtual AutoPlayAnswers TakeAutoPlayAnswers() = 0;
+  // Whether the launcher runs elevated above the shell: its own token is the
+  // elevated half of a split one (TokenElevationType is
+  // TokenElevationTypeFull; advapi32 loaded at run time). False when that
+  // cannot be told.
+  virtual bool RunsElevated() = 0;
 
   // --- The disc in a drive ([General] WaitForDisc) ---
   // SetErrorMode(mode): gives the mode before.
@@ -367,9 +391,10 @@ class Platform {
   // GetCurrentProcess: the pseudo handle of the launcher's own process.
   virtual OsHandle GetCurrentProcess() = 0;
   // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
-  // processId); 0 when it cannot be opened, GetLastError then telling a
-  // process that runs elevated or as another user (ERROR_ACCESS_DENIED) from
-  // none at all (ERROR_INVALID_PARAMETER).
+  // processId); 0 when it cannot be opened, GetLastError then telling another
+  // user's process (ERROR_ACCESS_DENIED: the limited right is granted on every
+  // process of the same user, elevated ones included) from none at all
+  // (ERROR_INVALID_PARAMETER).
   virtual OsHandle OpenProcess(std::uint32_t processId) = 0;
   // GetProcessTimes: the process's creation time as a 64-bit FILETIME.
   virtual bool GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) = 0;

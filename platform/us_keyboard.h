@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/platform.h"
 
@@ -43,6 +44,40 @@ inline std::uint32_t UsKeyboardMap(std::uint32_t code, std::uint32_t mapType) {
     if (other.vk == code) return static_cast<std::uint8_t>(other.character);
   }
   return 0;
+}
+
+// What GetKeyNameTextA names a virtual key with a US keyboard layout: the
+// characters stored in `out` (at most size - 1 and a terminator), 0 for a
+// key without a name.
+inline std::uint32_t UsKeyName(std::uint32_t vk, char* out, std::uint32_t size) {
+  constexpr struct {
+    std::uint32_t vk;
+    const char* name;
+  } kNames[] = {{0x08, "Backspace"}, {0x09, "Tab"},      {0x0D, "Enter"},      {0x10, "Shift"},
+                {0x11, "Ctrl"},      {0x12, "Alt"},      {0x13, "Pause"},      {0x14, "Caps Lock"},
+                {0x1B, "Esc"},       {0x20, "Space"},    {0x21, "Page Up"},    {0x22, "Page Down"},
+                {0x23, "End"},       {0x24, "Home"},     {0x25, "Left"},       {0x26, "Up"},
+                {0x27, "Right"},     {0x28, "Down"},     {0x2D, "Insert"},     {0x2E, "Delete"},
+                {0x6A, "Num *"},     {0x6B, "Num +"},    {0x6D, "Num -"},      {0x6E, "Num Del"},
+                {0x6F, "Num /"},     {0x90, "Num Lock"}, {0x91, "Scroll Lock"}};
+  char name[16] = {};
+  for (const auto& known : kNames) {
+    if (known.vk == vk) std::snprintf(name, sizeof name, "%s", known.name);
+  }
+  if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
+    name[0] = static_cast<char>(vk);
+  } else if (vk >= 0x60 && vk <= 0x69) {
+    std::snprintf(name, sizeof name, "Num %u", vk - 0x60);
+  } else if (vk >= 0x70 && vk <= 0x87) {
+    std::snprintf(name, sizeof name, "F%u", vk - 0x70 + 1);
+  } else if (name[0] == '\0') {
+    const std::uint32_t character = UsKeyboardMap(vk, win::kMapVkToChar);
+    if (character > 0x20) name[0] = static_cast<char>(character);
+  }
+  std::uint32_t n = 0;
+  for (; name[n] && n + 1 < size; ++n) out[n] = name[n];
+  if (size > 0) out[n] = '\0';
+  return n;
 }
 
 }  // namespace tolvimer

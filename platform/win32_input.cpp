@@ -49,6 +49,22 @@ std::int16_t Win32Platform::GetAsyncKeyState(int virtualKey) {
   return ::GetAsyncKeyState(virtualKey);
 }
 
+std::uint32_t Win32Platform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
+  // The keys of the navigation block and the keypad's slash share their scan
+  // codes with keypad keys; the extended-key bit names them apart.
+  constexpr std::uint32_t kExtended[] = {
+      VK_PRIOR,  VK_NEXT,   VK_END,     VK_HOME, VK_LEFT, VK_UP,   VK_RIGHT,    VK_DOWN, VK_INSERT,
+      VK_DELETE, VK_DIVIDE, VK_NUMLOCK, VK_LWIN, VK_RWIN, VK_APPS, VK_RCONTROL, VK_RMENU};
+  LONG key = static_cast<LONG>(::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16);
+  for (const std::uint32_t extended : kExtended) {
+    if (extended == virtualKey) key |= 1L << 24;
+  }
+  if (size == 0) return 0;
+  const int n = ::GetKeyNameTextA(key, out, static_cast<int>(size));
+  if (n <= 0) out[0] = '\0';
+  return n > 0 ? static_cast<std::uint32_t>(n) : 0;
+}
+
 bool Win32Platform::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y) != 0; }
 
 HResult Win32Platform::DirectInputCreate(Instance instance, std::uint32_t version,

@@ -42,6 +42,7 @@ class Win32Platform final : public Platform {
                   std::uintptr_t extraInfo) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) override;
   bool SetCursorPos(int x, int y) override;
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
@@ -52,6 +53,7 @@ class Win32Platform final : public Platform {
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   AutoPlayAnswers TakeAutoPlayAnswers() override;
+  bool RunsElevated() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;

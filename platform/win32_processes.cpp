@@ -136,9 +136,36 @@ std::uint32_t Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessI
 OsHandle Win32Platform::GetCurrentProcess() { return FromPointer(::GetCurrentProcess()); }
 
 OsHandle Win32Platform::OpenProcess(std::uint32_t processId) {
-  // The limited right is granted for processes of higher integrity too.
+  // The limited right is granted on every process of the same user, those of
+  // higher integrity included: a refusal means another user's process.
   HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
   return FromPointer(process);
+}
+
+bool Win32Platform::RunsElevated() {
+  // advapi32 at run time, as ole32 is: only a run with CancelAutoPlay asks.
+  using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using GetTokenInformationFn =
+      BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  const HMODULE advapi32 = ::LoadLibraryA("advapi32.dll");
+  if (!advapi32) return false;
+  const auto openToken = reinterpret_cast<OpenProcessTokenFn>(
+      reinterpret_cast<void*>(::GetProcAddress(advapi32, "OpenProcessToken")));
+  const auto tokenInformation = reinterpret_cast<GetTokenInformationFn>(
+      reinterpret_cast<void*>(::GetProcAddress(advapi32, "GetTokenInformation")));
+  // The elevated half of a split token: the shell, started with the limited
+  // half, runs below it. Without a split (UAC off) the shell runs as the
+  // launcher does and reaches it.
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  const bool elevated =
+      openToken && tokenInformation && openToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+      tokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+      type == TokenElevationTypeFull;
+  if (token) ::CloseHandle(token);
+  ::FreeLibrary(advapi32);
+  return elevated;
 }
 
 bool Win32Platform::GetProcessCreationTime(OsHandle process, std::uint64_t& creationTime) {

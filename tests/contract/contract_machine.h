@@ -42,6 +42,13 @@ class ContractMachine {
 
   // Makes sure at least `count` top-level windows exist.
   virtual void AddTopLevelWindows(int count) = 0;
+
+  // The instance handle of this program, for a wait's hidden window.
+  virtual Instance ModuleInstance() = 0;
+  // Plays the shell: finds the launcher's AutoPlay handler in the running
+  // object table and asks it about the drive `letter`; gives its answer
+  // (S_OK 0, S_FALSE 1) or the HRESULT of the call that failed.
+  virtual HResult AskAutoPlayHandler(char letter) = 0;
 };
 
 // The machine of this build: the fake natively, Win32 on Windows.

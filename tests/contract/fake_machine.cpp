@@ -91,6 +91,10 @@ class FakeMachine final : public ContractMachine {
     for (int i = 0; i < count; ++i) fake_.AddWindow("window" + std::to_string(i), "other");
   }
 
+  Instance ModuleInstance() override { return 0x400000; }
+
+  HResult AskAutoPlayHandler(char letter) override { return fake_.AskAutoPlayHandler(letter); }
+
  private:
   testing::FakePlatform fake_;
 };

@@ -353,13 +353,75 @@ TEST(PlatformContract, TheEnvironmentBlockReadsAndStartsAProgram) {
 }
 
 // An id that no process has cannot be opened, with ERROR_INVALID_PARAMETER:
-// told apart from ERROR_ACCESS_DENIED, a process that runs where the
-// launcher may not look, which the recovery leaves alone.
+// told apart from ERROR_ACCESS_DENIED, another user's process (its id
+// reused), which the recovery leaves alone.
 TEST(PlatformContract, OpeningAnIdNoProcessHasFailsWithInvalidParameter) {
   auto machine = MakeContractMachine();
   Platform& os = machine->os();
   EXPECT_EQ(os.OpenProcess(0xFFFFFFF0u), 0u);
   EXPECT_EQ(os.GetLastError(), 87u);
+}
+
+// The shell may ask the AutoPlay handler before the wait's hidden window
+// exists: the answer is kept until taken, and the wait that follows ends at
+// once. Once taken it ends no later wait. No second handler is registered
+// while the first one's thread lives; after the revoke one is.
+TEST(PlatformContract, AHandlerAnswerKeptUntilTakenEndsTheNextWaitAtOnce) {
+  auto machine = MakeContractMachine();
+  Platform& os = machine->os();
+  std::uint32_t cookie = 0;
+  ASSERT_GE(os.RegisterAutoPlayHandler("K:\\", cookie), 0);
+  std::uint32_t second = 0;
+  const std::uint32_t before = os.GetTickCount();
+  EXPECT_EQ(os.RegisterAutoPlayHandler("K:\\", second), kHandlerThreadLives);
+  EXPECT_LT(os.GetTickCount() - before, 1000u) << "refused at once, not after a timeout";
+  EXPECT_EQ(machine->AskAutoPlayHandler('F'), 0) << "S_OK for another drive";
+  EXPECT_EQ(machine->AskAutoPlayHandler('K'), 1) << "S_FALSE for the watched drive";
+  const AutoPlayWaitHelpers helpers;  // no foreground, no disc look
+  const AutoPlayWaitResult first =
+      os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 10000, helpers);
+  EXPECT_EQ(first.end, AutoPlayWaitEnd::kHandlerQuery);
+  EXPECT_LT(first.elapsed, 2000u) << "ended at once, not after the 10 s delay";
+  EXPECT_STREQ(first.asked, "K:\\");
+  const AutoPlayAnswers taken = os.TakeAutoPlayAnswers();
+  ASSERT_EQ(taken.count, 2u);
+  EXPECT_STREQ(taken.answer[0].root, "F:\\");
+  EXPECT_FALSE(taken.answer[0].cancelled);
+  EXPECT_STREQ(taken.answer[1].root, "K:\\");
+  EXPECT_TRUE(taken.answer[1].cancelled);
+  const AutoPlayWaitResult next =
+      os.WaitWithAutoPlayHelpers(machine->ModuleInstance(), 300, helpers);
+  EXPECT_EQ(next.end, AutoPlayWaitEnd::kDelay) << "a taken answer ends no later wait";
+  EXPECT_EQ(os.RevokeAutoPlayHandler(cookie), 0);
+  EXPECT_NE(machine->AskAutoPlayHandler('K'), 1) << "revoked: the shell no longer finds it";
+  ASSERT_GE(os.RegisterAutoPlayHandler("K:\\", cookie), 0);
+  EXPECT_EQ(os.RevokeAutoPlayHandler(cookie), 0);
+}
+
+// The next-disc key is named as the keyboard layout names it: a letter or a
+// digit by itself, any other key of a keyboard by some name, whose length is
+// what the call gives. (The names differ: Windows' US layout says "Page
+// Down", Wine says "Next", as X11 does; the fake answers Windows'.)
+TEST(PlatformContract, EveryKeyOfAKeyboardHasAName) {
+  auto machine = MakeContractMachine();
+  const struct {
+    std::uint32_t vk;
+    const char* name;  // null: any name
+  } cases[] = {{'N', "N"},     {'5', "5"},    {27, nullptr}, {34, nullptr},
+               {116, nullptr}, {39, nullptr}, {13, nullptr}, {0x6B, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.vk);
+    char name[64];
+    std::memset(name, '#', sizeof name);
+    const std::uint32_t n = machine->os().GetKeyName(c.vk, name, sizeof name);
+    ASSERT_LT(n, sizeof name);
+    EXPECT_EQ(name[n], '\0');
+    EXPECT_EQ(n, std::strlen(name));
+    EXPECT_GT(n, 0u);
+    if (c.name != nullptr) {
+      EXPECT_STREQ(name, c.name);
+    }
+  }
 }
 
 // The exit watch keeps the previous exit code when a query fails; a query

@@ -1,6 +1,8 @@
 // The contract's machine on Windows (run under Wine): the launcher's own Win32
 // platform, a fresh folder under the temporary folder for each row, this
 // program itself as the child programs, and hidden windows of its own.
+#include <objbase.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/autoplay_handler_id.h"
 #include "platform/win32_platform.h"
 #include "tests/contract/contract_machine.h"
 
@@ -118,6 +121,39 @@ class Win32Machine final : public ContractMachine {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, GetCurrentProcessId());
     if (process) handles_.push_back(process);
     return reinterpret_cast<OsHandle>(process);
+  }
+
+  Instance ModuleInstance() override {
+    return reinterpret_cast<Instance>(GetModuleHandleA(nullptr));
+  }
+
+  HResult AskAutoPlayHandler(char letter) override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CLSID clsid;
+    clsid.Data1 = kAutoPlayHandlerClsid1;
+    clsid.Data2 = kAutoPlayHandlerClsid2;
+    clsid.Data3 = kAutoPlayHandlerClsid3;
+    std::memcpy(clsid.Data4, kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+    IRunningObjectTable* table = nullptr;
+    IMoniker* moniker = nullptr;
+    IUnknown* object = nullptr;
+    IQueryCancelAutoPlay* handler = nullptr;
+    HRESULT result = GetRunningObjectTable(0, &table);
+    if (SUCCEEDED(result)) result = CreateClassMoniker(clsid, &moniker);
+    if (SUCCEEDED(result)) result = table->GetObject(moniker, &object);
+    if (SUCCEEDED(result)) {
+      result = object->QueryInterface(IID_IQueryCancelAutoPlay, reinterpret_cast<void**>(&handler));
+    }
+    if (SUCCEEDED(result)) {
+      const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+      result = handler->AllowAutoPlay(root, 0x40, L"GAME", 0x00C0FFEE);
+      handler->Release();
+    }
+    if (object) object->Release();
+    if (moniker) moniker->Release();
+    if (table) table->Release();
+    CoUninitialize();
+    return result;
   }
 
   void AddTopLevelWindows(int count) override {

@@ -13,6 +13,12 @@
 //                                 before each, play the shell that asks the
 //                                 launcher's handler in the running object
 //                                 table about each drive (default K)
+//   autoplay-handler-early <timeoutMs> <log> [letter]  ask the handler about
+//                                 the drive (default K) as soon as it is in the
+//                                 running object table, window or not
+//   autoplay-handler-waits <count> <timeoutMs> <log> [letter]  ask the
+//                                 handler as soon as each of `count` AutoPlay
+//                                 windows in turn appears
 //   close-box <caption> <timeoutMs> <log>   find a message box by caption,
 //                                 record it and press its OK button
 //   press <vk> <afterMs> <holdMs> <log>     press a key from outside the emulator
@@ -136,6 +142,66 @@ int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath, const c
   for (const char* drive = drives; *drive; ++drive) {
     Sleep(afterMs);
     AskAutoPlayHandler(log, static_cast<wchar_t>(*drive));
+  }
+  CoUninitialize();
+  return 0;
+}
+
+// Whether the launcher's handler is in the running object table now.
+bool HandlerRegistered() {
+  CLSID clsid;
+  clsid.Data1 = tolvimer::kAutoPlayHandlerClsid1;
+  clsid.Data2 = tolvimer::kAutoPlayHandlerClsid2;
+  clsid.Data3 = tolvimer::kAutoPlayHandlerClsid3;
+  std::memcpy(clsid.Data4, tolvimer::kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+  IRunningObjectTable* table = nullptr;
+  IMoniker* moniker = nullptr;
+  bool running = false;
+  if (SUCCEEDED(GetRunningObjectTable(0, &table)) &&
+      SUCCEEDED(CreateClassMoniker(clsid, &moniker))) {
+    running = table->IsRunning(moniker) == S_OK;
+  }
+  if (moniker) moniker->Release();
+  if (table) table->Release();
+  return running;
+}
+
+// The shell that asks at the first moment it can: as soon as the handler is
+// registered, before or after the launcher's hidden window exists.
+int AutoPlayHandlerEarly(DWORD timeoutMs, const char* logPath, char letter) {
+  standin::Log log(logPath);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const DWORD start = GetTickCount();
+  while (!HandlerRegistered()) {
+    if (GetTickCount() - start > timeoutMs) {
+      log.Line("not in the running object table");
+      CoUninitialize();
+      return 1;
+    }
+    Sleep(1);
+  }
+  log.Line("registered; window=%d", FindWindowA("DisableAutolaunch", nullptr) ? 1 : 0);
+  AskAutoPlayHandler(log, static_cast<wchar_t>(letter));
+  CoUninitialize();
+  return 0;
+}
+
+// The shell that asks about each new disc as soon as the launcher's window
+// for its wait is there: one query per window, `count` windows in turn.
+int AutoPlayHandlerWaits(int count, DWORD timeoutMs, const char* logPath, char letter) {
+  standin::Log log(logPath);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  for (int i = 1; i <= count; ++i) {
+    HWND window = WaitForWindow("DisableAutolaunch", nullptr, timeoutMs);
+    if (!window) {
+      log.Line("autoplay window %d not found", i);
+      break;
+    }
+    log.Line("window %d", i);
+    AskAutoPlayHandler(log, static_cast<wchar_t>(letter));
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && GetTickCount() - start < timeoutMs) Sleep(5);
+    log.Line("window %d gone=%d", i, IsWindow(window) ? 0 : 1);
   }
   CoUninitialize();
   return 0;
@@ -326,6 +392,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (!std::strcmp(command, "autoplay-handler") && (argc == 5 || argc == 6)) {
     return AutoPlayHandler(Number(argv[2]), Number(argv[3]), argv[4], argc > 5 ? argv[5] : "K");
+  }
+  if (!std::strcmp(command, "autoplay-handler-early") && (argc == 4 || argc == 5)) {
+    return AutoPlayHandlerEarly(Number(argv[2]), argv[3], argc > 4 ? argv[4][0] : 'K');
+  }
+  if (!std::strcmp(command, "autoplay-handler-waits") && (argc == 5 || argc == 6)) {
+    return AutoPlayHandlerWaits(static_cast<int>(Number(argv[2])), Number(argv[3]), argv[4],
+                                argc > 5 ? argv[5][0] : 'K');
   }
   if (!std::strcmp(command, "close-box") && argc == 5) {
     return CloseBox(argv[2], Number(argv[3]), argv[4]);

@@ -3,7 +3,10 @@
 # AutoPlay handler in the running object table; with the keys off, the same
 # runs wait the whole delay.
 SCENARIO_ORDER+=(wait_for_disc wait_for_disc_replaced wait_for_disc_announced wait_for_disc_off
-  autoplay_handler autoplay_handler_drives autoplay_handler_off)
+  autoplay_handler autoplay_handler_early autoplay_handler_drives autoplay_handler_off)
+
+# log_count <fixed text>: the lines of the run log that hold it.
+log_count() { grep -c -F -- "$1" "$DIR/tolvimer_launch.log"; }
 
 # disc_folder <letter>: the Unix folder that becomes that drive when the
 # stand-in mount tool "mounts" it after 800 ms, with the volume serial number
@@ -143,9 +146,39 @@ EOF2
   expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
     0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
   expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
+  expect_eq "the one query told once" 1 "$(log_count 'the AutoPlay handler answered a query about')"
   expect_log tolvimer_launch.log \
     'the AutoPlay handler answered a query about K:\\ [0-9]+ ms after its registration: S_FALSE'
-  expect_log tolvimer_launch.log 'revoke the AutoPlay handler'
+  expect_eq "the count of the run" 1 \
+    "$(log_count '-> the AutoPlay handler answered 1 query in all, 1 of them with S_FALSE')"
+  expect_eq "the revoke's outcome" 1 "$(log_count \
+    '-> revoke the AutoPlay handler from the running object table -- revoked; its thread has ended')"
+  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+}
+
+# The shell asks as soon as the handler stands in the running object table,
+# which can be before the hidden window of the wait exists: the answer is
+# kept, and the 10 s wait ends at once all the same.
+scenario_autoplay_handler_early() {
+  new_folder autoplay_handler_early
+  emulator_script "$ESCAPE_SOON"
+  settings <<'EOF2'
+[General]
+Drive=K
+Delay=10
+Log=true
+CancelAutoPlay=true
+EOF2
+  background_tool autoplay-handler-early 20000 "${WDIR}handler_log.txt" K
+  launch "$IMAGE"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log handler_log.txt 'answer=0x00000001 for K:'
+  expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
+    0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
+  expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
+  expect_eq "the one query told once" 1 "$(log_count 'the AutoPlay handler answered a query about')"
+  expect_eq "the count of the run" 1 \
+    "$(log_count '-> the AutoPlay handler answered 1 query in all, 1 of them with S_FALSE')"
   expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
 }
 
@@ -175,6 +208,9 @@ EOF2
     'the AutoPlay handler answered a query about F:\\ [0-9]+ ms after its registration: S_OK'
   expect_log tolvimer_launch.log \
     'the AutoPlay handler answered a query about K:\\ [0-9]+ ms after its registration: S_FALSE'
+  expect_eq "each query told once" 2 "$(log_count 'the AutoPlay handler answered a query about')"
+  expect_eq "the count of the run" 1 \
+    "$(log_count '-> the AutoPlay handler answered 2 queries in all, 1 of them with S_FALSE')"
   expect_in_range "seconds the whole run took (the whole 3 s delay)" 3 12 "$LAUNCH_SECONDS"
 }
 

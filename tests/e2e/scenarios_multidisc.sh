@@ -2,8 +2,8 @@
 # next-disc key and pad combination during play, added to those of
 # scenarios.sh.
 
-SCENARIO_ORDER+=(multidisc_swap_key multidisc_swap_pad multidisc_empty_playlist
-  multidisc_missing_disc)
+SCENARIO_ORDER+=(multidisc_swap_key multidisc_swap_pad multidisc_swap_autoplay
+  multidisc_unmount_fails multidisc_empty_playlist multidisc_missing_disc)
 
 # multidisc_folder <name> <playlist text, printf format>: a launcher folder
 # with the stand-in mount tool and the playlist "My Game.m3u". Sets PLAYLIST
@@ -94,6 +94,61 @@ EOF
     "$(mount_lines 6 | paste -sd'|')"
   expect_eq "the log tells the combination" 1 \
     "$(log_lines | grep -c -F -- '-> the gamepad next-disc combination: Button3')"
+}
+
+# A swap during play with Delay and CancelAutoPlay: the swap's wait makes its
+# hidden window again (no "Error" box comes up over the game), leaves the
+# game the foreground, and the handler registered before play answers the
+# shell's query about the new disc at once; the exit key then ends play.
+scenario_multidisc_swap_autoplay() {
+  multidisc_folder multidisc_swap_autoplay 'a.cdi\r\nb.cdi\r\n'
+  emulator_script 'Presses=78@1500 27@5000'
+  multidisc_settings NextDisc=78 Delay=4 CancelAutoPlay=true Drive=K </dev/null
+  background_tool autoplay-handler-waits 2 20000 "${WDIR}handler_log.txt" K
+  launch "$PLAYLIST"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  local tool="\"${WDIR}mount tool.exe\""
+  expect_eq "mount, swap, unmount" \
+    "$tool -noicon -mount 0,\"${WDIR}a.cdi\"|$tool -unmount 0|$tool -noicon -mount 0,\"${WDIR}b.cdi\"|$tool -unmount 0" \
+    "$(mount_lines 4 | paste -sd'|')"
+  expect_eq "the shell's two queries cancelled" 2 "$(grep -c 'answer=0x00000001 for K:' "$DIR/handler_log.txt")"
+  expect_eq "one registration for the run" 1 "$(log_lines | grep -c -F -- '-> register the AutoPlay handler')"
+  expect_eq "both waits ended by the handler" 2 \
+    "$(log_lines | grep -c -E -- 'AutoPlay asked about K:\\ and was cancelled by the handler after [0-9]+ ms')"
+  expect_eq "the foreground taken before play only" 1 \
+    "$(log_lines | grep -c -F -- 'the hidden window took the foreground')"
+  expect_eq "the swap's wait told as during play" 1 \
+    "$(log_lines | grep -c -F -- "a disc swap's wait during play: the game keeps the foreground")"
+  expect_eq "no window failed" 0 "$(log_lines | grep -c -F -- 'could not be made')"
+  expect_in_range "ms from the N press to disc 2's mount" 0 1200 \
+    "$(ms_between emulator_log.txt 'press vk=78' mount_log.txt 'b.cdi')"
+  expect_in_range "ms from the Escape press to WM_CLOSE" 0 1200 \
+    "$(ms_between emulator_log.txt 'press vk=27' emulator_log.txt '^t=[0-9]+ close ')"
+  expect_eq "each answer told once" 2 \
+    "$(log_lines | grep -c -F -- 'the AutoPlay handler answered a query about K:')"
+  expect_eq "the count of the run" 1 \
+    "$(log_lines | grep -c -F -- '-> the AutoPlay handler answered 2 queries in all, 2 of them with S_FALSE')"
+  expect_eq "play ends after one swap" 1 "$(log_lines | grep -c -E 'and 1 disc swap: ')"
+}
+
+# The swap's unmount fails (exit code 3): disc 1 stays mounted, disc 2 is
+# not mounted over it, the log says why, and the end unmounts disc 1.
+scenario_multidisc_unmount_fails() {
+  multidisc_folder multidisc_unmount_fails 'a.cdi\r\nb.cdi\r\n'
+  printf '[Fail]\r\nWhen=-unmount\r\nExitCode=3\r\n' >"$DIR/disc_plan.ini"
+  emulator_script 'Presses=78@1500 27@3500'
+  multidisc_settings NextDisc=78 Recover=true </dev/null
+  launch "$PLAYLIST"
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  local tool="\"${WDIR}mount tool.exe\""
+  expect_eq "mount, the failed swap unmount, the end's unmount: no second mount" \
+    "$tool -noicon -mount 0,\"${WDIR}a.cdi\"|$tool -unmount 0|$tool -unmount 0" \
+    "$(mount_lines 3 | paste -sd'|')"
+  expect_eq "the log tells the failure" 1 "$(log_lines | grep -c -F -- \
+    "-> the unmount's exit code -- 3: the unmount failed; the disc mounted now stays")"
+  expect_eq "no disc chosen by the swap" 0 "$(log_lines | grep -c -F -- 'the disc to mount: disc 2')"
+  expect_eq "play ends with the swap refused" 1 \
+    "$(log_lines | grep -c -F -- '(1 swap asked for left the disc as it was)')"
 }
 
 # A playlist without a disc: nothing is mounted, the emulator runs, the log

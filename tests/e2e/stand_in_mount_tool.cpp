@@ -12,7 +12,8 @@
 // "announced". With Announce=2 it announces the drive once more before, as
 // soon as the launcher's hidden AutoPlay window is there, while the drive
 // holds no disc yet. With [Slow] When and Ms, a line that holds the text
-// of When takes Ms before it ends, and logs "end" then.
+// of When takes Ms before it ends, and logs "end" then. With [Fail] When and
+// ExitCode, a line that holds the text of When ends with that exit code.
 #include <windows.h>
 #include <dbt.h>
 
@@ -95,6 +96,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (slowWhen[0] && std::strstr(GetCommandLineA(), slowWhen)) {
     Sleep(static_cast<DWORD>(plan.Int("Slow", "Ms", 0)));
     log.Line("end");
+  }
+  char failWhen[64] = {};
+  plan.Text("Fail", "When", failWhen, sizeof failWhen);
+  if (failWhen[0] && std::strstr(GetCommandLineA(), failWhen)) {
+    const int code = plan.Int("Fail", "ExitCode", 1);
+    log.Line("fails exitcode=%d", code);
+    return code;
   }
   char letter[8] = {}, unixPath[MAX_PATH] = {};
   plan.Text("Disc", "Letter", letter, sizeof letter);

@@ -81,6 +81,8 @@ const char* const kCallNames[] = {"GetModuleFileName",
                                   "RegisterAutoPlayHandler",
                                   "RevokeAutoPlayHandler",
                                   "TakeAutoPlayAnswers",
+                                  "RunsElevated",
+                                  "GetKeyNameText",
                                   "SetErrorMode",
                                   "GetDriveType",
                                   "GetVolumeInformation",
@@ -435,8 +437,14 @@ bool FakePlatform::GetExitCodeProcess(OsHandle process, std::uint32_t& exitCode)
     Record("GetExitCodeProcess(%s) = FALSE", NameOf(process));
     return false;
   }
+  const char* const name = NameOf(process);
+  const bool ended =
+      std::find(signalled.begin(), signalled.end(), std::string_view(name)) != signalled.end();
   if (const OtherProcess* other = OpenedProcess(process)) {
     exitCode = other->running ? win::kStillActive : 0;
+  } else if (ended) {
+    const auto code = endedExitCodes.find(std::string_view(name));
+    exitCode = code == endedExitCodes.end() ? 0 : code->second;
   } else {
     exitCode = exitCodes[exitCodeAt_ < exitCodes.size() ? exitCodeAt_++ : exitCodes.size() - 1];
   }
@@ -581,6 +589,17 @@ std::int16_t FakePlatform::GetAsyncKeyState(int virtualKey) {
   return state;
 }
 
+std::uint32_t FakePlatform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
+  std::uint32_t n = 0;
+  if (!Failing("GetKeyNameText")) {
+    n = UsKeyName(virtualKey, out, size);
+  } else if (size > 0) {
+    out[0] = '\0';
+  }
+  Record("GetKeyNameText(%u) = \"%s\"", virtualKey, size > 0 ? out : "");
+  return n;
+}
+
 bool FakePlatform::SetCursorPos(int x, int y) {
   const bool failed = Failing("SetCursorPos");
   Record("SetCursorPos(%d, %d)", x, y);
@@ -647,9 +666,9 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
   const bool failed = Failing("WaitWithAutoPlayHelpers");
   char arrivals[32] = "";
   if (helpers.driveMask) std::snprintf(arrivals, sizeof arrivals, ", arrivals 0x%X", helpers.driveMask);
-  Record("WaitWithAutoPlayHelpers(%u%s%s%s)", milliseconds,
+  Record("WaitWithAutoPlayHelpers(%u%s%s%s%s)", milliseconds,
          helpers.takeForeground ? ", foreground" : "", helpers.lookForDisc ? ", disc looks" : "",
-         arrivals);
+         arrivals, helpers.duringPlay ? ", during play" : "");
   if (failed) {
     result.end = AutoPlayWaitEnd::kNoWindow;
     result.error = lastError_;
@@ -658,6 +677,13 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
   if (helpers.takeForeground) {
     result.foregroundTaken = foregroundRefusal == 0;
     result.foregroundError = foregroundRefusal;
+  }
+  // A cancelled query not yet taken ends the wait at once.
+  if (pendingLetter_ != 0) {
+    result.end = AutoPlayWaitEnd::kHandlerQuery;
+    result.asked[0] = pendingLetter_;
+    std::memcpy(result.asked + 1, ":\\", 3);
+    return result;
   }
   const std::uint32_t looks = milliseconds / 100;
   for (std::uint32_t look = 1; look <= looks; ++look) {
@@ -679,11 +705,15 @@ AutoPlayWaitResult FakePlatform::WaitWithAutoPlayHelpers(Instance, std::uint32_t
 }
 
 HResult FakePlatform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) {
-  if (Failing("RegisterAutoPlayHandler")) {
+  // As Windows' thread does: no second handler while the first one's lives.
+  if (handlerRegistered_) lastError_ = static_cast<std::uint32_t>(kHandlerThreadLives);
+  if (Failing("RegisterAutoPlayHandler") || handlerRegistered_) {
     Record("RegisterAutoPlayHandler(%s) = 0x%08X", watchedRoot, lastError_);
     return static_cast<HResult>(lastError_);
   }
   cookie = 77;
+  handlerRegistered_ = true;
+  std::snprintf(handlerWatched_, sizeof handlerWatched_, "%s", watchedRoot);
   Record("RegisterAutoPlayHandler(%s) = cookie 77", watchedRoot);
   return kOk;
 }
@@ -691,7 +721,26 @@ HResult FakePlatform::RegisterAutoPlayHandler(const char* watchedRoot, std::uint
 HResult FakePlatform::RevokeAutoPlayHandler(std::uint32_t cookie) {
   const bool failed = Failing("RevokeAutoPlayHandler");
   Record("RevokeAutoPlayHandler(cookie %u)", cookie);
+  // A thread left running keeps the handler as it was.
+  if (!failed || lastError_ != static_cast<std::uint32_t>(kHandlerThreadLives)) {
+    handlerRegistered_ = false;
+  }
   return failed ? static_cast<HResult>(lastError_) : kOk;
+}
+
+HResult FakePlatform::AskAutoPlayHandler(char letter) {
+  if (!handlerRegistered_) return static_cast<HResult>(0x800401E3u);  // MK_E_UNAVAILABLE
+  const bool cancel = handlerWatched_[0] == '\0' || handlerWatched_[0] == letter;
+  if (asked_.count < kAutoPlayAnswersKept) {
+    AutoPlayAnswer& answer = asked_.answer[asked_.count++];
+    answer.root[0] = letter;
+    std::memcpy(answer.root + 1, ":\\", 3);
+    answer.cancelled = cancel;
+  } else {
+    ++asked_.notKept;
+  }
+  if (cancel) pendingLetter_ = letter;
+  return cancel ? 1 : 0;
 }
 
 AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
@@ -700,6 +749,12 @@ AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
     taken = handlerAnswers.front();
     handlerAnswers.erase(handlerAnswers.begin());
   }
+  for (std::uint32_t i = 0; i < asked_.count && taken.count < kAutoPlayAnswersKept; ++i) {
+    taken.answer[taken.count++] = asked_.answer[i];
+  }
+  taken.notKept += asked_.notKept;
+  asked_ = AutoPlayAnswers{};
+  pendingLetter_ = 0;
   char list[160] = "";
   std::size_t used = 0;
   for (std::uint32_t i = 0; i < taken.count && used < sizeof list; ++i) {
@@ -710,6 +765,12 @@ AutoPlayAnswers FakePlatform::TakeAutoPlayAnswers() {
   }
   Record("TakeAutoPlayAnswers() = [%s], %u not kept", list, taken.notKept);
   return taken;
+}
+
+bool FakePlatform::RunsElevated() {
+  Failing("RunsElevated");
+  Record("RunsElevated() = %s", elevated ? "TRUE" : "FALSE");
+  return elevated;
 }
 
 std::uint32_t FakePlatform::SetErrorMode(std::uint32_t mode) {

@@ -117,7 +117,10 @@ class FakePlatform : public Platform {
   std::vector<OtherProcess> otherProcesses;
   // Handles by trace name (such as "tool.process") that WaitForSingleObject
   // finds signalled: their process has ended. Any other wait runs out.
+  // GetExitCodeProcess gives such an ended process's code from
+  // `endedExitCodes` (0 when it has none there), not from `exitCodes`.
   std::vector<std::string> signalled;
+  std::map<std::string, std::uint32_t, std::less<>> endedExitCodes;
   std::uint32_t ownProcessId = 3000;
   std::uint64_t ownCreationTime = 0x01DB000000003000ull;
   // The creation time GetProcessTimes gives for a started process.
@@ -142,7 +145,17 @@ class FakePlatform : public Platform {
   // What each take of the handler's answers gives, in turn; none after.
   std::vector<AutoPlayAnswers> handlerAnswers;
   std::uint32_t foregroundRefusal = 0;
+  // RunsElevated's answer.
+  bool elevated = false;
   std::uint32_t errorMode = 0;
+
+  // Plays the shell asking the registered AutoPlay handler about a drive, as
+  // Windows would: S_FALSE (1) for the watched drive (or any, with none
+  // watched), kept as pending until the next take, which ends the next
+  // helped wait at once; S_OK (0) for another; MK_E_UNAVAILABLE with no
+  // handler registered. Kept answers are given by the next take, after any
+  // of `handlerAnswers`.
+  HResult AskAutoPlayHandler(char letter);
 
   // Called after each traced call with its line; tests use it to act in the
   // middle of a run (for example to edit the settings file).
@@ -195,6 +208,7 @@ class FakePlatform : public Platform {
                   std::uintptr_t extraInfo) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) override;
   bool SetCursorPos(int x, int y) override;
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
@@ -205,6 +219,7 @@ class FakePlatform : public Platform {
   HResult RegisterAutoPlayHandler(const char* watchedRoot, std::uint32_t& cookie) override;
   HResult RevokeAutoPlayHandler(std::uint32_t cookie) override;
   AutoPlayAnswers TakeAutoPlayAnswers() override;
+  bool RunsElevated() override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   std::uint32_t GetDriveType(const char* root) override;
   bool GetVolumeSerial(const char* root, std::uint32_t& serial) override;
@@ -315,6 +330,10 @@ class FakePlatform : public Platform {
   Opened opened_[16] = {};
   int openedCount_ = 0;
   OsHandle self_ = 0;
+  bool handlerRegistered_ = false;
+  char handlerWatched_[4] = {};
+  char pendingLetter_ = 0;
+  AutoPlayAnswers asked_;
 };
 
 }  // namespace tolvimer::testing

@@ -542,6 +542,26 @@ TEST_F(PlanTest, ListsAPlaylistsDiscsAndWarnsOfWhatASwapCannotDo) {
         "true, or no mount tool is set up): a swap does nothing",
         "[GamePadNextDisc] MapGamePadNextDisc is true but no input is switched on: the "
         "combination is met at the first check, and the discs are swapped then"}},
+      {"a key without a character: polled as itself",
+       "[General]\nNextDisc=34\n" + mount.substr(10) + game,
+       "D:\\Games\\Some Game.m3u",
+       {"-> the next-disc key: 34 (Page Down)\n"},
+       {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist"}},
+      {"the exit key's own key",
+       "[General]\nNextDisc=27\n" + mount.substr(10) + game,
+       "D:\\Games\\Some Game.m3u",
+       {"-> the next-disc key: 27 (Esc) (warning: the exit key is polled first, so this key ends "
+        "play and never swaps discs)\n"},
+       {"disc 2 of the playlist, D:\\Games\\Disc 2.cdi, does not exist",
+        "[General] NextDisc names virtual key 27 (Esc), the key the exit key polls: a press ends "
+        "play and never swaps discs"}},
+      {"a playlist path too long for the launcher",
+       mount + game,
+       "D:\\" + std::string(270, 'g') + ".m3u",
+       {"-> read the playlist (its path is longer than the 263 characters that fit: it is not "
+        "opened, and no disc is mounted)\n"},
+       {"the playlist D:\\" + std::string(270, 'g') +
+        ".m3u is a path longer than the 263 characters the launcher holds: no disc is mounted"}},
       {"a playlist without a disc",
        mount + game,
        "D:\\Games\\Empty.m3u",

@@ -171,7 +171,14 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayRevokesTheHandlerOnEveryWayOut) {
        "the hidden window could not take the foreground; the wait goes on without it"},
       {"registration failed",
        [](FakePlatform& os) { os.Fail("RegisterAutoPlayHandler", 1, 0x80040154u); }, false,
-       "failed: 0x80040154 (Class not registered); the wait goes on without it"},
+       "failed: 0x80040154 (Class not registered); the wait goes on at once without it"},
+      {"registration refused: an earlier handler's thread still runs",
+       [](FakePlatform& os) {
+         os.Fail("RegisterAutoPlayHandler", 1, static_cast<std::uint32_t>(kHandlerThreadLives));
+       },
+       false,
+       "failed: 0x800700AA: the thread of an earlier handler still runs, and no second one is "
+       "made; the wait goes on at once without it"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -180,15 +187,75 @@ TEST(AutoPlayHelpersTest, CancelAutoPlayRevokesTheHandlerOnEveryWayOut) {
     EXPECT_EQ(RunLogged(os, "CancelAutoPlay=True\nDelay=3\n"), 1);
     // The handler stays registered while the emulator runs: revoked at the
     // end of the run.
+    // A registration that fails is followed by the wait at once.
     Lines expected = {c.registered ? "RegisterAutoPlayHandler() = cookie 77"
-                                   : "RegisterAutoPlayHandler() = 0x80040154",
-                      "WaitWithAutoPlayHelpers(3000, foreground)",
+                                   : os.Lines({"RegisterAutoPlayHandler"}).at(0),
+                      "RunsElevated() = FALSE", "WaitWithAutoPlayHelpers(3000, foreground)",
                       "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu"};
     if (c.registered) expected.push_back("RevokeAutoPlayHandler(cookie 77)");
     EXPECT_EQ(os.Lines({"RegisterAutoPlayHandler", "WaitWithAutoPlayHelpers",
-                        "RevokeAutoPlayHandler", "CreateProcess"}),
+                        "RevokeAutoPlayHandler", "CreateProcess", "RunsElevated"}),
               expected);
+    if (!c.registered) {
+      // The launcher's own calls, the run log's writes left out.
+      Lines lines;
+      for (const std::string& line : os.Lines()) {
+        const bool logged =
+            line.rfind("GetTickCount", 0) == 0 || line.rfind("WriteFile(log", 0) == 0 ||
+            line.rfind("FlushFileBuffers(log", 0) == 0 || line.rfind("FormatMessage", 0) == 0;
+        if (!logged) lines.push_back(line);
+      }
+      std::size_t at = 0;
+      while (at < lines.size() && lines[at].rfind("RegisterAutoPlayHandler", 0) != 0) ++at;
+      ASSERT_LT(at + 2, lines.size());
+      EXPECT_EQ(lines[at + 2], "WaitWithAutoPlayHelpers(3000, foreground)")
+          << "nothing between the failed registration and the wait but the elevation query";
+    }
     EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+  }
+}
+
+// The revoke's outcome is told as it was: revoked, failed, or a thread that
+// did not end in time and is left with what it uses.
+TEST(AutoPlayHelpersTest, TheRevokesOutcomeIsTold) {
+  struct Case {
+    const char* name;
+    std::uint32_t error;  // 0: the revoke succeeds
+    const char* told;
+  } cases[] = {
+      {"revoked", 0,
+       "-> revoke the AutoPlay handler from the running object table -- revoked; its thread has "
+       "ended"},
+      {"failed", 0x80004005u,
+       "-> revoke the AutoPlay handler from the running object table -- failed: 0x80004005"},
+      {"its thread does not end", static_cast<std::uint32_t>(kHandlerThreadLives),
+       "-> revoke the AutoPlay handler from the running object table -- its thread has not ended "
+       "within 5 s: it is left running with its handles and the watched drive as they are, and "
+       "may still answer"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    if (c.error != 0) os.Fail("RevokeAutoPlayHandler", 1, c.error);
+    EXPECT_EQ(RunLogged(os, "CancelAutoPlay=true\nDelay=1\n"), 1);
+    EXPECT_TRUE(Has(os.logText, c.told)) << os.logText;
+    EXPECT_EQ(Has(os.logText, "revoked; its thread has ended"), c.error == 0) << os.logText;
+  }
+}
+
+// Elevated, the launcher is out of the shell's reach: the log warns.
+TEST(AutoPlayHelpersTest, AnElevatedLauncherIsWarnedAbout) {
+  for (const bool elevated : {false, true}) {
+    SCOPED_TRACE(elevated ? "elevated" : "not elevated");
+    FakePlatform os;
+    os.elevated = elevated;
+    EXPECT_EQ(RunLogged(os, "CancelAutoPlay=true\nDelay=1\n"), 1);
+    EXPECT_EQ(Has(os.logText,
+                  "warning: the launcher runs elevated: the shell, which is not, cannot reach its "
+                  "AutoPlay handler (registered without ROTFLAGS_ALLOWANYCLIENT) nor its hidden "
+                  "window"),
+              elevated)
+        << os.logText;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,10 @@ struct SwapLog {
   std::vector<std::size_t> atCycle;
 };
 
-void NoteSwap(std::intptr_t param) {
+bool NoteSwap(std::intptr_t param) {
   SwapLog& log = *reinterpret_cast<SwapLog*>(param);
   log.atCycle.push_back(log.os->Lines({"WaitForSingleObject"}).size());
+  return true;
 }
 
 TEST(DiscSwapWatchTest, SwapsOncePerPressAndNeverWhenPlayEnds) {
@@ -158,6 +160,8 @@ void SetUpRun(FakePlatform& os, const std::string& settings, const std::string& 
   ResetProgramState();
   EmulatorReady(os);
   os.NameProcess("mounter", "tool");
+  // The mount tool ends at once, with exit code 0.
+  os.signalled.push_back("tool.process");
   os.exitCodes = {259};
   os.asyncKeyStates = {0, kPressed, 0, kPressed, 0};
   os.settingsText = settings;
@@ -283,42 +287,254 @@ TEST(DiscSwapRunTest, TheRecordFollowsTheSwapAndTheGameSectionIsThePlaylists) {
   ResetProgramState();
 }
 
-// The run log tells the swap as its own steps, with the unmount's wait.
-TEST(DiscSwapRunTest, TheRunLogTellsEachSwap) {
+// The run log tells the swap as its own steps, with the unmount's wait and
+// exit code. Only an unmount that ended with exit code 0 makes the swap: one
+// that failed, or is still running (it may yet unmount), keeps the disc
+// mounted now, and the run's end unmounts that one.
+TEST(DiscSwapRunTest, TheRunLogTellsEachSwapAndTheUnmountDecidesIt) {
+  const std::string kUnmountDisc1 =
+      "-> unmount the image, then wait for it to end: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc "
+      "1.cdi\"";
+  const std::string kStays = ": the disc mounted now stays, and no other disc is mounted";
   struct Case {
     std::string name;
     bool unmountEnds;
-    std::string waitOutcome;
+    std::uint32_t exitCode;
+    std::vector<std::string> told;
   } cases[] = {
-      {"the unmount ends", true, "-- it has ended"},
-      {"the unmount outlasts its wait", false,
-       "-- still running after that time: the next disc is mounted all the same"},
+      {"the unmount ends with exit code 0",
+       true,
+       0,
+       {"-> wait up to 10000 ms for the unmount to end -- it has ended",
+        "-> the unmount's exit code -- 0",
+        "-> the disc to mount: disc 2 of 2, D:\\Games\\Disc 2.cdi",
+        "-> play ends after 2 checks and 1 disc swap: the exit key 27 (Escape) was pressed",
+        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
+        "\"D:\\Games\\Disc 2.cdi\""}},
+      {"the unmount outlasts its wait",
+       false,
+       0,
+       {"-> wait up to 10000 ms for the unmount to end -- still running after that time, and it "
+        "may yet unmount" +
+            kStays,
+        "-> play ends after 2 checks (1 swap asked for left the disc as it was): the exit key 27 "
+        "(Escape) was pressed",
+        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
+        "\"D:\\Games\\Disc 1.cdi\""}},
+      {"the unmount fails",
+       true,
+       3,
+       {"-> wait up to 10000 ms for the unmount to end -- it has ended",
+        "-> the unmount's exit code -- 3: the unmount failed; the disc mounted now stays, and no "
+        "other disc is mounted",
+        "-> play ends after 2 checks (1 swap asked for left the disc as it was): the exit key 27 "
+        "(Escape) was pressed",
+        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
+        "\"D:\\Games\\Disc 1.cdi\""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform os;
-    SetUpRun(os, "[General]\nLog=true\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
-    if (c.unmountEnds) os.signalled.push_back("tool.process");
+    SetUpRun(os, "[General]\nLog=true\nRecover=true\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+    if (!c.unmountEnds) os.signalled.clear();
+    os.endedExitCodes["tool.process"] = c.exitCode;
+    std::vector<std::string> recorded;
+    os.afterCall = [&os, &recorded](const char* line) {
+      if (std::string(line).rfind("FlushFileBuffers(new", 0) != 0) return;
+      const std::vector<std::uint8_t>& bytes = os.files["C:\\Emu\\tolvimer_launch.undo"];
+      UndoRecord record;
+      ASSERT_EQ(DecodeUndoRecord(bytes.data(), bytes.size(), record), UndoFileState::kValid);
+      recorded.push_back(record.unmountLine);
+    };
     ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
     const std::string& log = os.logText;
-    const std::vector<std::string> told = {
-        "-> read the playlist -- 2 discs",
-        "-> disc 2: D:\\Games\\Disc 2.cdi",
-        "-> the next-disc key: 78 (N)",
-        "-> unmount the image, then wait for it to end: \"C:\\mounter.exe\" -u \"D:\\Games\\Disc "
-        "1.cdi\"",
-        "-> wait up to 10000 ms for the unmount to end " + c.waitOutcome,
-        "-> the disc to mount: disc 2 of 2, D:\\Games\\Disc 2.cdi",
-        "-> play ends after 2 checks and 1 disc swap: the exit key 27 (Escape) was pressed",
-        "-> unmount the image, starting without waiting for it: \"C:\\mounter.exe\" -u "
-        "\"D:\\Games\\Disc 2.cdi\""};
+    std::vector<std::string> told = {"-> read the playlist -- 2 discs",
+                                     "-> disc 2: D:\\Games\\Disc 2.cdi",
+                                     "-> the next-disc key: 78 (N)", kUnmountDisc1};
+    told.insert(told.end(), c.told.begin(), c.told.end());
     std::size_t at = 0;
     for (const std::string& line : told) {
       const std::size_t found = log.find(line, at);
       EXPECT_NE(found, std::string::npos) << "not told in order: " << line << "\n" << log;
       if (found != std::string::npos) at = found;
     }
+    const bool swapped = c.unmountEnds && c.exitCode == 0;
+    EXPECT_EQ(Started(os).size(), swapped ? 5u : 4u) << "disc 2 mounted only after a good unmount";
+    // The record names the disc that is mounted: disc 2 only once it is.
+    const std::string kRecord1 = "\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 1.cdi\"";
+    const std::string kRecord2 = "\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 2.cdi\"";
+    EXPECT_EQ(recorded,
+              swapped ? (Lines{kRecord1, kRecord1, kRecord2}) : (Lines{kRecord1, kRecord1}));
   }
+  ResetProgramState();
+}
+
+// NextDisc is a virtual-key code polled as that key, whatever key it is;
+// the log names it as the keyboard layout does. Exit keeps its own rule.
+TEST(DiscSwapRunTest, TheNextDiscKeyIsAnyKeyPolledAsItself) {
+  struct Case {
+    std::string value;
+    int polled;  // 0: no key
+    std::string told;
+  } cases[] = {
+      {"34", 34, "-> the next-disc key: 34 (Page Down)"},
+      {"116", 116, "-> the next-disc key: 116 (F5)"},
+      {"39", 39, "-> the next-disc key: 39 (Right)"},
+      {"186", 186, "-> the next-disc key: 186 (;)"},
+      {"78", 78, "-> the next-disc key: 78 (N)"},
+      {"0", 0, "-> no next-disc key"},
+      {"300", 0, "-> no next-disc key"},
+      {"abc", 0, "-> no next-disc key"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    FakePlatform os;
+    SetUpRun(os,
+             "[General]\nLog=true\nMountTool=custom\nUnmount=true\nNextDisc=" + c.value +
+                 "\n[CustomMount]\nExe=C:\\mounter.exe\nMountArgs=-m \"{image}\"\n"
+                 "UnmountArgs=-u \"{image}\"\n",
+             "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+    os.asyncKeyStates = {0, kPressed, 0, kPressed, 0};
+    ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+    Lines polled;
+    for (const std::string& line : os.Lines({"GetAsyncKeyState"})) {
+      polled.push_back(line.substr(0, line.find(')') + 1));
+    }
+    const std::string key = "GetAsyncKeyState(" + std::to_string(c.polled) + ")";
+    const Lines none = {"GetAsyncKeyState(27)", "GetAsyncKeyState(27)"};
+    const Lines swapped = {"GetAsyncKeyState(27)", key, key, "GetAsyncKeyState(27)"};
+    EXPECT_EQ(polled, c.polled == 0 ? none : swapped);
+    EXPECT_EQ(os.Lines({"MapVirtualKey"}), Lines{}) << "the key is not read through a character";
+    EXPECT_NE(os.logText.find(c.told), std::string::npos) << os.logText;
+    EXPECT_EQ(os.logText.find("ends play and never swaps"), std::string::npos);
+  }
+  // The same key as Exit: the exit key is polled first and ends play.
+  FakePlatform same;
+  SetUpRun(same, "[General]\nLog=true\nExit=27\nNextDisc=27\n" MOUNT_KEYS,
+           "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+  ASSERT_EQ(RunLaunchSequence(same, 0x400000, kPlaylist), 1);
+  EXPECT_NE(same.logText.find("-> the next-disc key: 27 (Esc) -- warning: the exit key is polled "
+                              "first, so this key ends play and never swaps discs"),
+            std::string::npos)
+      << same.logText;
+  ResetProgramState();
+}
+
+// A swap's wait during play: the handler registered before play answers
+// (no second registration), the game keeps the foreground, the queries of
+// the game's time are taken before the new disc's mount, and the run log
+// counts every answer once.
+TEST(DiscSwapRunTest, TheSwapsWaitLeavesTheGameInFront) {
+  FakePlatform os;
+  SetUpRun(os, "[General]\nLog=true\nDelay=2\nCancelAutoPlay=true\nDrive=K\n" MOUNT_KEYS,
+           "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+  AutoPlayAnswers first, duringPlay, swapWait, afterPlay;
+  first.count = 1;
+  std::memcpy(first.answer[0].root, "K:\\", 4);
+  first.answer[0].cancelled = true;
+  duringPlay.count = 2;
+  std::memcpy(duringPlay.answer[0].root, "F:\\", 4);
+  std::memcpy(duringPlay.answer[1].root, "K:\\", 4);
+  duringPlay.answer[1].cancelled = true;
+  swapWait = first;
+  afterPlay.notKept = 3;
+  os.handlerAnswers = {first, duringPlay, swapWait, afterPlay};
+  ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+  const Lines lines =
+      os.Lines({"CreateProcess", "RegisterAutoPlayHandler", "RevokeAutoPlayHandler",
+                "WaitWithAutoPlayHelpers", "TakeAutoPlayAnswers", "MessageBox", "RunsElevated"});
+  const Lines expected = {
+      "CreateProcess(\"\"C:\\mounter.exe\" -m \"D:\\Games\\Disc 1.cdi\"\") = tool",
+      "RegisterAutoPlayHandler(K:\\) = cookie 77",
+      "RunsElevated() = FALSE",
+      "WaitWithAutoPlayHelpers(2000, foreground)",
+      "TakeAutoPlayAnswers() = [K:\\ S_FALSE], 0 not kept",
+      "CreateProcess(\"Tolvimer_alpha_25.exe\") = emu",
+      "CreateProcess(\"\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 1.cdi\"\") = tool",
+      "TakeAutoPlayAnswers() = [F:\\ S_OK, K:\\ S_FALSE], 0 not kept",
+      "CreateProcess(\"\"C:\\mounter.exe\" -m \"D:\\Games\\Disc 2.cdi\"\") = tool",
+      "WaitWithAutoPlayHelpers(2000, during play)",
+      "TakeAutoPlayAnswers() = [K:\\ S_FALSE], 0 not kept",
+      "CreateProcess(\"\"C:\\mounter.exe\" -u \"D:\\Games\\Disc 2.cdi\"\") = tool",
+      "RevokeAutoPlayHandler(cookie 77)",
+      "TakeAutoPlayAnswers() = [], 3 not kept",
+  };
+  EXPECT_EQ(lines, expected);
+  const std::string& log = os.logText;
+  const auto count = [&log](const std::string& text) {
+    std::size_t n = 0;
+    for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("the AutoPlay handler answered a query about K:\\"), 3u) << log;
+  EXPECT_EQ(count("the AutoPlay handler answered a query about F:\\"), 1u) << log;
+  EXPECT_EQ(count("the AutoPlay handler answered 3 more queries than the 8 it keeps"), 1u) << log;
+  EXPECT_EQ(count("-> the AutoPlay handler answered 7 queries in all, 3 of them with S_FALSE"), 1u)
+      << log;
+  EXPECT_EQ(count("a disc swap's wait during play: the game keeps the foreground"), 1u) << log;
+  EXPECT_EQ(count("-> revoke the AutoPlay handler from the running object table -- revoked; its "
+                  "thread has ended"),
+            1u)
+      << log;
+  ResetProgramState();
+}
+
+// The handler's answer about the watched drive ends the swap's wait at once
+// when it comes after the new disc's mount was started, even before the
+// wait's window exists; one that came during play, before the swap, is
+// taken (and told) before that mount and ends nothing.
+TEST(DiscSwapRunTest, OnlyAnAnswerAfterTheNewMountEndsTheSwapsWait) {
+  struct Case {
+    std::string name;
+    std::string askAfter;  // the call after which the shell asks about K:
+    std::string swapWait;  // how the swap's wait ended, as told
+  } cases[] = {
+      {"asked as the new disc's mount starts",
+       "CreateProcess(\"\"C:\\mounter.exe\" -m \"D:\\Games\\Disc 2.cdi\"",
+       "AutoPlay asked about K:\\ and was cancelled by the handler after 0 ms"},
+      {"asked during play, before the swap", "WaitForSingleObject(emu.process, 500)",
+       "the delay ran out after 2000 ms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform os;
+    SetUpRun(os, "[General]\nLog=true\nDelay=2\nCancelAutoPlay=true\nDrive=K\n" MOUNT_KEYS,
+             "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+    bool asked = false;
+    os.afterCall = [&os, &asked, &c](const char* line) {
+      if (asked || std::string(line).rfind(c.askAfter, 0) != 0) return;
+      asked = true;
+      EXPECT_EQ(os.AskAutoPlayHandler('K'), 1);
+    };
+    ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+    ASSERT_TRUE(asked);
+    const std::string& log = os.logText;
+    const std::size_t swapWait = log.find("a disc swap's wait during play");
+    ASSERT_NE(swapWait, std::string::npos) << log;
+    const std::size_t ended = log.find(c.swapWait, swapWait);
+    EXPECT_NE(ended, std::string::npos) << log;
+    // Told once, wherever it was taken.
+    EXPECT_EQ(log.find("the AutoPlay handler answered a query about K:\\"),
+              log.rfind("the AutoPlay handler answered a query about K:\\"))
+        << log;
+  }
+  ResetProgramState();
+}
+
+// During play no box can come up: a swap's wait whose window cannot be made
+// is only told, even without CancelAutoPlay or WaitForDisc.
+TEST(DiscSwapRunTest, ASwapsWaitThatCannotMakeItsWindowShowsNoBox) {
+  FakePlatform os;
+  SetUpRun(os, "[General]\nLog=true\nDelay=1\n" MOUNT_KEYS, "Disc 1.cdi\r\nDisc 2.cdi\r\n");
+  os.Fail("WaitWithAutoPlayHelpers", 0, 1410);  // ERROR_CLASS_ALREADY_EXISTS
+  ASSERT_EQ(RunLaunchSequence(os, 0x400000, kPlaylist), 1);
+  EXPECT_EQ(
+      os.Lines({"WaitWithAutoPlaySuppressed", "WaitWithAutoPlayHelpers"}),
+      (Lines{"WaitWithAutoPlaySuppressed(1000)", "WaitWithAutoPlayHelpers(1000, during play)"}));
+  EXPECT_NE(os.logText.find("the hidden window could not be made: no box during play, and no wait "
+                            "-- failed: error 1410"),
+            std::string::npos)
+      << os.logText;
   ResetProgramState();
 }
 

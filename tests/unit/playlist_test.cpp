@@ -174,31 +174,81 @@ TEST(PlaylistTest, APlaylistThatCannotBeReadGivesNoDisc) {
   }
 }
 
+TEST(PlaylistTest, APathTooLongForItsBufferIsToldAsSuchAndNotOpened) {
+  struct Case {
+    std::size_t length;
+    Playlist::State state;
+  } cases[] = {
+      {263, Playlist::kUnreadable}, {264, Playlist::kPathTooLong}, {600, Playlist::kPathTooLong}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    FakePlatform os;
+    const std::string path = "D:\\" + std::string(c.length - 7, 'a') + ".m3u";
+    ASSERT_EQ(path.size(), c.length);
+    Playlist playlist;
+    ReadPlaylist(os, path.c_str(), playlist);
+    EXPECT_EQ(playlist.state, c.state);
+    EXPECT_EQ(playlist.count, 0);
+    // The longest path that fits is opened (and is missing); a longer one never is.
+    EXPECT_EQ(os.Lines({"CreateFile"}).size(), c.state == Playlist::kUnreadable ? 1u : 0u);
+  }
+}
+
 TEST(CommandWaitTest, SaysHowAWaitedCommandEnded) {
+  const Lines kRun = {"CreateProcess(\"tool.exe -u\") = tool",
+                      "WaitForSingleObject(tool.process, 700)"};
+  const Lines kClose = {"CloseHandle(tool.process)", "CloseHandle(tool.thread)"};
   struct Case {
     std::string name;
     bool startable;
     bool ends;
+    std::uint32_t exitCode;
+    std::string failing;
     CommandWait result;
-    Lines calls;
+    std::uint32_t exitCodeSeen;
+    Lines between;  // the calls between the wait and the handles' close
   } cases[] = {
-      {"ends",
+      {"ends with exit code 0",
        true,
        true,
+       0,
+       "",
        CommandWait::kEnded,
-       {"CreateProcess(\"tool.exe -u\") = tool", "WaitForSingleObject(tool.process, 700)",
-        "CloseHandle(tool.process)", "CloseHandle(tool.thread)"}},
-      {"still running",
+       0,
+       {"GetExitCodeProcess(tool.process) = 0"}},
+      {"ends with exit code 3: failed",
+       true,
+       true,
+       3,
+       "",
+       CommandWait::kFailed,
+       3,
+       {"GetExitCodeProcess(tool.process) = 3"}},
+      {"ends, but its exit code cannot be read: failed",
+       true,
+       true,
+       0,
+       "GetExitCodeProcess",
+       CommandWait::kFailed,
+       win::kStillActive,
+       {"GetExitCodeProcess(tool.process) = FALSE"}},
+      {"still running: it may yet do its work",
        true,
        false,
+       0,
+       "",
        CommandWait::kTimedOut,
-       {"CreateProcess(\"tool.exe -u\") = tool", "WaitForSingleObject(tool.process, 700)",
-        "CloseHandle(tool.process)", "CloseHandle(tool.thread)"}},
-      {"not started",
-       false,
-       false,
-       CommandWait::kNotStarted,
-       {"CreateProcess(\"tool.exe -u\") = FALSE"}},
+       win::kStillActive,
+       {}},
+      {"the wait fails: taken as still running",
+       true,
+       true,
+       0,
+       "WaitForSingleObject",
+       CommandWait::kTimedOut,
+       win::kStillActive,
+       {}},
+      {"not started", false, false, 0, "", CommandWait::kNotStarted, win::kStillActive, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -206,9 +256,19 @@ TEST(CommandWaitTest, SaysHowAWaitedCommandEnded) {
     os.NameProcess("tool", "tool");
     if (!c.startable) os.unstartable.push_back("tool.exe -u");
     if (c.ends) os.signalled.push_back("tool.process");
+    os.endedExitCodes["tool.process"] = c.exitCode;
+    if (!c.failing.empty()) os.Fail(c.failing);
     char line[] = "tool.exe -u";
-    EXPECT_EQ(RunCommandLineAndWait(os, line, 700), c.result);
-    EXPECT_EQ(os.Lines(), c.calls);
+    std::uint32_t exitCode = 12345;
+    EXPECT_EQ(RunCommandLineAndWait(os, line, 700, &exitCode), c.result);
+    EXPECT_EQ(exitCode, c.exitCodeSeen);
+    Lines calls = {"CreateProcess(\"tool.exe -u\") = FALSE"};
+    if (c.startable) {
+      calls = kRun;
+      calls.insert(calls.end(), c.between.begin(), c.between.end());
+      calls.insert(calls.end(), kClose.begin(), kClose.end());
+    }
+    EXPECT_EQ(os.Lines(), calls);
   }
 }
 

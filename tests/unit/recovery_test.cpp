@@ -34,6 +34,8 @@ void LauncherAt(FakePlatform& os, std::uint32_t pid, const std::string& settings
   os.NameProcess("Tolvimer", "emu");
   os.NameProcess("mount.exe", "tool");
   os.AddWindow("emu", "emu");
+  // The mount tool ends at once, with exit code 0.
+  os.signalled.push_back("tool.process");
 }
 
 struct Killed {};
@@ -63,7 +65,8 @@ Lines RecoveryCalls(const FakePlatform& os) {
       break;
     }
     const bool logged = line.rfind("GetTickCount", 0) == 0 || line.rfind("WriteFile(log", 0) == 0 ||
-                        line.rfind("FlushFileBuffers(log", 0) == 0;
+                        line.rfind("FlushFileBuffers(log", 0) == 0 ||
+                        line.rfind("CloseHandle(log)", 0) == 0;
     if (in && !logged) kept.push_back(line);
     if (line.rfind("GetPrivateProfileString(General, Recover)", 0) == 0) in = true;
   }
@@ -95,6 +98,7 @@ const Lines kCloseOldEmulator = {
 const Lines kUnmount = {
     "CreateProcess(\"\"C:\\Tools\\mount.exe\" -unmount 0\") = tool",
     "WaitForSingleObject(tool.process, 30000)",
+    "GetExitCodeProcess(tool.process) = 0",
     "CloseHandle(tool.process)",
     "CloseHandle(tool.thread)",
 };
@@ -183,65 +187,83 @@ TEST(RecoveryTest, AnEmulatorIdTakenByAnotherProgramIsNotTouched) {
   }
 }
 
-// A writer that still runs, or that Windows will not let this launcher open
-// (elevated, or another user's), is taken as running: its record is left
-// as it is and this run keeps none.
+// A writer that still runs (between its end's close of the record and its
+// removal) is left alone: its record stays as it is and this run keeps none.
 TEST(RecoveryTest, ARecordWhoseLauncherStillRunsIsNeitherActedOnNorReplaced) {
-  const struct {
-    const char* what;
-    bool openable;
-    Lines opened;
-    const char* told;
-  } cases[] = {
-      {"opened",
-       true,
-       {"OpenProcess(3000) = first.opened", "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
-        "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"},
-       "(process id 3000) is still running: nothing is touched"},
-      {"access denied",
-       false,
-       {"OpenProcess(3000) = NULL", "GetLastError() = 5"},
-       "(process id 3000) runs where this launcher may not look (access denied: elevated or "
-       "another user's): nothing is touched"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakePlatform os;
-    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
-    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
-    const Bytes before = os.files[kUndoPath];
-    os.otherProcesses.push_back(
-        {"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher, true, true, c.openable});
-    EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-    EXPECT_EQ(RecoveryCalls(os),
-              Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
-                     kReadWholeRecord, "CloseHandle(read1)"},
-                    c.opened}));
-    EXPECT_EQ(os.files[kUndoPath], before);
-    EXPECT_EQ(os.Lines({"DeleteFile", "GetCurrentProcessId"}), Lines{});
-    EXPECT_NE(os.logText.find(c.told), std::string::npos) << os.logText;
-  }
+  FakePlatform os;
+  LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+  os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+  const Bytes before = os.files[kUndoPath];
+  os.otherProcesses.push_back(
+      {"first", kFirstLauncher, 0x01DB000000000000ull + kFirstLauncher, true, true, true});
+  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
+  EXPECT_EQ(RecoveryCalls(os),
+            Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", GENERIC_READ) = read1",
+                   kReadWholeRecord, "CloseHandle(read1)"},
+                  {"OpenProcess(3000) = first.opened",
+                   "GetProcessTimes(first.opened) = 0x01DB000000000BB8",
+                   "GetExitCodeProcess(first.opened) = 259", "CloseHandle(first.opened)"}}));
+  EXPECT_EQ(os.files[kUndoPath], before);
+  EXPECT_EQ(os.Lines({"DeleteFile", "GetCurrentProcessId"}), Lines{});
+  EXPECT_NE(os.logText.find("(process id 3000) is still running: nothing is touched"),
+            std::string::npos)
+      << os.logText;
 }
 
-// An old emulator that Windows will not let this launcher open is left
-// running, and the rest is put right as after one that did not close.
-TEST(RecoveryTest, AnOldEmulatorThatCannotBeOpenedIsLeftRunning) {
-  FakePlatform os;
-  LauncherAt(os, 3001, Settings(false, "Log=true\n"));
-  os.files = KilledRun(Settings(false), "WaitForSingleObject(emu.process, 500)");
-  os.otherProcesses.push_back(
-      {"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true, true, false});
-  os.AddWindow("oldwin", "oldemu");
-  EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
-  EXPECT_EQ(
-      RecoveryCalls(os),
-      Join({kReadRecord, {"OpenProcess(1002) = NULL", "GetLastError() = 5"}, kRestoreAndRemove}));
-  for (const std::string& line : os.Lines({"PostMessage"}))
-    EXPECT_EQ(line.find("oldwin"), std::string::npos) << line;
-  const char told[] =
-      "the emulator of that run (process id 1002) runs where this launcher may not look (access "
-      "denied: elevated or another user's): it is left running";
-  EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
+// The limited query right is granted on every process of the same user, so
+// a process Windows will not let this launcher open is another user's: the
+// id of the record's launcher or emulator was reused. Neither is touched,
+// and the record is put right as after an emulator that ended.
+TEST(RecoveryTest, AnIdNowOfAnotherUsersProcessIsLeftAloneAndTheRecordPutRight) {
+  const Lines denied = {"OpenProcess(1002) = NULL", "GetLastError() = 5"};
+  const struct {
+    const char* what;
+    bool writerDenied;
+    bool emulatorDenied;
+    Lines writer;
+    std::string told;
+  } cases[] = {
+      {"the emulator's id",
+       false,
+       true,
+       {"OpenProcess(3000) = NULL", "GetLastError() = 87"},
+       "the emulator of that run (process id 1002) is now another user's process (access "
+       "denied): its id was reused, so it is not that run's and is left alone"},
+      {"the launcher's and the emulator's ids",
+       true,
+       true,
+       {"OpenProcess(3000) = NULL", "GetLastError() = 5"},
+       "the launcher that wrote it (process id 3000) is now another user's process (access "
+       "denied): its id was reused, so it is not that run's and is left alone"},
+  };
+  for (const auto& c : cases) {
+    for (const bool recoverOnly : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (recoverOnly ? ", --recover" : ""));
+      FakePlatform os;
+      LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+      os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+      if (c.writerDenied) {
+        os.otherProcesses.push_back({"stranger", kFirstLauncher, 1, true, true, false});
+      }
+      os.otherProcesses.push_back(
+          {"oldemu", 1002, FakePlatform::StartedCreationTime(1002), true, true, false});
+      os.AddWindow("oldwin", "oldemu");
+      // All of it put right: --recover says so.
+      EXPECT_EQ(RunLaunchSequence(os, 0x400000, recoverOnly ? "--recover" : kImage), 1);
+      EXPECT_EQ(RecoveryCalls(os), Join({{"CreateFile(\"C:\\Emu\\tolvimer_launch.undo\", "
+                                          "GENERIC_READ) = read1",
+                                          kReadWholeRecord, "CloseHandle(read1)"},
+                                         c.writer,
+                                         denied,
+                                         kUnmount,
+                                         kRestoreAndRemove}));
+      for (const std::string& line : os.Lines({"PostMessage"}))
+        EXPECT_EQ(line.find("oldwin"), std::string::npos) << line;
+      EXPECT_TRUE(os.otherProcesses.back().running);
+      EXPECT_NE(os.logText.find(c.told), std::string::npos) << os.logText;
+      EXPECT_EQ(os.files.count(kUndoPath), 0u);
+    }
+  }
 }
 
 TEST(RecoveryTest, AWriterWhoseIdWasReusedCountsAsEnded) {
@@ -522,14 +544,14 @@ TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
   const struct {
     const char* what;
     bool ends;
+    std::uint32_t exitCode;
     bool startable;
     std::string told;
   } cases[] = {
-      {"the unmount ends", true, true, "undo record: unmount ended: " + unmount},
-      {"the unmount outlasts the wait", false, true,
-       "undo record: unmount still runs after 30 s: this run goes on without waiting longer: " +
-           unmount},
-      {"the unmount cannot start", false, false,
+      {"the unmount ends", true, 0, true, "undo record: unmount ended: " + unmount},
+      {"the unmount fails", true, 1, true,
+       "undo record: unmount ended with exit code 1, a failure: " + unmount},
+      {"the unmount cannot start", false, 0, false,
        "undo record: unmount could not be started: " + unmount},
   };
   for (const auto& c : cases) {
@@ -539,7 +561,8 @@ TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
     os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
     os.otherProcesses.push_back({"oldemu", 1002, FakePlatform::StartedCreationTime(1002)});
     os.AddWindow("oldwin", "oldemu");
-    if (c.ends) os.signalled.push_back("tool.process");
+    if (!c.ends) os.signalled.clear();
+    os.endedExitCodes["tool.process"] = c.exitCode;
     if (!c.startable) os.unstartable.push_back(unmount);
     EXPECT_EQ(RunLaunchSequence(os, 0x400000, kImage), 1);
     for (const std::string& told : {
@@ -551,6 +574,43 @@ TEST(RecoveryTest, TheRunLogTellsWhatWasFoundAndPutBack) {
              std::string("undo record: the desktop returned to the mode stored in the registry"),
          }) {
       EXPECT_NE(os.logText.find(told), std::string::npos) << told << "\n" << os.logText;
+    }
+    // An unmount that ended, well or not, cannot land later: the run goes on.
+    EXPECT_EQ(os.files.count(kUndoPath), 0u);
+  }
+}
+
+// An old unmount still running after 30 s could land after this run's mount
+// and take its disc: no game is started, and the record stays for the next
+// start, which tries the unmount again.
+TEST(RecoveryTest, AnOldUnmountStillRunningStopsTheRunAndKeepsTheRecord) {
+  const std::string unmount = "\"C:\\Tools\\mount.exe\" -unmount 0";
+  for (const bool recoverOnly : {false, true}) {
+    SCOPED_TRACE(recoverOnly ? "--recover" : "a game");
+    FakePlatform os;
+    LauncherAt(os, 3001, Settings(true, "Log=true\n"));
+    os.files = KilledRun(Settings(true), "WaitForSingleObject(emu.process, 500)");
+    const Bytes before = os.files[kUndoPath];
+    os.signalled.clear();
+    EXPECT_EQ(RunLaunchSequence(os, 0x400000, recoverOnly ? "--recover" : kImage), 0);
+    EXPECT_EQ(RecoveryCalls(os),
+              Join({kReadRecord,
+                    {"OpenProcess(1002) = NULL", "GetLastError() = 87",
+                     "CreateProcess(\"\"C:\\Tools\\mount.exe\" -unmount 0\") = tool",
+                     "WaitForSingleObject(tool.process, 30000)", "CloseHandle(tool.process)",
+                     "CloseHandle(tool.thread)", "ChangeDisplaySettings(NULL, 0)"}}));
+    EXPECT_EQ(os.Lines({"CreateProcess"}).size(), 1u) << "nothing but the old unmount is started";
+    EXPECT_EQ(os.Lines({"DeleteFile", "GetCurrentProcessId"}), Lines{});
+    EXPECT_EQ(os.files[kUndoPath], before);
+    const std::string told =
+        "undo record: unmount still runs after 30 s: it could yet take the disc this run mounts, "
+        "so no game is started; the record is kept for the next start: " +
+        unmount;
+    EXPECT_NE(os.logText.find(told), std::string::npos) << os.logText;
+    if (!recoverOnly) {
+      EXPECT_NE(os.logText.find("no game was started: the unmount of a cut-short run still runs"),
+                std::string::npos)
+          << os.logText;
     }
   }
 }

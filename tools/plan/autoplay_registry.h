@@ -12,6 +12,9 @@ enum class HandlerValue { kPresent, kMissing, kUnknown };
 // `where` names the registry that was read, or why none could be.
 HandlerValue ReadAutoPlayHandlerValue(std::string& where);
 
+// Whether the plan runs elevated (on Windows; never elsewhere).
+bool PlanRunsElevated();
+
 // The warning for [General] CancelAutoPlay "true" when the value is not
 // there; empty when it is.
 std::string AutoPlayHandlerWarning();

@@ -22,6 +22,8 @@ std::string WineKeyName() {
 
 }  // namespace
 
+bool PlanRunsElevated() { return false; }
+
 HandlerValue ReadAutoPlayHandlerValue(std::string& where) {
   const char* prefix = std::getenv("WINEPREFIX");
   const char* home = std::getenv("HOME");

@@ -5,6 +5,18 @@
 
 namespace tolvimer::plan {
 
+bool PlanRunsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  // The elevated half of a split token, as the launcher asks it.
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  const bool elevated = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+                        type == TokenElevationTypeFull;
+  CloseHandle(token);
+  return elevated;
+}
+
 HandlerValue ReadAutoPlayHandlerValue(std::string& where) {
   where = "this machine's registry";
   HKEY key = nullptr;

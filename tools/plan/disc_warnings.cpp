@@ -1,14 +1,27 @@
 #include "tools/plan/disc_warnings.h"
 
-#include "tools/plan/catalogue_search.h"
+#include "platform/us_keyboard.h"
+#include "settings/settings.h"
 
 namespace tolvimer::plan {
+namespace {
+
+// The key's name with a US keyboard layout, as the plan's narration gives it.
+std::string KeyName(std::uint32_t virtualKey) {
+  char name[32];
+  return UsKeyName(virtualKey, name, sizeof name) > 0 ? name : "no name";
+}
+
+}  // namespace
 
 void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::string>& warnings) {
   if (!facts.playlist) return;
   if (facts.discs.empty()) {
     warnings.push_back("the playlist " + input.imagePath +
-                       " cannot be read or names no disc: no disc is mounted");
+                       (facts.playlistPathTooLong
+                            ? " is a path longer than the " + std::to_string(kPathBufferSize - 1) +
+                                  " characters the launcher holds: no disc is mounted"
+                            : " cannot be read or names no disc: no disc is mounted"));
     return;
   }
   for (std::size_t i = 0; i < facts.discs.size(); ++i) {
@@ -20,14 +33,11 @@ void CheckDiscs(const PlanInput& input, const RunFacts& facts, std::vector<std::
                          ", does not exist");
     }
   }
-  const std::uint32_t code = facts.swapSettingCode;
-  if (code != 0 && facts.swapKeyPolled != code) {
-    warnings.push_back("[General] NextDisc names virtual key " + std::to_string(code) + " (" +
-                       VirtualKeyName(code) + "), but the launcher polls the key of its character" +
-                       (facts.swapKeyPolled == 0
-                            ? ", which it has not: no key press swaps discs"
-                            : ", " + std::to_string(facts.swapKeyPolled) + " (" +
-                                  VirtualKeyName(facts.swapKeyPolled) + ")"));
+  // The exit key is polled first: the same key ends play before it swaps.
+  if (facts.swapKey && facts.swapKeyPolled == facts.exitKeyPolled) {
+    warnings.push_back("[General] NextDisc names virtual key " +
+                       std::to_string(facts.swapKeyPolled) + " (" + KeyName(facts.swapKeyPolled) +
+                       "), the key the exit key polls: a press ends play and never swaps discs");
   }
   const bool swapAsked = facts.swapKey || facts.swapComboEnabled;
   if (swapAsked && !facts.unmountRun) {

@@ -4,6 +4,7 @@
 #include "mount/playlist.h"
 #include "platform/us_keyboard.h"
 #include "settings/settings.h"
+#include "tools/plan/autoplay_registry.h"
 #include "tools/plan/setting_reads.h"
 
 namespace tolvimer::plan {
@@ -85,11 +86,13 @@ void DryRunPlatform::ExitComboRead(const ExitCombo& combo) {
 
 void DryRunPlatform::PlaylistRead(const Playlist& playlist) {
   facts_.playlist = true;
+  facts_.playlistPathTooLong = playlist.state == Playlist::kPathTooLong;
   for (int i = 0; i < playlist.count; ++i) facts_.discs.push_back(playlist.discs[i]);
 }
 
 void DryRunPlatform::SwapKeysRead(const SwapKeys& keys) {
   facts_.swapKey = keys.key != 0;
+  facts_.swapKeyPolled = keys.key;
   facts_.swapComboEnabled = keys.combo.enabled != 0;
   facts_.swapComboEmpty = keys.combo.wantedCount == 0;
 }
@@ -152,14 +155,20 @@ std::uint32_t DryRunPlatform::GetWindowThreadProcessId(WindowHandle window,
 
 std::uint32_t DryRunPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
   const std::uint32_t answer = UsKeyboardMap(code, mapType);
-  if (mapType == win::kMapVkToChar && step_ == Step::kSwapKeys) {
-    facts_.swapSettingCode = code;
-    facts_.swapKeyPolled = answer & 0xFF;
-  } else if (mapType == win::kMapVkToChar) {
+  if (mapType == win::kMapVkToChar) {
     facts_.exitKeyRead = true;
     facts_.exitSettingCode = code;
   }
   return answer;
+}
+
+std::uint32_t DryRunPlatform::GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) {
+  return UsKeyName(virtualKey, out, size);
+}
+
+bool DryRunPlatform::RunsElevated() {
+  facts_.elevatedWithHandler = PlanRunsElevated();
+  return facts_.elevatedWithHandler;
 }
 
 std::int16_t DryRunPlatform::GetAsyncKeyState(int virtualKey) {

@@ -42,12 +42,15 @@ struct RunFacts {
   bool unmountRun = false;         // the end ran an unmount command line
   // A playlist image: its discs, and the next-disc key and combination.
   bool playlist = false;
+  bool playlistPathTooLong = false;
   std::vector<std::string> discs;
   bool swapKey = false;
-  std::uint32_t swapSettingCode = 0;  // the virtual key [General] NextDisc names
-  std::uint32_t swapKeyPolled = 0;    // 0: none read, or one without a character
+  std::uint32_t swapKeyPolled = 0;  // the virtual key [General] NextDisc names; 0: none
   bool swapComboEnabled = false;
   bool swapComboEmpty = false;
+  // The AutoPlay handler was registered ([General] CancelAutoPlay) while the
+  // plan runs elevated.
+  bool elevatedWithHandler = false;
 };
 
 class DryRunPlatform final : public Platform, public DryRunKnowledge {
@@ -104,6 +107,7 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   void KeybdEvent(std::uint8_t, std::uint8_t, std::uint32_t, std::uintptr_t) override {}
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::uint32_t GetKeyName(std::uint32_t virtualKey, char* out, std::uint32_t size) override;
   bool SetCursorPos(int, int) override { return true; }
   int GetSystemMetrics(int index) override;
   bool GetCurrentDisplayMode(DisplayMode& mode) override;
@@ -121,6 +125,9 @@ class DryRunPlatform final : public Platform, public DryRunKnowledge {
   }
   HResult RevokeAutoPlayHandler(std::uint32_t) override { return 0; }
   AutoPlayAnswers TakeAutoPlayAnswers() override { return AutoPlayAnswers{}; }
+  // Whether the plan itself runs elevated: a launcher started the same way
+  // would too.
+  bool RunsElevated() override;
   // The dry run looks at no drive: it tells what the run will look at.
   std::uint32_t SetErrorMode(std::uint32_t) override { return 0; }
   std::uint32_t GetDriveType(const char*) override { return win::kDriveNoRootDir; }

@@ -305,6 +305,14 @@ std::vector<std::string> FindWarnings(const PlanInput& input, const std::string&
     const std::string handler = AutoPlayHandlerWarning();
     if (!handler.empty()) warnings.push_back(handler);
   }
+  if (facts.elevatedWithHandler) {
+    warnings.push_back(
+        "[General] CancelAutoPlay is \"true\" and this runs elevated: a launcher started the "
+        "same way registers its AutoPlay handler where the shell, which is not elevated, cannot "
+        "reach it (no ROTFLAGS_ALLOWANYCLIENT), and its hidden window is out of the shell's "
+        "reach too (user interface privilege isolation): start the front end without "
+        "administrator rights");
+  }
   return warnings;
 }
 
