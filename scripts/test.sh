@@ -41,6 +41,9 @@ bash scripts/fuzz.sh
 
 echo "== imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
+echo "== imports and size of the shipped settings editor (under 200 KiB)"
+bash scripts/check_imports.sh build/mingw-i686/settings_editor/tolvimer_settings.exe \
+  comctl32,comdlg32 204800
 
 contract_builds=(mingw-x86_64)
 [ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
