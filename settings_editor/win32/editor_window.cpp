@@ -262,7 +262,7 @@ void FillSections(const std::string& select) {
   int selected = 0;
   for (std::size_t i = 0; i < editor.sections.size(); ++i) {
     const SectionEntry& entry = editor.sections[i];
-    const std::string text = "[" + entry.name + "]" + (entry.inFile ? "" : " (not in the file)");
+    const std::string text = "[" + entry.name + "]" + (entry.inFile ? "" : " (not in file)");
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     if (SameName(entry.name, select)) selected = static_cast<int>(i);
   }
@@ -490,7 +490,7 @@ void Layout() {
   GetClientRect(editor.window, &client);
   const int gap = Scale(8), line = Scale(23), label = Scale(18), button = Scale(96);
   const int width = client.right, height = client.bottom;
-  const int left = Scale(180);
+  const int left = Scale(200);
   const int warningsHeight = Scale(110);
   const int bottom = height - gap - line;  // the row of Add game and Show plan
   const int warningsTop = bottom - gap - warningsHeight;

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The settings editor end to end under Wine: the real tolvimer_settings.exe,
+# driven through its controls by settings_editor_driver.exe (select a
+# section, set a value, add a game from an image, save), then
+# - the saved file's bytes compared with the expected ones (only the edited
+#   lines changed),
+# - the warnings the window showed compared with tolvimer_plan's for the same
+#   file and image,
+# - the window's size found remembered in HKCU after it was closed.
+#
+#   run_settings_editor.sh <tolvimer_settings.exe> <tolvimer_plan.exe> <folder of the stand-ins> [picture.png]
+#
+# With a picture path, the window is photographed there (the README's).
+set -uo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+EDITOR_EXE=$(realpath "$1")
+PLAN_EXE=$(realpath "$2")
+STANDINS=$(realpath "$3")
+PICTURE=${4:-}
+source "$HERE/lib.sh"
+
+e2e_session || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }
+FOLDER="$E2E_WORK/editor"
+mkdir -p "$FOLDER/images"
+: >"$FOLDER/images/New Game.cdi"
+printf '; my settings\r\n[General]\r\nregion=usa\r\nRegoin=jap\r\nDelay=5\r\n\r\n[Old Game]\r\nCPU=100\r\n' \
+  >"$FOLDER/tolvimer_launch.ini"
+printf '; my settings\r\n[General]\r\nregion=euro\r\nRegoin=jap\r\nDelay=5\r\n\r\n[Old Game]\r\nCPU=100\r\n\r\n[New Game]\r\nCPU=120\r\n' \
+  >"$FOLDER/expected.ini"
+cp "$EDITOR_EXE" "$FOLDER/tolvimer_settings.exe"
+IMAGE=$(winpath "$FOLDER/images/New Game.cdi")
+
+failures=()
+check() { "$@" || failures+=("$CHECK"); }
+
+timeout -s KILL 120 wine "$FOLDER/tolvimer_settings.exe" >"$E2E_WORK/editor.out" 2>&1 &
+EDITOR_PID=$!
+timeout -s KILL 60 wine "$STANDINS/settings_editor_driver.exe" edit "$IMAGE" \
+  "$(winpath "$E2E_WORK/warnings.txt")" >"$E2E_WORK/driver.out" 2>&1 ||
+  failures+=("the driver: $(tr -d '\r' <"$E2E_WORK/driver.out" | tail -n1)")
+
+CHECK="the saved file differs from the expected bytes: $(cmp "$FOLDER/tolvimer_launch.ini" "$FOLDER/expected.ini" 2>&1)"
+check cmp -s "$FOLDER/tolvimer_launch.ini" "$FOLDER/expected.ini"
+CHECK="no file was left beside the settings file"
+check test ! -e "$FOLDER/tolvimer_launch.ini.saving"
+
+# tolvimer_plan's warnings for the same file and image, as the window shows them.
+timeout -s KILL 60 wine "$PLAN_EXE" --settings "$(winpath "$FOLDER/tolvimer_launch.ini")" "$IMAGE" \
+  2>/dev/null | tr -d '\r' | sed -n '/^Warnings:$/,$p' | sed -n 's/^  //p' >"$E2E_WORK/plan_warnings.txt"
+tr -d '\r' <"$E2E_WORK/warnings.txt" >"$E2E_WORK/shown_warnings.txt" 2>/dev/null
+CHECK="the window's warnings differ from tolvimer_plan's: $(diff "$E2E_WORK/shown_warnings.txt" "$E2E_WORK/plan_warnings.txt" | head -n4 | tr '\n' ' ')"
+check cmp -s "$E2E_WORK/shown_warnings.txt" "$E2E_WORK/plan_warnings.txt"
+CHECK="the misspelt key's warning is not shown"
+check grep -q 'Regoin is a key the launcher never reads (did you mean Region?)' "$E2E_WORK/shown_warnings.txt"
+
+if [ -n "$PICTURE" ]; then
+  sleep 1
+  import -window root "$PICTURE" || failures+=("no picture taken")
+fi
+
+timeout -s KILL 30 wine "$STANDINS/settings_editor_driver.exe" close >>"$E2E_WORK/driver.out" 2>&1 ||
+  failures+=("the editor did not close")
+wait "$EDITOR_PID" 2>/dev/null
+CHECK="the window's size is not remembered in HKCU"
+check bash -c "timeout 30 wine reg query 'HKCU\\Software\\tolvimer_launch\\tolvimer_settings' /v Width 2>/dev/null | grep -q REG_DWORD"
+
+if [ ${#failures[@]} -eq 0 ]; then
+  echo "PASS settings_editor"
+  echo "1 passed, 0 failed"
+  exit 0
+fi
+echo "FAIL settings_editor"
+printf '     %s\n' "${failures[@]}"
+echo "0 passed, 1 failed"
+exit 1

@@ -1,0 +1,174 @@
+// Drives a running tolvimer_settings.exe through its controls, as a user
+// would, for the end-to-end test of the settings editor:
+//
+//   settings_editor_driver edit <image> <warnings out>
+//     selects [General], sets Region to euro, adds the game of <image>
+//     through the Add game dialog, sets its CPU to 120, saves, and writes
+//     the warnings the window shows into <warnings out>, one a line.
+//   settings_editor_driver close
+//     closes the window as a user does and waits for it to go.
+//
+// Exit status 0 when every step was done, 1 with the failed step on stderr.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "settings_editor/win32/control_ids.h"
+
+namespace ids = tolvimer::editor::ids;
+
+namespace {
+
+HWND editorWindow = nullptr;
+HANDLE editorProcess = nullptr;
+char* remote = nullptr;  // a page in the editor's memory, for list view calls
+
+int Fail(const char* step) {
+  std::fprintf(stderr, "settings_editor_driver: %s\n", step);
+  return 1;
+}
+
+HWND Item(int id) { return GetDlgItem(editorWindow, id); }
+
+bool FindEditor() {
+  for (int i = 0; i < 200 && editorWindow == nullptr; ++i) {
+    editorWindow = FindWindowA("tolvimer_settings", nullptr);
+    if (editorWindow == nullptr) Sleep(100);
+  }
+  if (editorWindow == nullptr) return false;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(editorWindow, &processId);
+  editorProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                  SYNCHRONIZE | PROCESS_QUERY_INFORMATION,
+                              FALSE, processId);
+  if (editorProcess == nullptr) return false;
+  remote = static_cast<char*>(
+      VirtualAllocEx(editorProcess, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  return remote != nullptr;
+}
+
+// The text of a list view cell, read through the editor's memory.
+std::string CellText(HWND list, int row, int column) {
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = remote + 512;
+  item.cchTextMax = 1024;
+  WriteProcessMemory(editorProcess, remote, &item, sizeof item, nullptr);
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  char text[1024] = {};
+  ReadProcessMemory(editorProcess, remote + 512, text, sizeof text - 1, nullptr);
+  return text;
+}
+
+// Selects the key row named `key` in the keys list, as a click does.
+bool SelectKey(const char* key) {
+  HWND list = Item(ids::kKeys);
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    if (CellText(list, row, 1) != key) continue;
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    WriteProcessMemory(editorProcess, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    return true;
+  }
+  return false;
+}
+
+bool SelectSection(const char* shown) {
+  HWND list = Item(ids::kSections);
+  const LRESULT index =
+      SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(shown));
+  if (index < 0) return false;
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(editorWindow, WM_COMMAND, MAKEWPARAM(ids::kSections, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  return true;
+}
+
+// The Add game dialog: the file name typed into it and Open pressed.
+bool PickInDialog(const char* path) {
+  DWORD editorId = 0;
+  GetWindowThreadProcessId(editorWindow, &editorId);
+  for (int i = 0; i < 200; ++i) {
+    HWND dialog = nullptr;
+    while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(dialog, &owner);
+      if (owner != editorId || !IsWindowVisible(dialog)) continue;
+      // The file name field: the combo box cmb13 (its edit inside), or edt1.
+      HWND name = GetDlgItem(dialog, 0x47C);
+      if (name == nullptr) name = GetDlgItem(dialog, 0x480);
+      if (name == nullptr) continue;
+      SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+      HWND inner = FindWindowExA(name, nullptr, "Edit", nullptr);
+      if (inner != nullptr) SendMessageA(inner, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+      for (int j = 0; j < 100 && IsWindow(dialog); ++j) Sleep(100);
+      return !IsWindow(dialog);
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
+bool SetValueAndApply(int field, const char* value) {
+  SendMessageA(Item(field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
+  SendMessageA(Item(ids::kApply), BM_CLICK, 0, 0);
+  return true;
+}
+
+std::string Title() {
+  char text[1024] = {};
+  GetWindowTextA(editorWindow, text, sizeof text);
+  return text;
+}
+
+int Edit(const char* image, const char* warningsOut) {
+  if (!SelectSection("[General]")) return Fail("no [General] in the sections list");
+  if (!SelectKey("Region")) return Fail("no Region in the keys of [General]");
+  SetValueAndApply(ids::kWordValue, "euro");
+  if (Title().find(" *") == std::string::npos) return Fail("the edit did not mark the file edited");
+  PostMessageA(Item(ids::kAddGame), BM_CLICK, 0, 0);
+  if (!PickInDialog(image)) return Fail("the Add game dialog did not take the image");
+  if (!SelectKey("CPU")) return Fail("the new game section shows no CPU key");
+  SetValueAndApply(ids::kTextValue, "120");
+  SendMessageA(editorWindow, WM_COMMAND, MAKEWPARAM(ids::kFileSave, 0), 0);
+  if (Title().find(" *") != std::string::npos) return Fail("the save did not clear the edited mark");
+  HWND warnings = Item(ids::kWarnings);
+  FILE* out = std::fopen(warningsOut, "wb");
+  if (out == nullptr) return Fail("cannot write the warnings file");
+  const int count = static_cast<int>(SendMessageA(warnings, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    // Read as Unicode: across processes Wine hands LB_GETTEXT's text over so.
+    wchar_t wide[4096] = {};
+    SendMessageW(warnings, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char text[8192] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    std::fprintf(out, "%s\n", text);
+  }
+  std::fclose(out);
+  // The picture shows a selected key with its field.
+  SelectSection("[General]");
+  SelectKey("Regoin");
+  SelectKey("Region");
+  return 0;
+}
+
+int Close() {
+  PostMessageA(editorWindow, WM_CLOSE, 0, 0);
+  return WaitForSingleObject(editorProcess, 10000) == WAIT_OBJECT_0 ? 0 : Fail("the editor did not close");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!FindEditor()) return Fail("no editor window");
+  if (argc == 4 && std::strcmp(argv[1], "edit") == 0) return Edit(argv[2], argv[3]);
+  if (argc == 2 && std::strcmp(argv[1], "close") == 0) return Close();
+  return Fail("usage: settings_editor_driver edit IMAGE WARNINGS_OUT | close");
+}
