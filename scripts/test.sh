@@ -119,6 +119,13 @@ bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$ST
   run_again_through_qemu "the bad-input table" \
     bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
 
+# The settings editor, a step of its own: its window driven through its
+# controls. The 64-bit twin runs it wherever Wine runs (its code is the
+# shipped one's; the shipped one's imports and size are checked above).
+echo "== settings editor end to end under Wine (mingw-x86_64)"
+bash tests/e2e/run_settings_editor.sh build/mingw-x86_64/settings_editor/tolvimer_settings.exe \
+  build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/e2e
+
 case $WINE32_WAY in
   native)
     # The 64-bit twin passes pointers and handles of 64 bits through the same

@@ -55,7 +55,11 @@ check grep -q 'Regoin is a key the launcher never reads (did you mean Region?)' 
 
 if [ -n "$PICTURE" ]; then
   sleep 1
-  import -window root "$PICTURE" || failures+=("no picture taken")
+  read -r _ x y w h < <(tr -d '\r' <"$E2E_WORK/driver.out" | grep -m1 '^window ')
+  [ "${x:-0}" -ge 0 ] || { w=$((w + x)); x=0; }
+  [ "${y:-0}" -ge 0 ] || { h=$((h + y)); y=0; }
+  import -window root -crop "${w:-1024}x${h:-768}+${x:-0}+${y:-0}" +repage "$PICTURE" ||
+    failures+=("no picture taken")
 fi
 
 timeout -s KILL 30 wine "$STANDINS/settings_editor_driver.exe" close >>"$E2E_WORK/driver.out" 2>&1 ||

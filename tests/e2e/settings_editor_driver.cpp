@@ -156,6 +156,11 @@ int Edit(const char* image, const char* warningsOut) {
   SelectSection("[General]");
   SelectKey("Regoin");
   SelectKey("Region");
+  // Where the window stands on the screen, for its picture.
+  RECT frame;
+  GetWindowRect(editorWindow, &frame);
+  std::printf("window %ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
+              frame.bottom - frame.top);
   return 0;
 }
 
