@@ -104,6 +104,11 @@ std::vector<KeyRow> KeyRows(const SettingsDocument& document, const std::string&
     row.line = lineOf(row.key);
     row.present = document.Read(section, row.key, row.value);
     for (const int line : warnedLines) row.warned = row.warned || (line != 0 && line == row.line);
+    // Warnings about a run name the key they are about: "[General] Exit ...".
+    const std::string named = "[" + section + "] " + row.key + " ";
+    for (const std::string& warning : warnings) {
+      row.warned = row.warned || SameName(warning.substr(0, named.size()), named);
+    }
   };
   std::vector<KeyRow> rows;
   for (const KnownKey* known : KeysReadIn(kind)) {

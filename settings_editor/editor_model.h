@@ -36,7 +36,8 @@ struct KeyRow {
 
 // Every key the launcher reads in the section, in the catalogue's order,
 // then the keys of the file's first section of that name that it never
-// reads there, as written. `warnings` mark the keys they name by line.
+// reads there, as written. `warnings` mark the keys they name, by line or
+// as "[Section] Key".
 std::vector<KeyRow> KeyRows(const SettingsDocument& document, const std::string& section,
                             const std::vector<std::string>& warnings);
 

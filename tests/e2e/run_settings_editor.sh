@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The settings editor end to end under Wine: the real tolvimer_settings.exe,
 # driven through its controls by settings_editor_driver.exe (select a
-# section, set a value, add a game from an image, save), then
+# section, set a word and a key in the key field, add a game from an image,
+# set a number, save, show the plan), then
 # - the saved file's bytes compared with the expected ones (only the edited
 #   lines changed),
-# - the warnings the window showed compared with tolvimer_plan's for the same
-#   file and image,
+# - the warnings the window showed, and the plan it showed, compared with
+#   tolvimer_plan's for the same file and image,
 # - the window's size found remembered in HKCU after it was closed.
 #
 #   run_settings_editor.sh <tolvimer_settings.exe> <tolvimer_plan.exe> <folder of the stand-ins> [picture.png]
@@ -25,7 +26,7 @@ mkdir -p "$FOLDER/images"
 : >"$FOLDER/images/New Game.cdi"
 printf '; my settings\r\n[General]\r\nregion=usa\r\nRegoin=jap\r\nDelay=5\r\n\r\n[Old Game]\r\nCPU=100\r\n' \
   >"$FOLDER/tolvimer_launch.ini"
-printf '; my settings\r\n[General]\r\nregion=euro\r\nRegoin=jap\r\nDelay=5\r\n\r\n[Old Game]\r\nCPU=100\r\n\r\n[New Game]\r\nCPU=120\r\n' \
+printf '; my settings\r\n[General]\r\nregion=euro\r\nRegoin=jap\r\nDelay=5\r\nExit=112\r\n\r\n[Old Game]\r\nCPU=100\r\n\r\n[New Game]\r\nCPU=120\r\n' \
   >"$FOLDER/expected.ini"
 cp "$EDITOR_EXE" "$FOLDER/tolvimer_settings.exe"
 IMAGE=$(winpath "$FOLDER/images/New Game.cdi")
@@ -35,8 +36,9 @@ check() { "$@" || failures+=("$CHECK"); }
 
 timeout -s KILL 120 wine "$FOLDER/tolvimer_settings.exe" >"$E2E_WORK/editor.out" 2>&1 &
 EDITOR_PID=$!
-timeout -s KILL 60 wine "$STANDINS/settings_editor_driver.exe" edit "$IMAGE" \
-  "$(winpath "$E2E_WORK/warnings.txt")" >"$E2E_WORK/driver.out" 2>&1 ||
+timeout -s KILL 90 wine "$STANDINS/settings_editor_driver.exe" edit "$IMAGE" \
+  "$(winpath "$E2E_WORK/warnings.txt")" "$(winpath "$E2E_WORK/shown_plan.txt")" \
+  >"$E2E_WORK/driver.out" 2>&1 ||
   failures+=("the driver: $(tr -d '\r' <"$E2E_WORK/driver.out" | tail -n1)")
 
 CHECK="the saved file differs from the expected bytes: $(cmp "$FOLDER/tolvimer_launch.ini" "$FOLDER/expected.ini" 2>&1)"
@@ -46,10 +48,15 @@ check test ! -e "$FOLDER/tolvimer_launch.ini.saving"
 
 # tolvimer_plan's warnings for the same file and image, as the window shows them.
 timeout -s KILL 60 wine "$PLAN_EXE" --settings "$(winpath "$FOLDER/tolvimer_launch.ini")" "$IMAGE" \
-  2>/dev/null | tr -d '\r' | sed -n '/^Warnings:$/,$p' | sed -n 's/^  //p' >"$E2E_WORK/plan_warnings.txt"
+  2>/dev/null | tr -d '\r' >"$E2E_WORK/plan.txt"
+sed -n '/^Warnings:$/,$p' "$E2E_WORK/plan.txt" | sed -n 's/^  //p' >"$E2E_WORK/plan_warnings.txt"
 tr -d '\r' <"$E2E_WORK/warnings.txt" >"$E2E_WORK/shown_warnings.txt" 2>/dev/null
 CHECK="the window's warnings differ from tolvimer_plan's: $(diff "$E2E_WORK/shown_warnings.txt" "$E2E_WORK/plan_warnings.txt" | head -n4 | tr '\n' ' ')"
 check cmp -s "$E2E_WORK/shown_warnings.txt" "$E2E_WORK/plan_warnings.txt"
+CHECK="the plan window's text differs from tolvimer_plan's: $(tr -d '\r' <"$E2E_WORK/shown_plan.txt" 2>&1 | diff - "$E2E_WORK/plan.txt" | head -n4 | tr '\n' ' ')"
+check bash -c "tr -d '\r' <'$E2E_WORK/shown_plan.txt' | cmp -s - '$E2E_WORK/plan.txt'"
+CHECK="the exit key's warning is not shown"
+check grep -q 'Exit names virtual key 112 (F1), which has no character' "$E2E_WORK/shown_warnings.txt"
 CHECK="the misspelt key's warning is not shown"
 check grep -q 'Regoin is a key the launcher never reads (did you mean Region?)' "$E2E_WORK/shown_warnings.txt"
 

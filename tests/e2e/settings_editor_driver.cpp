@@ -1,10 +1,12 @@
 // Drives a running tolvimer_settings.exe through its controls, as a user
 // would, for the end-to-end test of the settings editor:
 //
-//   settings_editor_driver edit <image> <warnings out>
-//     selects [General], sets Region to euro, adds the game of <image>
-//     through the Add game dialog, sets its CPU to 120, saves, and writes
-//     the warnings the window shows into <warnings out>, one a line.
+//   settings_editor_driver edit <image> <warnings out> <plan out>
+//     selects [General], sets Region to euro and Exit to the key F1 pressed
+//     in the key field, adds the game of <image> through the Add game
+//     dialog, sets its CPU to 120, saves, writes the warnings the window
+//     shows into <warnings out>, one a line, and the text of the plan that
+//     Show plan shows for <image> into <plan out>.
 //   settings_editor_driver close
 //     closes the window as a user does and waits for it to go.
 //
@@ -116,6 +118,19 @@ bool PickInDialog(const char* path) {
   return false;
 }
 
+// The text of a window of the editor's, read as Unicode (as Wine hands text
+// over across processes) and written in the ANSI code page.
+std::string TextOfWindow(HWND window) {
+  const int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(&wide[0]));
+  std::string text(wide.size() * 2, '\0');
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0],
+                                    static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+  return text;
+}
+
 bool SetValueAndApply(int field, const char* value) {
   SendMessageA(Item(field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
   SendMessageA(Item(ids::kApply), BM_CLICK, 0, 0);
@@ -128,11 +143,16 @@ std::string Title() {
   return text;
 }
 
-int Edit(const char* image, const char* warningsOut) {
+int Edit(const char* image, const char* warningsOut, const char* planFile) {
   if (!SelectSection("[General]")) return Fail("no [General] in the sections list");
   if (!SelectKey("Region")) return Fail("no Region in the keys of [General]");
   SetValueAndApply(ids::kWordValue, "euro");
   if (Title().find(" *") == std::string::npos) return Fail("the edit did not mark the file edited");
+  if (!SelectKey("Exit")) return Fail("no Exit in the keys of [General]");
+  PostMessageA(Item(ids::kKeyValue), WM_KEYDOWN, VK_F1, 0x003B0001);
+  for (int i = 0; i < 50 && TextOfWindow(Item(ids::kKeyValue)) != "112 F1"; ++i) Sleep(100);
+  if (TextOfWindow(Item(ids::kKeyValue)) != "112 F1") return Fail("the key field did not take F1");
+  SendMessageA(Item(ids::kApply), BM_CLICK, 0, 0);
   PostMessageA(Item(ids::kAddGame), BM_CLICK, 0, 0);
   if (!PickInDialog(image)) return Fail("the Add game dialog did not take the image");
   if (!SelectKey("CPU")) return Fail("the new game section shows no CPU key");
@@ -152,10 +172,25 @@ int Edit(const char* image, const char* warningsOut) {
     std::fprintf(out, "%s\n", text);
   }
   std::fclose(out);
+  // Show plan: the image asked for, the plan shown in a window of its own.
+  PostMessageA(Item(ids::kShowPlan), BM_CLICK, 0, 0);
+  if (!PickInDialog(image)) return Fail("the Show plan dialog did not take the image");
+  HWND plan = nullptr;
+  for (int i = 0; i < 100 && plan == nullptr; ++i) {
+    plan = FindWindowA("tolvimer_settings_plan", nullptr);
+    if (plan == nullptr) Sleep(100);
+  }
+  if (plan == nullptr) return Fail("no plan window");
+  FILE* planOut = std::fopen(planFile, "wb");
+  if (planOut == nullptr) return Fail("cannot write the plan file");
+  const std::string planText = TextOfWindow(GetDlgItem(plan, ids::kPlanText));
+  std::fwrite(planText.data(), 1, planText.size(), planOut);
+  std::fclose(planOut);
+  PostMessageA(plan, WM_CLOSE, 0, 0);
   // The picture shows a selected key with its field.
   SelectSection("[General]");
   SelectKey("Regoin");
-  SelectKey("Region");
+  SelectKey("Exit");
   // Where the window stands on the screen, for its picture.
   RECT frame;
   GetWindowRect(editorWindow, &frame);
@@ -173,7 +208,7 @@ int Close() {
 
 int main(int argc, char** argv) {
   if (!FindEditor()) return Fail("no editor window");
-  if (argc == 4 && std::strcmp(argv[1], "edit") == 0) return Edit(argv[2], argv[3]);
+  if (argc == 5 && std::strcmp(argv[1], "edit") == 0) return Edit(argv[2], argv[3], argv[4]);
   if (argc == 2 && std::strcmp(argv[1], "close") == 0) return Close();
-  return Fail("usage: settings_editor_driver edit IMAGE WARNINGS_OUT | close");
+  return Fail("usage: settings_editor_driver edit IMAGE WARNINGS_OUT PLAN_OUT | close");
 }

@@ -100,9 +100,15 @@ TEST(EditorModelTest, LiveWarningsAreThePlansAndFollowEveryEdit) {
   EXPECT_TRUE(RowOf(KeyRows(document, "General", warnings), "Region")->warned);
   EXPECT_FALSE(RowOf(KeyRows(document, "General", warnings), "Delay")->warned);
   EXPECT_TRUE(RowOf(KeyRows(document, "Some Game", warnings), "ZWrite")->warned);
+  // A warning about the run names its key instead of a line.
+  ASSERT_TRUE(document.SetValue("General", "Exit", "112"));
+  const std::vector<std::string> exitWarnings = LiveWarnings(document, place, image);
+  EXPECT_TRUE(RowOf(KeyRows(document, "General", exitWarnings), "Exit")->warned);
+  EXPECT_FALSE(RowOf(KeyRows(document, "General", exitWarnings), "NextDisc")->warned);
   // The same warnings as tolvimer_plan prints for the file.
   const std::string plan = PlanText(document, place, image);
-  for (const std::string& warning : warnings) {
+  ASSERT_EQ(exitWarnings.size(), 3u);
+  for (const std::string& warning : exitWarnings) {
     EXPECT_NE(plan.find("\n  " + warning + "\n"), std::string::npos) << warning;
   }
   EXPECT_NE(plan.find("Plan of tolvimer_launch for the image: /emu/Some Game.cdi"),
