@@ -124,7 +124,8 @@ bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$ST
 # shipped one's; the shipped one's imports and size are checked above).
 echo "== settings editor end to end under Wine (mingw-x86_64)"
 bash tests/e2e/run_settings_editor.sh build/mingw-x86_64/settings_editor/tolvimer_settings.exe \
-  build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/e2e
+  build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/tolvimer_launch.exe \
+  build/mingw-x86_64/e2e
 
 case $WINE32_WAY in
   native)

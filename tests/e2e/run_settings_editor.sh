@@ -7,26 +7,35 @@
 #   lines changed),
 # - the warnings the window showed, and the plan it showed, compared with
 #   tolvimer_plan's for the same file and image,
-# - the window's size found remembered in HKCU after it was closed.
+# - the window's size found remembered in HKCU after it was closed,
+# - the launcher run on the saved file for the added game doing what the
+#   file says (the region written, the game's CPU taps).
 #
-#   run_settings_editor.sh <tolvimer_settings.exe> <tolvimer_plan.exe> <folder of the stand-ins> [picture.png]
+#   run_settings_editor.sh <tolvimer_settings.exe> <tolvimer_plan.exe> <tolvimer_launch.exe>
+#                          <folder of the stand-ins> [picture.png]
 #
 # With a picture path, the window is photographed there (the README's).
 set -uo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 EDITOR_EXE=$(realpath "$1")
 PLAN_EXE=$(realpath "$2")
-STANDINS=$(realpath "$3")
-PICTURE=${4:-}
+LAUNCHER_EXE=$(realpath "$3")
+STANDINS=$(realpath "$4")
+PICTURE=${5:-}
+REPO=$(cd "$HERE/../.." && pwd)
 source "$HERE/lib.sh"
 
 e2e_session || { echo "end-to-end setup failed"; echo "0 passed, 1 failed"; exit 1; }
-FOLDER="$E2E_WORK/editor"
+# A launcher folder: the launcher, the stand-in emulator (ending by itself
+# after 3 s) and the emulator's files, with the editor beside them.
+new_folder editor
+emulator_script LifetimeMs=3000
+FOLDER=$DIR
 mkdir -p "$FOLDER/images"
 : >"$FOLDER/images/New Game.cdi"
-printf '; my settings\r\n[General]\r\nregion=usa\r\nRegoin=jap\r\nDelay=5\r\n\r\n[Old Game]\r\nCPU=100\r\n' \
+printf '; my settings\r\n[General]\r\nregion=usa\r\nRegoin=jap\r\nDelay=1\r\n\r\n[Old Game]\r\nCPU=100\r\n' \
   >"$FOLDER/tolvimer_launch.ini"
-printf '; my settings\r\n[General]\r\nregion=euro\r\nRegoin=jap\r\nDelay=5\r\nExit=112\r\n\r\n[Old Game]\r\nCPU=100\r\n\r\n[New Game]\r\nCPU=120\r\n' \
+printf '; my settings\r\n[General]\r\nregion=euro\r\nRegoin=jap\r\nDelay=1\r\nExit=112\r\n\r\n[Old Game]\r\nCPU=100\r\n\r\n[New Game]\r\nCPU=120\r\n' \
   >"$FOLDER/expected.ini"
 cp "$EDITOR_EXE" "$FOLDER/tolvimer_settings.exe"
 IMAGE=$(winpath "$FOLDER/images/New Game.cdi")
@@ -74,6 +83,15 @@ timeout -s KILL 30 wine "$STANDINS/settings_editor_driver.exe" close >>"$E2E_WOR
 wait "$EDITOR_PID" 2>/dev/null
 CHECK="the window's size is not remembered in HKCU"
 check bash -c "timeout 30 wine reg query 'HKCU\\Software\\tolvimer_launch\\tolvimer_settings' /v Width 2>/dev/null | grep -q REG_DWORD"
+
+# The launcher on the saved file, for the added game: the region euro written
+# ('2'), the game's CPU 120 as 20 taps of keypad plus (107); play ends with
+# the emulator, since F1 has no character to poll.
+launch "$IMAGE"
+expect_eq "the launcher's exit code on the saved file" 1 "$LAUNCH_CODE"
+expect_eq "region byte seen by the emulator" 32 "$(field emulator_log.txt 'file dc_flash.bin' bytes)"
+expect_eq "keypad plus taps for CPU=120" 20 "$(emulator_events | tr ' ' '\n' | grep -c '^vk107d$')"
+[ -s "$E2E_WORK/failures" ] && mapfile -t -O "${#failures[@]}" failures <"$E2E_WORK/failures"
 
 if [ ${#failures[@]} -eq 0 ]; then
   echo "PASS settings_editor"
