@@ -675,7 +675,7 @@ HMENU MakeMenu() {
   AppendMenuA(game, MF_STRING, ids::kShowPlan, "Show &plan...");
   HMENU bar = CreateMenu();
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(game), "G&ame");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(game), "&Tools");
   return bar;
 }
 
