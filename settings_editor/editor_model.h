@@ -58,7 +58,7 @@ std::string ExitKeyNote(std::uint32_t code, std::uint32_t polled);
 struct PlanPlace {
   std::string settingsPath;
   bool settingsExists = false;  // the file is on the disk
-  std::string launcherFolder;  // ending in its separator
+  std::string launcherFolder;   // ending in its separator
   bool windowsPaths = false;
   std::function<plan::FileFacts(const std::string& path)> lookAt;
   std::function<bool(const std::string& path, std::string& bytes)> readFile;

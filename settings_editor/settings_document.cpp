@@ -34,7 +34,9 @@ std::string Written(const std::string& value) {
 
 bool SameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
-  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const auto fold = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (fold(a[i]) != fold(b[i])) return false;
   }
@@ -124,8 +126,8 @@ std::vector<int> SettingsDocument::KeyLines(const std::string& section,
   const std::vector<plan::ListedSection> sections = Sections();
   for (std::size_t i = 0; i < sections.size(); ++i) {
     // The keys before any header are the section "".
-    const bool match = i == 0 ? section.empty()
-                              : !sections[i].unreadable && SameName(sections[i].name, section);
+    const bool match =
+        i == 0 ? section.empty() : !sections[i].unreadable && SameName(sections[i].name, section);
     if (!match) continue;
     for (const plan::ListedKey& listed : sections[i].keys) {
       if (!listed.unreadable && SameName(listed.name, key)) found.push_back(listed.line - 1);
@@ -179,9 +181,11 @@ bool SettingsDocument::SetValue(const std::string& section, const std::string& k
     std::size_t keep = equals;
     if (keep != std::u16string::npos) {
       ++keep;
-      while (keep < line.text.size() && (line.text[keep] == u' ' || line.text[keep] == u'\t')) ++keep;
+      while (keep < line.text.size() && (line.text[keep] == u' ' || line.text[keep] == u'\t'))
+        ++keep;
     }
-    std::u16string text = keep == std::u16string::npos ? line.text + u"=" : line.text.substr(0, keep);
+    std::u16string text =
+        keep == std::u16string::npos ? line.text + u"=" : line.text.substr(0, keep);
     text += written;
     if (text == line.text) return true;
     line.text = text;
@@ -233,7 +237,8 @@ bool SettingsDocument::AddSection(const std::string& section) {
   if (!lines_.empty()) {
     const std::u16string& last = lines_.back().text;
     bool blank = true;
-    for (const char16_t unit : last) blank = blank && unit < 0x100 && IsBlank(static_cast<char>(unit));
+    for (const char16_t unit : last)
+      blank = blank && unit < 0x100 && IsBlank(static_cast<char>(unit));
     if (!blank) InsertLine(lines_.size(), u"");
   }
   InsertLine(lines_.size(), Units("[" + section + "]"));

@@ -64,8 +64,8 @@ class SettingsDocument {
   void InsertLine(std::size_t at, const std::u16string& text);
 
   ProfileEncoding encoding_ = ProfileEncoding::kAnsi;
-  std::string mark_;   // FF FE of a UTF-16LE file
-  std::string tail_;   // the odd last byte of a UTF-16LE file
+  std::string mark_;  // FF FE of a UTF-16LE file
+  std::string tail_;  // the odd last byte of a UTF-16LE file
   std::vector<Line> lines_;
   std::u16string newLine_ = u"\r\n";  // the file's first line end
   bool modified_ = false;

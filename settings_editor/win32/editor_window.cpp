@@ -1,7 +1,10 @@
 // tolvimer_settings.exe: the settings editor's window. The sections on the
 // left, the selected section's keys on the right with a field fitting the
 // selected key's kind of value, the live warnings below.
+#include "settings_editor/win32/editor_window.h"
+
 #include <windows.h>
+// The common controls and dialogs build on windows.h.
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -13,7 +16,6 @@
 #include "settings_editor/document_file.h"
 #include "settings_editor/editor_model.h"
 #include "settings_editor/win32/control_ids.h"
-#include "settings_editor/win32/editor_window.h"
 #include "settings_editor/win32/win32_editor_files.h"
 #include "tools/plan/catalogue_search.h"
 
@@ -113,16 +115,16 @@ std::string WarningImageNow() {
 }
 
 void UpdateTitle() {
-  std::string title = editor.file.path + (editor.file.document.modified() ? " *" : "") + " - " +
-                      kTitle;
+  std::string title =
+      editor.file.path + (editor.file.document.modified() ? " *" : "") + " - " + kTitle;
   SetWindowTextA(editor.window, title.c_str());
 }
 
 // --- The keys list and the value field ---------------------------------
 
 void ShowValueField(int id) {
-  for (int field : {ids::kWordValue, ids::kTextValue, ids::kNumberSpin, ids::kKeyValue,
-                    ids::kBrowse}) {
+  for (int field :
+       {ids::kWordValue, ids::kTextValue, ids::kNumberSpin, ids::kKeyValue, ids::kBrowse}) {
     ShowWindow(Item(field), SW_HIDE);
   }
   if (id == ids::kNumberSpin) ShowWindow(Item(ids::kTextValue), SW_SHOW);
@@ -150,8 +152,9 @@ void ShowSelectedKey() {
   std::string head = row.key + ": ";
   if (row.known == nullptr) {
     const std::string readIn = plan::WhereKeyIsRead(row.key);
-    head += "the launcher never reads this key here" +
-            (readIn.empty() ? std::string(". It is kept as it is.") : "; it is read in " + readIn + ".");
+    head += "the launcher never reads this key here" + (readIn.empty()
+                                                            ? std::string(". It is kept as it is.")
+                                                            : "; it is read in " + readIn + ".");
   } else {
     head += HelpOf(*row.known).does;
   }
@@ -171,8 +174,9 @@ void ShowSelectedKey() {
       }
       SetWindowTextA(combo, row.value.c_str());
       ShowValueField(ids::kWordValue);
-      note = row.known->kind == ValueKind::kSelector ? "ntsc, or any other value for the other cable"
-                                                      : "One of the listed words; any other has no effect.";
+      note = row.known->kind == ValueKind::kSelector
+                 ? "ntsc, or any other value for the other cable"
+                 : "One of the listed words; any other has no effect.";
       break;
     }
     case EditKind::kInteger: {
@@ -186,7 +190,8 @@ void ShowSelectedKey() {
       break;
     }
     case EditKind::kVirtualKey:
-      editor.capturedKey = row.present ? static_cast<std::uint32_t>(LeadingInteger(row.value.c_str())) : 0;
+      editor.capturedKey =
+          row.present ? static_cast<std::uint32_t>(LeadingInteger(row.value.c_str())) : 0;
       SetWindowTextA(Item(ids::kKeyValue),
                      row.present ? VirtualKeyText(editor.capturedKey).c_str() : "");
       ShowValueField(ids::kKeyValue);
@@ -203,7 +208,8 @@ void ShowSelectedKey() {
       note = row.known ? "" : "Not read by the launcher here.";
       break;
   }
-  if (!row.present) note = "Absent: " + std::string(row.known ? HelpOf(*row.known).absent : "") + " " + note;
+  if (!row.present)
+    note = "Absent: " + std::string(row.known ? HelpOf(*row.known).absent : "") + " " + note;
   SetWindowTextA(Item(ids::kValueNote), note.c_str());
 }
 
@@ -317,7 +323,8 @@ void ApplyValue() {
 
 void RemoveValue() {
   if (editor.row < 0) return;
-  editor.file.document.RemoveKey(editor.section, editor.rows[static_cast<std::size_t>(editor.row)].key);
+  editor.file.document.RemoveKey(editor.section,
+                                 editor.rows[static_cast<std::size_t>(editor.row)].key);
   Refresh();
 }
 
@@ -416,8 +423,8 @@ void ShowPlan() {
 
 // --- The key field: the next key pressed in it is its value -------------
 
-LRESULT CALLBACK KeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK KeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
   if (message == WM_GETDLGCODE) {
     // Every key but Tab is the value's, Escape and Enter too.
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -449,9 +456,8 @@ void CreateControls() {
   Add("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, ids::kSections,
       WS_EX_CLIENTEDGE);
   Add("STATIC", "&Keys:", 0, ids::kKeysLabel);
-  HWND keys = Add(WC_LISTVIEWA, "",
-                  WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, ids::kKeys,
-                  WS_EX_CLIENTEDGE);
+  HWND keys = Add(WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                  ids::kKeys, WS_EX_CLIENTEDGE);
   SendMessageA(keys, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   const char* headings[] = {"!", "Key", "Value", "What it does"};
   for (int i = 0; i < 4; ++i) {
@@ -459,7 +465,8 @@ void CreateControls() {
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<char*>(headings[i]);
     column.cx = 50;
-    SendMessageA(keys, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    SendMessageA(keys, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(&column));
   }
   Add("STATIC", "", SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS, ids::kKeyName);
   Add("STATIC", "&Value:", 0, ids::kValueLabel);
@@ -477,7 +484,8 @@ void CreateControls() {
       WS_EX_CLIENTEDGE);
   Add("BUTTON", "Add &game...", WS_TABSTOP | BS_PUSHBUTTON, ids::kAddGame);
   Add("BUTTON", "Show &plan...", WS_TABSTOP | BS_PUSHBUTTON, ids::kShowPlan);
-  SendMessageA(Item(ids::kNumberSpin), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(ids::kTextValue)), 0);
+  SendMessageA(Item(ids::kNumberSpin), UDM_SETBUDDY,
+               reinterpret_cast<WPARAM>(Item(ids::kTextValue)), 0);
   SendMessageA(Item(ids::kWarnings), LB_SETHORIZONTALEXTENT, 4000, 0);
 }
 
@@ -524,7 +532,8 @@ void Layout() {
   const int keysWidth = rw - GetSystemMetrics(SM_CXVSCROLL) - Scale(4);
   const int widths[] = {Scale(20), Scale(150), Scale(200), keysWidth - Scale(370)};
   for (int i = 0; i < 4; ++i) {
-    SendMessageA(keys, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[i] > Scale(60) || i == 0 ? widths[i] : Scale(60));
+    SendMessageA(keys, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                 widths[i] > Scale(60) || i == 0 ? widths[i] : Scale(60));
   }
 }
 
@@ -539,10 +548,14 @@ void RememberSize() {
   }
   // At 96 DPI, so that a move to another monitor keeps the size the user saw.
   const DWORD size[] = {
-      static_cast<DWORD>(MulDiv(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 96, static_cast<int>(editor.dpi))),
-      static_cast<DWORD>(MulDiv(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 96, static_cast<int>(editor.dpi)))};
-  RegSetValueExA(key, "Width", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size[0]), sizeof(DWORD));
-  RegSetValueExA(key, "Height", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size[1]), sizeof(DWORD));
+      static_cast<DWORD>(MulDiv(placement.rcNormalPosition.right - placement.rcNormalPosition.left,
+                                96, static_cast<int>(editor.dpi))),
+      static_cast<DWORD>(MulDiv(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top,
+                                96, static_cast<int>(editor.dpi)))};
+  RegSetValueExA(key, "Width", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size[0]),
+                 sizeof(DWORD));
+  RegSetValueExA(key, "Height", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size[1]),
+                 sizeof(DWORD));
   RegCloseKey(key);
 }
 
@@ -552,12 +565,14 @@ void RememberedSize(int& width, int& height) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kSizeKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
   DWORD value = 0, type = 0, size = sizeof value;
-  if (RegQueryValueExA(key, "Width", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+  if (RegQueryValueExA(key, "Width", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+          ERROR_SUCCESS &&
       type == REG_DWORD && value >= 400 && value <= 10000) {
     width = static_cast<int>(value);
   }
   size = sizeof value;
-  if (RegQueryValueExA(key, "Height", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+  if (RegQueryValueExA(key, "Height", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+          ERROR_SUCCESS &&
       type == REG_DWORD && value >= 300 && value <= 10000) {
     height = static_cast<int>(value);
   }
@@ -584,7 +599,9 @@ void OnCommand(int id, int code) {
       if (!path.empty() && path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
       if (PickFile(false, "Programs\0*.exe;*.bat;*.cmd\0All files\0*.*\0", "exe", path)) {
         // A path with a blank on the emulator's command line goes in quotes.
-        const bool commandLine = editor.row >= 0 && SameName(editor.rows[static_cast<std::size_t>(editor.row)].key, "TolvimerExe");
+        const bool commandLine =
+            editor.row >= 0 &&
+            SameName(editor.rows[static_cast<std::size_t>(editor.row)].key, "TolvimerExe");
         if (commandLine && path.find(' ') != std::string::npos) path = '"' + path + '"';
         SetWindowTextA(Item(ids::kTextValue), path.c_str());
       }
@@ -599,7 +616,8 @@ void OnCommand(int id, int code) {
     case ids::kFileOpen: {
       if (!MayDiscard()) break;
       std::string path = editor.file.path;
-      if (PickFile(false, "Settings files (*.ini)\0*.ini\0All files\0*.*\0", "ini", path)) Open(path);
+      if (PickFile(false, "Settings files (*.ini)\0*.ini\0All files\0*.*\0", "ini", path))
+        Open(path);
       break;
     }
     case ids::kFileSave:
@@ -682,7 +700,8 @@ HMENU MakeMenu() {
 }  // namespace
 
 int RunEditor(HINSTANCE instance, const std::string& path) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -697,10 +716,10 @@ int RunEditor(HINSTANCE instance, const std::string& path) {
   int width = 0, height = 0;
   RememberedSize(width, height);
   const UINT dpi = DpiOf(nullptr);
-  HWND window = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kTitle, WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, MulDiv(width, static_cast<int>(dpi), 96),
-                                MulDiv(height, static_cast<int>(dpi), 96), nullptr, MakeMenu(),
-                                instance, nullptr);
+  HWND window = CreateWindowExA(
+      WS_EX_CONTROLPARENT, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+      MulDiv(width, static_cast<int>(dpi), 96), MulDiv(height, static_cast<int>(dpi), 96), nullptr,
+      MakeMenu(), instance, nullptr);
   if (window == nullptr) return 1;
   if (!Open(path)) {
     editor.file = OpenFile{};
@@ -710,7 +729,8 @@ int RunEditor(HINSTANCE instance, const std::string& path) {
   Layout();
   ShowWindow(window, SW_SHOW);
   SetFocus(Item(ids::kSections));
-  ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'O', ids::kFileOpen}, {FCONTROL | FVIRTKEY, 'S', ids::kFileSave}};
+  ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'O', ids::kFileOpen},
+                  {FCONTROL | FVIRTKEY, 'S', ids::kFileSave}};
   HACCEL accelerators = CreateAcceleratorTableA(keys, 2);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -1,4 +1,5 @@
 #include <windows.h>
+// The common controls and dialogs build on windows.h.
 #include <commdlg.h>
 
 #include <string>
@@ -34,7 +35,8 @@ void SaveAs() {
   if (!GetSaveFileNameA(&dialog)) return;
   HWND text = Item(ids::kPlanText);
   std::string bytes(static_cast<std::size_t>(GetWindowTextLengthA(text)) + 1, '\0');
-  bytes.resize(static_cast<std::size_t>(GetWindowTextA(text, &bytes[0], static_cast<int>(bytes.size()))));
+  bytes.resize(
+      static_cast<std::size_t>(GetWindowTextA(text, &bytes[0], static_cast<int>(bytes.size()))));
   Win32EditorFiles files;
   const EditorFiles::Handle file = files.CreateNew(name);
   const bool saved = file != EditorFiles::kNoHandle && files.Write(file, bytes);
@@ -49,8 +51,8 @@ void Layout() {
   RECT client;
   GetClientRect(planWindow, &client);
   const int gap = 8, line = 25, button = 90;
-  MoveWindow(Item(ids::kPlanText), gap, gap, client.right - 2 * gap,
-             client.bottom - 3 * gap - line, TRUE);
+  MoveWindow(Item(ids::kPlanText), gap, gap, client.right - 2 * gap, client.bottom - 3 * gap - line,
+             TRUE);
   const int y = client.bottom - gap - line;
   MoveWindow(Item(ids::kPlanCopy), gap, y, button, line, TRUE);
   MoveWindow(Item(ids::kPlanSave), 2 * gap + button, y, button, line, TRUE);

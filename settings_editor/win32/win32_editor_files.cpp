@@ -7,8 +7,8 @@ namespace tolvimer::editor {
 bool Win32EditorFiles::ReadWhole(const std::string& path, std::string& bytes, bool& missing) {
   missing = false;
   bytes.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     lastError_ = GetLastError();
     missing = lastError_ == ERROR_FILE_NOT_FOUND;
@@ -39,8 +39,8 @@ bool Win32EditorFiles::Write(Handle file, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD wrote = 0;
-    const DWORD chunk = static_cast<DWORD>(bytes.size() - done < 1u << 20 ? bytes.size() - done
-                                                                          : 1u << 20);
+    const DWORD chunk =
+        static_cast<DWORD>(bytes.size() - done < 1u << 20 ? bytes.size() - done : 1u << 20);
     if (!WriteFile(reinterpret_cast<HANDLE>(file), bytes.data() + done, chunk, &wrote, nullptr) ||
         wrote == 0) {
       lastError_ = GetLastError();
@@ -75,8 +75,8 @@ bool Win32EditorFiles::Remove(const std::string& path) { return DeleteFileA(path
 
 std::string Win32EditorFiles::LastErrorText() {
   char text[512] = {};
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                 lastError_, 0, text, sizeof text, nullptr);
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, lastError_, 0, text, sizeof text, nullptr);
   std::string message(text, n);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
   if (message.empty()) message = "error " + std::to_string(lastError_);

@@ -12,6 +12,7 @@
 //
 // Exit status 0 when every step was done, 1 with the failed step on stderr.
 #include <windows.h>
+// The common controls and dialogs build on windows.h.
 #include <commctrl.h>
 
 #include <cstdio>
@@ -74,7 +75,8 @@ bool SelectKey(const char* key) {
     LVITEMA item{};
     item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
     WriteProcessMemory(editorProcess, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote));
     return true;
   }
   return false;
@@ -82,8 +84,8 @@ bool SelectKey(const char* key) {
 
 bool SelectSection(const char* shown) {
   HWND list = Item(ids::kSections);
-  const LRESULT index =
-      SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(shown));
+  const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(shown));
   if (index < 0) return false;
   SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageA(editorWindow, WM_COMMAND, MAKEWPARAM(ids::kSections, LBN_SELCHANGE),
@@ -158,7 +160,8 @@ int Edit(const char* image, const char* warningsOut, const char* planFile) {
   if (!SelectKey("CPU")) return Fail("the new game section shows no CPU key");
   SetValueAndApply(ids::kTextValue, "120");
   SendMessageA(editorWindow, WM_COMMAND, MAKEWPARAM(ids::kFileSave, 0), 0);
-  if (Title().find(" *") != std::string::npos) return Fail("the save did not clear the edited mark");
+  if (Title().find(" *") != std::string::npos)
+    return Fail("the save did not clear the edited mark");
   HWND warnings = Item(ids::kWarnings);
   FILE* out = std::fopen(warningsOut, "wb");
   if (out == nullptr) return Fail("cannot write the warnings file");
@@ -201,7 +204,9 @@ int Edit(const char* image, const char* warningsOut, const char* planFile) {
 
 int Close() {
   PostMessageA(editorWindow, WM_CLOSE, 0, 0);
-  return WaitForSingleObject(editorProcess, 10000) == WAIT_OBJECT_0 ? 0 : Fail("the editor did not close");
+  return WaitForSingleObject(editorProcess, 10000) == WAIT_OBJECT_0
+             ? 0
+             : Fail("the editor did not close");
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ class FakeFiles final : public EditorFiles {
  public:
   std::map<std::string, std::string> files;
   std::vector<std::string> calls;
-  std::string failing;        // the call that fails, by name
-  bool unreadable = false;    // ReadWhole fails on a file that is there
+  std::string failing;      // the call that fails, by name
+  bool unreadable = false;  // ReadWhole fails on a file that is there
 
   bool ReadWhole(const std::string& path, std::string& bytes, bool& missing) override {
     calls.push_back("ReadWhole");
@@ -76,8 +76,8 @@ TEST(DocumentFileTest, SavesThroughAFileBesideFlushedAndMovedOver) {
   EXPECT_EQ(error, "");
   EXPECT_EQ(fs.files[kPath], kAfter);
   EXPECT_EQ(fs.files.size(), 1u);
-  EXPECT_EQ(fs.calls, (std::vector<std::string>{"ReadWhole", "CreateNew", "Write", "Flush",
-                                                 "Close", "MoveOver"}));
+  EXPECT_EQ(fs.calls, (std::vector<std::string>{"ReadWhole", "CreateNew", "Write", "Flush", "Close",
+                                                "MoveOver"}));
   EXPECT_FALSE(file.document.modified());
   // The saved bytes are what the next save compares with.
   ASSERT_TRUE(file.document.SetValue("General", "Region", "jap"));

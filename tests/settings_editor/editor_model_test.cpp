@@ -38,9 +38,9 @@ TEST(EditorModelTest, ListsTheLaunchersSectionsThenEachGameOnce) {
     names.push_back(entry.name);
     inFile.push_back(entry.inFile);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"general", "DaemonTools", "Alcohol120",
-                                             "CustomMount", "GamePadExit", "GamePadNextDisc",
-                                             "TOLVIEX", "Some Game", "Other Game"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"general", "DaemonTools", "Alcohol120", "CustomMount",
+                                             "GamePadExit", "GamePadNextDisc", "TOLVIEX",
+                                             "Some Game", "Other Game"}));
   EXPECT_EQ(inFile, (std::vector<bool>{true, false, false, false, false, false, true, true, true}));
 }
 
