@@ -7,6 +7,9 @@
 #   lines changed),
 # - the warnings the window showed, and the plan it showed, compared with
 #   tolvimer_plan's for the same file and image,
+# - a save over the file held open by another program (locked) refused with
+#   a message naming the file, the file left as it was and the edits kept
+#   open,
 # - the window's size found remembered in HKCU after it was closed,
 # - the launcher run on the saved file for the added game doing what the
 #   file says (the region written, the game's CPU taps).
@@ -77,6 +80,20 @@ if [ -n "$PICTURE" ]; then
   import -window root -crop "${w:-1024}x${h:-768}+${x:-0}+${y:-0}" +repage "$PICTURE" ||
     failures+=("no picture taken")
 fi
+
+# The file locked by another program: the save is refused, the file stays,
+# the edits too. (A read-only file is not refused under Wine run as root.)
+timeout -s KILL 60 wine "$STANDINS/settings_editor_driver.exe" refused \
+  "$(winpath "$FOLDER/tolvimer_launch.ini")" "$(winpath "$E2E_WORK/refused.txt")" \
+  >>"$E2E_WORK/driver.out" 2>&1 ||
+  failures+=("the refused save: $(tr -d '\r' <"$E2E_WORK/driver.out" | tail -n1)")
+CHECK="the locked file was changed"
+check cmp -s "$FOLDER/tolvimer_launch.ini" "$FOLDER/expected.ini"
+CHECK="the refused save's message does not say why: $(tr -d '\r' <"$E2E_WORK/refused.txt" 2>&1)"
+check grep -q 'Cannot replace .*tolvimer_launch.ini: .*your edits are still open' \
+  <(tr -d '\r\n' <"$E2E_WORK/refused.txt")
+CHECK="a file was left beside the locked settings file"
+check test ! -e "$FOLDER/tolvimer_launch.ini.saving"
 
 timeout -s KILL 30 wine "$STANDINS/settings_editor_driver.exe" close >>"$E2E_WORK/driver.out" 2>&1 ||
   failures+=("the editor did not close")

@@ -7,8 +7,14 @@
 //     dialog, sets its CPU to 120, saves, writes the warnings the window
 //     shows into <warnings out>, one a line, and the text of the plan that
 //     Show plan shows for <image> into <plan out>.
+//   settings_editor_driver refused <settings file> <box out>
+//     holds the settings file open as another program would lock it (no
+//     sharing of its deletion), sets Region to jap and saves: writes the
+//     message box's text into <box out>, presses OK, and checks that the
+//     edits are still open.
 //   settings_editor_driver close
-//     closes the window as a user does and waits for it to go.
+//     closes the window as a user does, answering No to the question about
+//     unsaved edits, and waits for it to go.
 //
 // Exit status 0 when every step was done, 1 with the failed step on stderr.
 #include <windows.h>
@@ -202,8 +208,56 @@ int Edit(const char* image, const char* warningsOut, const char* planFile) {
   return 0;
 }
 
+// A message box of the editor's, once shown; null after 10 s.
+HWND WaitForBox() {
+  DWORD editorId = 0;
+  GetWindowThreadProcessId(editorWindow, &editorId);
+  for (int i = 0; i < 100; ++i) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      if (owner == editorId && IsWindowVisible(box)) return box;
+    }
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+int RefusedSave(const char* boxOut) {
+  if (!SelectSection("[General]")) return Fail("no [General] in the sections list");
+  if (!SelectKey("Region")) return Fail("no Region in the keys of [General]");
+  SetValueAndApply(ids::kWordValue, "jap");
+  PostMessageA(editorWindow, WM_COMMAND, MAKEWPARAM(ids::kFileSave, 0), 0);
+  HWND box = WaitForBox();
+  if (box == nullptr) return Fail("no message box for the refused save");
+  // The text of a message box is its static control 0xFFFF.
+  const std::string text = TextOfWindow(GetDlgItem(box, 0xFFFF));
+  FILE* out = std::fopen(boxOut, "wb");
+  if (out == nullptr) return Fail("cannot write the box file");
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fclose(out);
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+  if (Title().find(" *") == std::string::npos) return Fail("the edits were not kept open");
+  return 0;
+}
+
+int Refused(const char* settingsFile, const char* boxOut) {
+  HANDLE lock = CreateFileA(settingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (lock == INVALID_HANDLE_VALUE) return Fail("cannot hold the settings file open");
+  const int result = RefusedSave(boxOut);
+  CloseHandle(lock);
+  return result;
+}
+
 int Close() {
   PostMessageA(editorWindow, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(editorProcess, 2000) == WAIT_OBJECT_0) return 0;
+  // Unsaved edits: the question, answered No.
+  HWND box = WaitForBox();
+  if (box != nullptr) PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
   return WaitForSingleObject(editorProcess, 10000) == WAIT_OBJECT_0
              ? 0
              : Fail("the editor did not close");
@@ -214,6 +268,9 @@ int Close() {
 int main(int argc, char** argv) {
   if (!FindEditor()) return Fail("no editor window");
   if (argc == 5 && std::strcmp(argv[1], "edit") == 0) return Edit(argv[2], argv[3], argv[4]);
+  if (argc == 4 && std::strcmp(argv[1], "refused") == 0) return Refused(argv[2], argv[3]);
   if (argc == 2 && std::strcmp(argv[1], "close") == 0) return Close();
-  return Fail("usage: settings_editor_driver edit IMAGE WARNINGS_OUT PLAN_OUT | close");
+  return Fail(
+      "usage: settings_editor_driver edit IMAGE WARNINGS_OUT PLAN_OUT | refused SETTINGS BOX_OUT | "
+      "close");
 }
