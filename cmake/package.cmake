@@ -1,6 +1,7 @@
 # The release archive, built by the target "package" (CPack, ZIP):
 # tolvimer_launch-<version>-win32.zip from the 32-bit build (win64 from the
-# 64-bit one) holding the two programs, the example settings file, README.txt,
+# 64-bit one) holding the three programs (the launcher, the dry run and the
+# settings editor), the example settings file, README.txt,
 # LICENSE.txt and the AutoPlay handler's two registry files, with Windows line
 # ends, unpacked straight into the emulator's folder (no folder of its own
 # inside the archive). The example goes under a name no user edits,
@@ -25,7 +26,7 @@ endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE
   ${TOLVIMER_PACKAGE_TEXT}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 
-install(TARGETS tolvimer_launch tolvimer_plan RUNTIME DESTINATION .)
+install(TARGETS tolvimer_launch tolvimer_plan tolvimer_settings RUNTIME DESTINATION .)
 install(FILES
   ${TOLVIMER_PACKAGE_TEXT}/tolvimer_launch.example.ini
   ${TOLVIMER_PACKAGE_TEXT}/README.txt

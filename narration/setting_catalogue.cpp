@@ -1,5 +1,7 @@
 #include "narration/setting_catalogue.h"
 
+#include <cstdint>
+
 #include "emulator/command_table.h"
 #include "exitwatch/exit_watch.h"
 #include "mount/mount_commands.h"
@@ -143,6 +145,169 @@ constexpr struct {
     {S::kCustomMount, "CustomMount", "[CustomMount]"},
 };
 
+
+// One line per key: what it does and what its absence does. The values with
+// an effect: Delay's seconds as milliseconds must fit a signed 32-bit count,
+// a virtual-key code is 1 to 254, CPU taps once per step away from 100.
+constexpr std::int32_t kMostDelay = INT32_MAX / 1000;
+constexpr std::int32_t kNone = 0;
+
+struct HelpRow {
+  SectionKind section;
+  const char* key;  // null: every input of the combination
+  KeyHelp help;
+};
+
+constexpr HelpRow kHelp[] = {
+    {S::kGeneral, "Region",
+     {EditKind::kWordList, "The console region written into the emulator's dc_flash.bin.",
+      "dc_flash.bin is not written.", kNone, kNone}},
+    {S::kGeneral, "Drive",
+     {EditKind::kText,
+      "The CD drive letter written into tolvimer.cfg (only the first character counts).",
+      "tolvimer.cfg keeps its drive letter.", kNone, kNone}},
+    {S::kGeneral, "ForceFull",
+     {EditKind::kWordList,
+      "true: switches the desktop to Screen, takes over the emulator window, restores the "
+      "desktop at the end.",
+      "The desktop mode and the emulator window are left as they are.", kNone, kNone}},
+    {S::kGeneral, "Screen",
+     {EditKind::kWordList,
+      "The desktop mode with ForceFull, and the emulator's resolution unless the game section "
+      "has one.",
+      "No desktop switch; no resolution command unless the game section has Screen.", kNone,
+      kNone}},
+    {S::kGeneral, "MountTool",
+     {EditKind::kWordList,
+      "The tool that mounts the image before the emulator starts ([DaemonTools], [Alcohol120] "
+      "or [CustomMount]).",
+      "The image is not mounted.", kNone, kNone}},
+    {S::kGeneral, "Delay",
+     {EditKind::kInteger, "Seconds to wait after the mount, with Windows AutoPlay held off.",
+      "No wait after the mount.", 0, kMostDelay}},
+    {S::kGeneral, "TolvimerExe",
+     {EditKind::kProgramPath, "The emulator's command line.",
+      "Tolvimer_alpha_25.exe in the launcher's folder is started.", kNone, kNone}},
+    {S::kGeneral, "Exit",
+     {EditKind::kVirtualKey, "The key that ends play, as a decimal virtual-key code.",
+      "Escape (27) ends play.", 1, 254}},
+    {S::kGeneral, "NextDisc",
+     {EditKind::kVirtualKey,
+      "For a game on several discs (an .m3u image): the key that swaps to the next disc.",
+      "No key swaps the disc.", 1, 254}},
+    {S::kGeneral, "Unmount",
+     {EditKind::kWordList, "true: unmounts the image after the emulator has been closed.",
+      "The image stays mounted.", kNone, kNone}},
+    {S::kGeneral, "Log",
+     {EditKind::kWordList, "true: writes tolvimer_launch.log beside the launcher, step by step.",
+      "No run log is written.", kNone, kNone}},
+    {S::kGeneral, "Recover",
+     {EditKind::kWordList,
+      "true: notes what a run changes, so that the next start puts right a run cut short.",
+      "A run cut short is not put right.", kNone, kNone}},
+    {S::kGeneral, "WaitForDisc",
+     {EditKind::kWordList,
+      "true: ends the Delay wait as soon as the drive named by Drive holds a new disc.",
+      "The whole Delay is waited.", kNone, kNone}},
+    {S::kGeneral, "CancelAutoPlay",
+     {EditKind::kWordList,
+      "true: during the Delay wait, also answers AutoPlay as Windows documents it.",
+      "AutoPlay is held off by the hidden window alone.", kNone, kNone}},
+    {S::kGeneral, "Priority",
+     {EditKind::kWordList, "The emulator's priority command.", "No priority command.", kNone,
+      kNone}},
+    {S::kGeneral, "ShowStats",
+     {EditKind::kWordList, "Any value but true turns the emulator's statistics display off.",
+      "The statistics display is left as it is.", kNone, kNone}},
+    {S::kGeneral, "FullScreen",
+     {EditKind::kWordList,
+      "true: hides the emulator window at once and sends its full-screen command.",
+      "The emulator window is shown as it opens.", kNone, kNone}},
+    {S::kDaemonTools, "Exe",
+     {EditKind::kProgramPath, "The DaemonTools program that mounts and unmounts the image.",
+      "An empty program is run.", kNone, kNone}},
+    {S::kDaemonTools, "Device",
+     {EditKind::kText, "The virtual device to mount the image on.", "An empty device is used.",
+      kNone, kNone}},
+    {S::kAlcohol120, "Exe",
+     {EditKind::kProgramPath, "The Alcohol 120% program that mounts and unmounts the image.",
+      "An empty program is run.", kNone, kNone}},
+    {S::kAlcohol120, "Drive",
+     {EditKind::kText, "The virtual drive to mount the image on.", "An empty drive is used.",
+      kNone, kNone}},
+    {S::kCustomMount, "Exe",
+     {EditKind::kProgramPath, "The program of the custom mount and unmount command lines.",
+      "No custom command line is run.", kNone, kNone}},
+    {S::kCustomMount, "MountArgs",
+     {EditKind::kText,
+      "What follows the program on the mount line: {image} is the image path, {drive} the "
+      "drive letter.",
+      "No mount command line is run.", kNone, kNone}},
+    {S::kCustomMount, "UnmountArgs",
+     {EditKind::kText,
+      "What follows the program on the unmount line: {image} is the image path, {drive} the "
+      "drive letter.",
+      "No unmount command line is run.", kNone, kNone}},
+    {S::kGamePadExit, "MapGamePadExit",
+     {EditKind::kWordList, "true: holding the inputs marked true on the gamepads ends play.",
+      "No gamepad combination ends play.", kNone, kNone}},
+    {S::kGamePadNextDisc, "MapGamePadNextDisc",
+     {EditKind::kWordList,
+      "true: holding the inputs marked true on the gamepads swaps to the next disc.",
+      "No gamepad combination swaps the disc.", kNone, kNone}},
+    {S::kGamePadExit, nullptr,
+     {EditKind::kWordList, "true: this input is part of the combination.",
+      "This input is not part of the combination.", kNone, kNone}},
+    {S::kTolviEx, "LimitFPS",
+     {EditKind::kWordList,
+      "The emulator's frame limit, for every game whose section has no LimitFPS.",
+      "No frame-limit command unless the game section has LimitFPS.", kNone, kNone}},
+    {S::kGame, "Screen",
+     {EditKind::kWordList, "The emulator's resolution for this game.",
+      "[General] Screen is read instead.", kNone, kNone}},
+    {S::kGame, "ZWrite",
+     {EditKind::kWordList, "true: sends the emulator's ZWrite command.", "No ZWrite command.",
+      kNone, kNone}},
+    {S::kGame, "ZWriteAlpha",
+     {EditKind::kWordList, "true: sends the emulator's ZWrite alpha command.",
+      "No ZWrite alpha command.", kNone, kNone}},
+    {S::kGame, "CapcomHack",
+     {EditKind::kWordList, "true: sends the emulator's Capcom hack command.",
+      "No Capcom hack command.", kNone, kNone}},
+    {S::kGame, "CableType",
+     {EditKind::kWordList, "ntsc: the NTSC cable; any other value: the other cable.",
+      "No cable command.", kNone, kNone}},
+    {S::kGame, "LimitFPS",
+     {EditKind::kWordList, "The emulator's frame limit for this game.",
+      "[TolviEx] LimitFPS is read instead.", kNone, kNone}},
+    {S::kGame, "IkarugaLevel2Fix",
+     {EditKind::kWordList, "true: sends the emulator's Ikaruga level 2 fix command.",
+      "No Ikaruga level 2 fix command.", kNone, kNone}},
+    {S::kGame, "SCalbrPlyrSelectHack",
+     {EditKind::kWordList,
+      "true: sends the emulator's SCalibur player select hack, then taps Enter once.",
+      "No player select hack.", kNone, kNone}},
+    {S::kGame, "SCalbr2DFix",
+     {EditKind::kWordList, "true: sends the emulator's SCalibur 2D fix command.",
+      "No 2D fix command.", kNone, kNone}},
+    {S::kGame, "SegaGTLoading",
+     {EditKind::kWordList, "true: sends the emulator's Sega GT loading command.",
+      "No Sega GT loading command.", kNone, kNone}},
+    {S::kGame, "CPU",
+     {EditKind::kInteger,
+      "The emulator's CPU speed: one tap of keypad plus or minus per step away from 100.",
+      "The CPU speed is left as it is.", INT32_MIN, INT32_MAX}},
+};
+
+constexpr KeyHelp kNoHelp{EditKind::kText, "", "", kNone, kNone};
+
+bool IsComboKey(const char* key) {
+  for (const ComboKey& combo : kComboKeys) {
+    if (IsWord(key, combo.key)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 SectionKind SectionKindOf(const char* sectionName) {
@@ -199,6 +364,17 @@ bool IsRecognisedValue(const KnownKey& key, const char* value) {
       return true;
   }
   return true;
+}
+
+const KeyHelp& HelpOf(const KnownKey& key) {
+  const bool combo = key.section == S::kGamePadExit && IsComboKey(key.key);
+  for (const HelpRow& row : kHelp) {
+    if (row.section != key.section) continue;
+    if (combo ? row.key == nullptr : row.key != nullptr && IsWord(key.key, row.key)) {
+      return row.help;
+    }
+  }
+  return kNoHelp;
 }
 
 }  // namespace tolvimer

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace tolvimer {
 
@@ -49,5 +50,23 @@ const KnownKey* KnownKeys(std::size_t& count);
 
 // Whether a present value is one the key recognises.
 bool IsRecognisedValue(const KnownKey& key, const char* value);
+
+// How a value of the key is best written: a choice of its words, a whole
+// number, a virtual-key code, a program's path, or free text.
+enum class EditKind { kWordList, kInteger, kVirtualKey, kProgramPath, kText };
+
+// What a key is for, in the user's terms, for the settings editor, the plan
+// and the run log.
+struct KeyHelp {
+  EditKind edit;
+  const char* does;    // one line: what the launcher does with the value
+  const char* absent;  // what the launcher does when the key is absent
+  // kInteger and kVirtualKey: the values that have an effect, both included.
+  std::int32_t least;
+  std::int32_t most;
+};
+
+// The help of a catalogued key; every catalogued key has one.
+const KeyHelp& HelpOf(const KnownKey& key);
 
 }  // namespace tolvimer

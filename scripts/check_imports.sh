@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Fails unless the executable imports only DLLs that every Windows has.
+# check_imports.sh EXE [EXTRA_DLLS [MAX_BYTES]]
+# Fails unless the executable imports only DLLs that every Windows has (and
+# the comma-separated EXTRA_DLLS of its own, such as the settings editor's
+# comctl32,comdlg32), and, with MAX_BYTES, unless it is at most that size.
 set -euo pipefail
 exe=$1
-allowed='^(kernel32|user32|msvcrt|dinput|gdi32|advapi32)\.dll$'
+extra=${2:-}
+max_bytes=${3:-}
+allowed="^(kernel32|user32|msvcrt|dinput|gdi32|advapi32${extra:+|${extra//,/|}})\.dll$"
 status=0
 while read -r dll; do
   if [[ ${dll,,} =~ $allowed ]]; then
@@ -12,5 +17,10 @@ while read -r dll; do
     status=1
   fi
 done < <(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}')
-echo "  size: $(stat -c %s "$exe") bytes"
+size=$(stat -c %s "$exe")
+echo "  size: $size bytes"
+if [ -n "$max_bytes" ] && [ "$size" -gt "$max_bytes" ]; then
+  echo "  larger than $max_bytes bytes" >&2
+  status=1
+fi
 exit $status

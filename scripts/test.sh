@@ -42,6 +42,9 @@ bash scripts/fuzz.sh
 
 stage "imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
+echo "== imports and size of the shipped settings editor (under 200 KiB)"
+bash scripts/check_imports.sh build/mingw-i686/settings_editor/tolvimer_settings.exe \
+  comctl32,comdlg32 204800
 
 contract_builds=(mingw-x86_64)
 [ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
@@ -115,6 +118,14 @@ stage "bad-input table under Wine ($WINE_BUILD)"
 bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS" ||
   run_again_through_qemu "the bad-input table" \
     bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$STANDINS"
+
+# The settings editor, a step of its own: its window driven through its
+# controls. The 64-bit twin runs it wherever Wine runs (its code is the
+# shipped one's; the shipped one's imports and size are checked above).
+echo "== settings editor end to end under Wine (mingw-x86_64)"
+bash tests/e2e/run_settings_editor.sh build/mingw-x86_64/settings_editor/tolvimer_settings.exe \
+  build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/tolvimer_launch.exe \
+  build/mingw-x86_64/e2e
 
 case $WINE32_WAY in
   native)

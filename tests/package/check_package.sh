@@ -57,7 +57,7 @@ newest=$(grep -m1 -E '^## \[' "$REPO/CHANGELOG.md")
 [ -f "$ZIP" ] || { package_fail "no archive $ZIP"; exit 1; }
 
 expected=$(printf '%s\n' LICENSE.txt README.txt autoplay_cancel.reg autoplay_cancel_undo.reg \
-  tolvimer_launch.example.ini tolvimer_launch.exe tolvimer_plan.exe)
+  tolvimer_launch.example.ini tolvimer_launch.exe tolvimer_plan.exe tolvimer_settings.exe)
 listed=$(cmake -E tar tf "$ZIP" | sort)
 [ "$listed" = "$expected" ] || package_fail "the archive holds [$(echo $listed)], not [$(echo $expected)]"
 (cd "$UNPACKED" && cmake -E tar xf "$ZIP") || package_fail "the archive does not unpack"
@@ -66,9 +66,14 @@ cmp -s "$UNPACKED/tolvimer_launch.exe" "$BUILD/tolvimer_launch.exe" ||
   package_fail "tolvimer_launch.exe in the archive is not the one the build made"
 cmp -s "$UNPACKED/tolvimer_plan.exe" "$BUILD/tools/plan/tolvimer_plan.exe" ||
   package_fail "tolvimer_plan.exe in the archive is not the one the build made"
+cmp -s "$UNPACKED/tolvimer_settings.exe" "$BUILD/settings_editor/tolvimer_settings.exe" ||
+  package_fail "tolvimer_settings.exe in the archive is not the one the build made"
 size=$(stat -c %s "$UNPACKED/tolvimer_launch.exe")
 echo "tolvimer_launch.exe: $size bytes"
 [ "$size" -lt 102400 ] || package_fail "tolvimer_launch.exe has $size bytes, not under 100 KiB"
+size=$(stat -c %s "$UNPACKED/tolvimer_settings.exe")
+echo "tolvimer_settings.exe: $size bytes"
+[ "$size" -lt 204800 ] || package_fail "tolvimer_settings.exe has $size bytes, not under 200 KiB"
 
 # Texts: every line ends in CR LF, and without the CRs each is its source.
 same_text() {  # same_text <packaged file> <expected LF text file>
@@ -109,10 +114,11 @@ source "$REPO/tests/e2e/lib.sh"
 trap 'e2e_teardown; rm -rf "$UNPACKED"' EXIT
 if e2e_setup; then
   copyright=$(grep -m1 '^Copyright ' "$REPO/LICENSE")
-  for program in tolvimer_launch tolvimer_plan; do
+  for program in tolvimer_launch tolvimer_plan tolvimer_settings; do
     case $program in
       tolvimer_launch) description="Tolvimer emulator launcher" ;;
       tolvimer_plan) description="Dry run of the Tolvimer emulator launcher" ;;
+      tolvimer_settings) description="Settings editor of the Tolvimer emulator launcher" ;;
     esac
     read_back=$(timeout "$E2E_TIMEOUT" wine "$PROBE" \
       "$(winpath "$UNPACKED/$program.exe")" 2>/dev/null | tr -d '\r')
@@ -140,6 +146,12 @@ ProductVersion=$VERSION"
       grep -q "<supportedOS Id=\"{$os}\"/>" <<<"$manifest" ||
         package_fail "$program.exe manifest lacks supportedOS $os"
     done
+    if [ "$program" = tolvimer_settings ]; then
+      grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" ||
+        package_fail "tolvimer_settings.exe manifest asks for no common controls 6 (visual styles)"
+      grep -q '<dpiAwareness[^>]*>PerMonitorV2' <<<"$manifest" ||
+        package_fail "tolvimer_settings.exe manifest is not per-monitor DPI aware"
+    fi
   done
   # Imported as Windows' regedit imports them: the value is there, then gone.
   handler_value() {

@@ -191,5 +191,66 @@ TEST(SettingCatalogueTest, CataloguesEveryCombinationKeyAsASwitch) {
   }
 }
 
+
+// Every key the launcher reads is explained in one line, with what its absence
+// does, and edited as the kind of value it reads.
+TEST(SettingCatalogueTest, ExplainsEveryKeyInOneLineAndEditsItAsItsKind) {
+  std::size_t count = 0;
+  const KnownKey* keys = KnownKeys(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const KnownKey& key = keys[i];
+    const KeyHelp& help = HelpOf(key);
+    const std::string name = std::string(SectionKindLabel(key.section)) + " " + key.key;
+    for (const char* line : {help.does, help.absent}) {
+      const std::string text = line;
+      EXPECT_FALSE(text.empty()) << name;
+      EXPECT_EQ(text.find('\n'), std::string::npos) << name;
+      EXPECT_LE(text.size(), 120u) << name << ": " << text;
+    }
+    const bool words = key.kind == ValueKind::kWords || key.kind == ValueKind::kSwitch ||
+                       key.kind == ValueKind::kSelector;
+    const bool number = help.edit == EditKind::kInteger || help.edit == EditKind::kVirtualKey;
+    EXPECT_EQ(words, help.edit == EditKind::kWordList) << name;
+    EXPECT_EQ(key.kind == ValueKind::kInteger, number) << name;
+    if (number) {
+      EXPECT_LT(help.least, help.most) << name;
+    } else {
+      EXPECT_EQ(help.least, 0) << name;
+      EXPECT_EQ(help.most, 0) << name;
+    }
+  }
+  // The keys the same kind of value is read by are told apart by it.
+  EXPECT_EQ(HelpOf(*FindKnownKey(SectionKind::kGeneral, "Exit")).edit, EditKind::kVirtualKey);
+  EXPECT_EQ(HelpOf(*FindKnownKey(SectionKind::kGeneral, "NextDisc")).edit, EditKind::kVirtualKey);
+  EXPECT_EQ(HelpOf(*FindKnownKey(SectionKind::kGeneral, "TolvimerExe")).edit,
+            EditKind::kProgramPath);
+  EXPECT_EQ(HelpOf(*FindKnownKey(SectionKind::kCustomMount, "Exe")).edit, EditKind::kProgramPath);
+  EXPECT_EQ(HelpOf(*FindKnownKey(SectionKind::kGeneral, "Drive")).edit, EditKind::kText);
+  // A combination input of either combination is explained as one.
+  EXPECT_STREQ(HelpOf(*FindKnownKey(SectionKind::kGamePadNextDisc, "Button3")).does,
+               HelpOf(*FindKnownKey(SectionKind::kGamePadExit, "Up")).does);
+}
+
+// The ranges said to have an effect are the launcher's: inside, each end acts
+// differently from the neutral value; just outside, it acts as that value.
+TEST(SettingCatalogueTest, TheEffectiveRangeOfANumberIsTheLaunchersOwn) {
+  const KeyHelp& delay = HelpOf(*FindKnownKey(SectionKind::kGeneral, "Delay"));
+  const auto delayRun = [](std::int64_t seconds) {
+    return Effects(TraceOf("[General]\nDelay=" + std::to_string(seconds) + "\n"));
+  };
+  EXPECT_EQ(delay.least, 0);
+  EXPECT_NE(delayRun(delay.most), delayRun(0));
+  EXPECT_NE(delayRun(1), delayRun(0));
+  EXPECT_EQ(delayRun(std::int64_t{delay.most} + 1), delayRun(0));
+  EXPECT_EQ(delayRun(-1), delayRun(0));
+  // CPU 100 changes nothing, as the key's absence does; 99 and 101 do.
+  const auto cpuRun = [](const std::string& line) {
+    return Effects(TraceOf("[Some Game]\n" + line + "\n"));
+  };
+  EXPECT_EQ(cpuRun("CPU=100"), cpuRun(""));
+  EXPECT_NE(cpuRun("CPU=99"), cpuRun(""));
+  EXPECT_NE(cpuRun("CPU=101"), cpuRun(""));
+}
+
 }  // namespace
 }  // namespace tolvimer::testing

@@ -18,6 +18,9 @@ struct PlanInput {
   std::string settingsPath;  // the settings file, as shown to the user
   bool settingsFound = false;
   std::string settingsText;    // its bytes
+  // Values from settingsText by the project's profile reader on Windows too:
+  // the settings editor's text is not yet on the disk.
+  bool valuesFromText = false;
   std::string launcherFolder;  // where the launcher would be, ending in '/' or '\'
   // tolvimer_launch.undo in that folder, as its bytes, when it is there.
   bool undoFound = false;
