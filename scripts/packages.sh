@@ -9,6 +9,8 @@ BADINPUT_PACKAGES=(python3)
 WINE32_PACKAGES=(wine32:i386)
 # Where qemu runs them: Wine's 32-bit preloader, which makes a start quick.
 WINE32_EMULATED_PACKAGES=(wine32-preloader:i386)
+# The picture of the settings editor's window, taken by its end-to-end run.
+EDITOR_PACKAGES=(imagemagick)
 # The fuzz targets (scripts/fuzz.sh) and the native benchmarks (scripts/bench.sh).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev valgrind)

@@ -18,7 +18,7 @@ source scripts/wine_build.sh
 # The note on what the shipped launcher did not run is repeated last,
 # whatever the outcome; a qemu rule registered for this run goes with it.
 begin_command wine "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}" \
-  "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+  "${BADINPUT_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${EDITOR_PACKAGES[@]}"
 
 stage "the scripts' choice of the Wine build, simulated on every kind of machine"
 bash tests/scripts/wine_choice_test.sh
@@ -42,7 +42,7 @@ bash scripts/fuzz.sh
 
 stage "imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
-echo "== imports and size of the shipped settings editor (under 200 KiB)"
+stage "imports and size of the shipped settings editor (under 200 KiB)"
 bash scripts/check_imports.sh build/mingw-i686/settings_editor/tolvimer_settings.exe \
   comctl32,comdlg32 204800
 
@@ -121,11 +121,12 @@ bash tests/badinput/run_badinput.sh "build/$WINE_BUILD/tolvimer_launch.exe" "$ST
 
 # The settings editor, a step of its own: its window driven through its
 # controls. The 64-bit twin runs it wherever Wine runs (its code is the
-# shipped one's; the shipped one's imports and size are checked above).
-echo "== settings editor end to end under Wine (mingw-x86_64)"
+# shipped one's; the shipped one's imports and size are checked above). The
+# picture of its window it takes is the README's (docs/settings_editor.png).
+stage "settings editor end to end under Wine (mingw-x86_64)"
 bash tests/e2e/run_settings_editor.sh build/mingw-x86_64/settings_editor/tolvimer_settings.exe \
   build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/tolvimer_launch.exe \
-  build/mingw-x86_64/e2e
+  build/mingw-x86_64/e2e build/settings_editor.png
 
 case $WINE32_WAY in
   native)
