@@ -240,15 +240,13 @@ constexpr HelpRow kHelp[] = {
       "No custom command line is run.", kNone, kNone}},
     {S::kCustomMount, "MountArgs",
      {EditKind::kText,
-      "What follows the program on the mount line: {image} is the image path (not for "
-      "shells: they read $env:TOLVIMER_IMAGE or \"%TOLVIMER_IMAGE%\"), {drive} the drive "
-      "letter (TOLVIMER_DRIVE).",
+      "After the program on the mount line: {image} is the image (shells read "
+      "TOLVIMER_IMAGE instead), {drive} the drive.",
       "No mount command line is run.", kNone, kNone}},
     {S::kCustomMount, "UnmountArgs",
      {EditKind::kText,
-      "What follows the program on the unmount line: {image} is the image path (not for "
-      "shells: they read $env:TOLVIMER_IMAGE or \"%TOLVIMER_IMAGE%\"), {drive} the drive "
-      "letter (TOLVIMER_DRIVE).",
+      "After the program on the unmount line: {image} is the image (shells read "
+      "TOLVIMER_IMAGE instead), {drive} the drive.",
       "No unmount command line is run.", kNone, kNone}},
     {S::kGamePadExit, "MapGamePadExit",
      {EditKind::kWordList, "true: holding the inputs marked true on the gamepads ends play.",
