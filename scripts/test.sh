@@ -127,6 +127,14 @@ stage "settings editor end to end under Wine (mingw-x86_64)"
 bash tests/e2e/run_settings_editor.sh build/mingw-x86_64/settings_editor/tolvimer_settings.exe \
   build/mingw-x86_64/tools/plan/tolvimer_plan.exe build/mingw-x86_64/tolvimer_launch.exe \
   build/mingw-x86_64/e2e build/settings_editor.png
+if [ "$WINE32_WAY:$I386_RUNS" = native:native ]; then
+  # Where the kernel runs 32-bit programs, the shipped editor too, with the
+  # 32-bit driver (it reads the editor's list cells in the editor's memory).
+  stage "settings editor end to end under Wine (the shipped mingw-i686 editor)"
+  bash tests/e2e/run_settings_editor.sh build/mingw-i686/settings_editor/tolvimer_settings.exe \
+    build/mingw-i686/tools/plan/tolvimer_plan.exe build/mingw-i686/tolvimer_launch.exe \
+    build/mingw-i686/e2e
+fi
 
 case $WINE32_WAY in
   native)
