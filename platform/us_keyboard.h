@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/platform.h"
 
@@ -60,16 +59,25 @@ inline std::uint32_t UsKeyName(std::uint32_t vk, char* out, std::uint32_t size) 
                 {0x27, "Right"},     {0x28, "Down"},     {0x2D, "Insert"},     {0x2E, "Delete"},
                 {0x6A, "Num *"},     {0x6B, "Num +"},    {0x6D, "Num -"},      {0x6E, "Num Del"},
                 {0x6F, "Num /"},     {0x90, "Num Lock"}, {0x91, "Scroll Lock"}};
+  // No printf: this header is built into the small programs too.
   char name[16] = {};
   for (const auto& known : kNames) {
-    if (known.vk == vk) std::snprintf(name, sizeof name, "%s", known.name);
+    if (known.vk != vk) continue;
+    for (std::uint32_t i = 0; known.name[i] != '\0' && i + 1 < sizeof name; ++i) {
+      name[i] = known.name[i];
+    }
   }
   if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
     name[0] = static_cast<char>(vk);
   } else if (vk >= 0x60 && vk <= 0x69) {
-    std::snprintf(name, sizeof name, "Num %u", vk - 0x60);
+    const char numpad[] = {'N', 'u', 'm', ' ', static_cast<char>('0' + vk - 0x60), '\0'};
+    for (std::uint32_t i = 0; i < sizeof numpad; ++i) name[i] = numpad[i];
   } else if (vk >= 0x70 && vk <= 0x87) {
-    std::snprintf(name, sizeof name, "F%u", vk - 0x70 + 1);
+    const std::uint32_t number = vk - 0x70 + 1;  // F1 to F24
+    std::uint32_t i = 0;
+    name[i++] = 'F';
+    if (number >= 10) name[i++] = static_cast<char>('0' + number / 10);
+    name[i] = static_cast<char>('0' + number % 10);
   } else if (name[0] == '\0') {
     const std::uint32_t character = UsKeyboardMap(vk, win::kMapVkToChar);
     if (character > 0x20) name[0] = static_cast<char>(character);
