@@ -138,7 +138,7 @@ binfmt_rule_exists() { [ -e "$BINFMT_DIR/$1" ]; }
 # registered the rule or found it left by a run that was interrupted.
 OWN_QEMU_I386_RULE=tolvimer-qemu-i386
 I386_RULE_IN_USE=''
-QEMU_RULE_LOCK_FD=''
+QEMU_RULE_HOLDER=''
 
 # Registers qemu-i386 for i386 programs (qemu's own magic and mask); sets
 # I386_PROBLEM to why when it cannot. Not run in a subshell: the caller keeps
@@ -151,12 +151,27 @@ register_qemu_i386() {
       return 1
     }
   fi
-  if [ -z "$QEMU_RULE_LOCK_FD" ]; then
-    { exec {QEMU_RULE_LOCK_FD}>>"$QEMU_RULE_LOCK"; } 2>/dev/null && flock -s "$QEMU_RULE_LOCK_FD" || {
-      QEMU_RULE_LOCK_FD=''
+  # Held by a process of its own, which ends with this shell however it ends,
+  # so that no program this run starts (and that may outlive it) holds the
+  # lock in its name.
+  if [ -z "$QEMU_RULE_HOLDER" ]; then
+    local held
+    held=$(mktemp /tmp/tolvimer-qemu-lock.XXXXXX) && rm -f "$held" || return 1
+    (flock -s 9 && : >"$held" && exec tail --pid=$$ -f /dev/null) 9>>"$QEMU_RULE_LOCK" \
+      </dev/null >/dev/null 2>&1 &
+    QEMU_RULE_HOLDER=$!
+    local tries=0
+    while [ ! -e "$held" ] && [ $tries -lt 300 ] && kill -0 "$QEMU_RULE_HOLDER" 2>/dev/null; do
+      sleep 0.1
+      tries=$((tries + 1))
+    done
+    if [ ! -e "$held" ]; then
+      kill "$QEMU_RULE_HOLDER" 2>/dev/null || true
+      QEMU_RULE_HOLDER=''
       I386_PROBLEM="the lock $QEMU_RULE_LOCK cannot be taken"
       return 1
-    }
+    fi
+    rm -f "$held"
   fi
   I386_RULE_IN_USE=yes
   # A rule of ours left by an earlier run is kept when it names this qemu.
@@ -176,13 +191,22 @@ register_qemu_i386() {
 # Takes this scripts' rule away when no other run of theirs still uses it;
 # never a rule they did not make.
 remove_qemu_i386_rule() {
+  if [ -n "$QEMU_RULE_HOLDER" ]; then
+    kill "$QEMU_RULE_HOLDER" 2>/dev/null || true
+    wait "$QEMU_RULE_HOLDER" 2>/dev/null || true
+    QEMU_RULE_HOLDER=''
+  fi
   [ -n "$I386_RULE_IN_USE" ] || return 0
   I386_RULE_IN_USE=''
-  if flock -xn "$QEMU_RULE_LOCK_FD"; then
+  # Taken only when no other run holds it: the rule is then no one's.
+  local fd
+  { exec {fd}>>"$QEMU_RULE_LOCK"; } 2>/dev/null || return 0
+  if flock -xn "$fd"; then
     binfmt_remove "$OWN_QEMU_I386_RULE" || true
   else
     echo "The binfmt_misc rule $OWN_QEMU_I386_RULE stays: another run of these scripts still uses it" >&2
   fi
+  exec {fd}>&-
 }
 
 # Sets I386_RUNS to native (the kernel runs them, nothing takes them first),

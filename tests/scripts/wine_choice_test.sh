@@ -247,6 +247,8 @@ row() {
       fail "stopped without a line saying why"
   fi
   [ -z "$(ls "$SIM/sources")" ] || fail "an apt source is left: $(ls "$SIM/sources")"
+  # The run's hold on the rule's lock ends with it.
+  [ -n "$other_run" ] || flock -xn "$SIM/lock" true || fail "the rule's lock is still held"
   [ ! -e "$SIM/with_backports" ] ||
     fail "installed while the backports source was there: $(xargs <"$SIM/with_backports")"
   if [ -z "$failures" ]; then
