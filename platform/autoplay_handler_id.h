@@ -14,6 +14,17 @@ constexpr std::uint16_t kAutoPlayHandlerClsid2 = 0x4B7D;
 constexpr std::uint16_t kAutoPlayHandlerClsid3 = 0x4E19;
 constexpr std::uint8_t kAutoPlayHandlerClsid4[8] = {0x9A, 0x5C, 0x6D, 0x0E, 0x1F, 0x27, 0xB3, 0x84};
 
+// The CLSID in Windows' own record (CLSID, GUID), filled from the parts above.
+template <typename WindowsGuid>
+WindowsGuid AutoPlayHandlerClsid() {
+  WindowsGuid clsid{};
+  clsid.Data1 = kAutoPlayHandlerClsid1;
+  clsid.Data2 = kAutoPlayHandlerClsid2;
+  clsid.Data3 = kAutoPlayHandlerClsid3;
+  for (int i = 0; i < 8; ++i) clsid.Data4[i] = kAutoPlayHandlerClsid4[i];
+  return clsid;
+}
+
 constexpr char kCancelAutoplayKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers\\CancelAutoplay\\"
     "CLSID";

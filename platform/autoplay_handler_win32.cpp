@@ -151,11 +151,7 @@ HRESULT Register(DWORD& cookie) {
     result = LastErrorResult();
   } else if (SUCCEEDED(result = initialize(nullptr, COINIT_APARTMENTTHREADED))) {
     com.initialised = true;
-    CLSID clsid;
-    clsid.Data1 = kAutoPlayHandlerClsid1;
-    clsid.Data2 = kAutoPlayHandlerClsid2;
-    clsid.Data3 = kAutoPlayHandlerClsid3;
-    std::memcpy(clsid.Data4, kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+    const CLSID clsid = AutoPlayHandlerClsid<CLSID>();
     if (SUCCEEDED(result = runningObjectTable(0, &com.table)) &&
         SUCCEEDED(result = classMoniker(clsid, &com.moniker)) &&
         SUCCEEDED(result = com.table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, &handler,

@@ -129,11 +129,7 @@ class Win32Machine final : public ContractMachine {
 
   HResult AskAutoPlayHandler(char letter) override {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CLSID clsid;
-    clsid.Data1 = kAutoPlayHandlerClsid1;
-    clsid.Data2 = kAutoPlayHandlerClsid2;
-    clsid.Data3 = kAutoPlayHandlerClsid3;
-    std::memcpy(clsid.Data4, kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+    const CLSID clsid = AutoPlayHandlerClsid<CLSID>();
     IRunningObjectTable* table = nullptr;
     IMoniker* moniker = nullptr;
     IUnknown* object = nullptr;

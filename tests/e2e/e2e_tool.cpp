@@ -149,11 +149,7 @@ int AutoPlayHandler(DWORD afterMs, DWORD timeoutMs, const char* logPath, const c
 
 // Whether the launcher's handler is in the running object table now.
 bool HandlerRegistered() {
-  CLSID clsid;
-  clsid.Data1 = tolvimer::kAutoPlayHandlerClsid1;
-  clsid.Data2 = tolvimer::kAutoPlayHandlerClsid2;
-  clsid.Data3 = tolvimer::kAutoPlayHandlerClsid3;
-  std::memcpy(clsid.Data4, tolvimer::kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+  const CLSID clsid = tolvimer::AutoPlayHandlerClsid<CLSID>();
   IRunningObjectTable* table = nullptr;
   IMoniker* moniker = nullptr;
   bool running = false;
@@ -208,11 +204,7 @@ int AutoPlayHandlerWaits(int count, DWORD timeoutMs, const char* logPath, char l
 }
 
 int AskAutoPlayHandler(standin::Log& log, wchar_t letter) {
-  CLSID clsid;
-  clsid.Data1 = tolvimer::kAutoPlayHandlerClsid1;
-  clsid.Data2 = tolvimer::kAutoPlayHandlerClsid2;
-  clsid.Data3 = tolvimer::kAutoPlayHandlerClsid3;
-  std::memcpy(clsid.Data4, tolvimer::kAutoPlayHandlerClsid4, sizeof clsid.Data4);
+  const CLSID clsid = tolvimer::AutoPlayHandlerClsid<CLSID>();
   IRunningObjectTable* table = nullptr;
   IMoniker* moniker = nullptr;
   IUnknown* object = nullptr;

@@ -128,6 +128,20 @@ scenario_wait_for_disc_off() {
   expect_no_log tolvimer_launch.log 'the disc became ready'
 }
 
+# The one query about K: the handler answered ended the 10 s wait at once,
+# and the log tells it once.
+expect_one_answer_ended_the_wait() {
+  expect_eq "exit code" 1 "$LAUNCH_CODE"
+  expect_log handler_log.txt 'answer=0x00000001 for K:'
+  expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
+    0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
+  expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
+  expect_eq "the one query told once" 1 "$(log_count 'the AutoPlay handler answered a query about')"
+  expect_eq "the count of the run" 1 \
+    "$(log_count '-> the AutoPlay handler answered 1 query in all, 1 of them with S_FALSE')"
+  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+}
+
 # The shell's side: the launcher's object found in the running object table
 # under its class moniker; AllowAutoPlay answers S_FALSE and ends the wait.
 scenario_autoplay_handler() {
@@ -141,19 +155,11 @@ CancelAutoPlay=true
 EOF2
   background_tool autoplay-handler 1000 20000 "${WDIR}handler_log.txt"
   launch "$IMAGE"
-  expect_eq "exit code" 1 "$LAUNCH_CODE"
-  expect_log handler_log.txt 'answer=0x00000001 for K:'
-  expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
-    0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
-  expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
-  expect_eq "the one query told once" 1 "$(log_count 'the AutoPlay handler answered a query about')"
+  expect_one_answer_ended_the_wait
   expect_log tolvimer_launch.log \
     'the AutoPlay handler answered a query about K:\\ [0-9]+ ms after its registration: S_FALSE'
-  expect_eq "the count of the run" 1 \
-    "$(log_count '-> the AutoPlay handler answered 1 query in all, 1 of them with S_FALSE')"
   expect_eq "the revoke's outcome" 1 "$(log_count \
     '-> revoke the AutoPlay handler from the running object table -- revoked; its thread has ended')"
-  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
 }
 
 # The shell asks as soon as the handler stands in the running object table,
@@ -171,15 +177,7 @@ CancelAutoPlay=true
 EOF2
   background_tool autoplay-handler-early 20000 "${WDIR}handler_log.txt" K
   launch "$IMAGE"
-  expect_eq "exit code" 1 "$LAUNCH_CODE"
-  expect_log handler_log.txt 'answer=0x00000001 for K:'
-  expect_in_range "ms from the handler's answer to the emulator's start (not the 10 s delay)" \
-    0 1500 "$(ms_between handler_log.txt 'answer=' emulator_log.txt '^t=[0-9]+ start ')"
-  expect_log tolvimer_launch.log 'AutoPlay asked about K:\\ and was cancelled by the handler'
-  expect_eq "the one query told once" 1 "$(log_count 'the AutoPlay handler answered a query about')"
-  expect_eq "the count of the run" 1 \
-    "$(log_count '-> the AutoPlay handler answered 1 query in all, 1 of them with S_FALSE')"
-  expect_in_range "seconds the whole run took" 0 8 "$LAUNCH_SECONDS"
+  expect_one_answer_ended_the_wait
 }
 
 # [General] Drive K: the shell's query about another drive during the wait is
