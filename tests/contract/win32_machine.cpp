@@ -14,6 +14,7 @@
 #include "platform/autoplay_handler_id.h"
 #include "platform/win32_platform.h"
 #include "tests/contract/contract_machine.h"
+#include "tests/e2e/shell_autoplay_query.h"
 
 namespace tolvimer::contract {
 namespace {
@@ -129,25 +130,7 @@ class Win32Machine final : public ContractMachine {
 
   HResult AskAutoPlayHandler(char letter) override {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const CLSID clsid = AutoPlayHandlerClsid<CLSID>();
-    IRunningObjectTable* table = nullptr;
-    IMoniker* moniker = nullptr;
-    IUnknown* object = nullptr;
-    IQueryCancelAutoPlay* handler = nullptr;
-    HRESULT result = GetRunningObjectTable(0, &table);
-    if (SUCCEEDED(result)) result = CreateClassMoniker(clsid, &moniker);
-    if (SUCCEEDED(result)) result = table->GetObject(moniker, &object);
-    if (SUCCEEDED(result)) {
-      result = object->QueryInterface(IID_IQueryCancelAutoPlay, reinterpret_cast<void**>(&handler));
-    }
-    if (SUCCEEDED(result)) {
-      const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
-      result = handler->AllowAutoPlay(root, 0x40, L"GAME", 0x00C0FFEE);
-      handler->Release();
-    }
-    if (object) object->Release();
-    if (moniker) moniker->Release();
-    if (table) table->Release();
+    const HRESULT result = testing::AskLaunchersAutoPlayHandler(static_cast<wchar_t>(letter)).result;
     CoUninitialize();
     return result;
   }

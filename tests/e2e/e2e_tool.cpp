@@ -41,6 +41,7 @@
 
 #include "platform/autoplay_handler_id.h"
 #include "stand_in_log.h"
+#include "tests/e2e/shell_autoplay_query.h"
 
 namespace {
 
@@ -204,32 +205,14 @@ int AutoPlayHandlerWaits(int count, DWORD timeoutMs, const char* logPath, char l
 }
 
 int AskAutoPlayHandler(standin::Log& log, wchar_t letter) {
-  const CLSID clsid = tolvimer::AutoPlayHandlerClsid<CLSID>();
-  IRunningObjectTable* table = nullptr;
-  IMoniker* moniker = nullptr;
-  IUnknown* object = nullptr;
-  IQueryCancelAutoPlay* handler = nullptr;
-  HRESULT result = GetRunningObjectTable(0, &table);
-  if (SUCCEEDED(result)) result = CreateClassMoniker(clsid, &moniker);
-  if (SUCCEEDED(result)) result = table->GetObject(moniker, &object);
-  if (FAILED(result)) {
-    log.Line("not in the running object table: 0x%08lX", static_cast<unsigned long>(result));
+  log.Line("query %c:", static_cast<char>(letter));
+  const tolvimer::testing::ShellQuery query = tolvimer::testing::AskLaunchersAutoPlayHandler(letter);
+  if (query.failure == nullptr) {
+    log.Line("answer=0x%08lX for %c:", static_cast<unsigned long>(query.result),
+             static_cast<char>(letter));
   } else {
-    result = object->QueryInterface(IID_IQueryCancelAutoPlay, reinterpret_cast<void**>(&handler));
-    if (FAILED(result)) {
-      log.Line("no IQueryCancelAutoPlay: 0x%08lX", static_cast<unsigned long>(result));
-    } else {
-      const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-      log.Line("query %c:", static_cast<char>(letter));
-      result = handler->AllowAutoPlay(root, 0x40, L"GAME", 0x00C0FFEE);
-      log.Line("answer=0x%08lX for %c:", static_cast<unsigned long>(result),
-               static_cast<char>(letter));
-      handler->Release();
-    }
-    object->Release();
+    log.Line("%s: 0x%08lX", query.failure, static_cast<unsigned long>(query.result));
   }
-  if (moniker) moniker->Release();
-  if (table) table->Release();
   return 0;
 }
 
