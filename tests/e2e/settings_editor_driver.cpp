@@ -99,20 +99,27 @@ bool SelectSection(const char* shown) {
   return true;
 }
 
-// The Add game dialog: the file name typed into it and Open pressed.
-bool PickInDialog(const char* path) {
+// A dialog of the editor's (the file dialog, a message box) shown now, or null.
+HWND EditorDialog() {
   DWORD editorId = 0;
   GetWindowThreadProcessId(editorWindow, &editorId);
+  HWND dialog = nullptr;
+  while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    if (owner == editorId && IsWindowVisible(dialog)) return dialog;
+  }
+  return nullptr;
+}
+
+// The Add game dialog: the file name typed into it and Open pressed.
+bool PickInDialog(const char* path) {
   for (int i = 0; i < 200; ++i) {
-    HWND dialog = nullptr;
-    while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(dialog, &owner);
-      if (owner != editorId || !IsWindowVisible(dialog)) continue;
-      // The file name field: the combo box cmb13 (its edit inside), or edt1.
-      HWND name = GetDlgItem(dialog, 0x47C);
-      if (name == nullptr) name = GetDlgItem(dialog, 0x480);
-      if (name == nullptr) continue;
+    HWND dialog = EditorDialog();
+    // The file name field: the combo box cmb13 (its edit inside), or edt1.
+    HWND name = dialog == nullptr ? nullptr : GetDlgItem(dialog, 0x47C);
+    if (dialog != nullptr && name == nullptr) name = GetDlgItem(dialog, 0x480);
+    if (name != nullptr) {
       SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
       HWND inner = FindWindowExA(name, nullptr, "Edit", nullptr);
       if (inner != nullptr) SendMessageA(inner, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
@@ -210,15 +217,8 @@ int Edit(const char* image, const char* warningsOut, const char* planFile) {
 
 // A message box of the editor's, once shown; null after 10 s.
 HWND WaitForBox() {
-  DWORD editorId = 0;
-  GetWindowThreadProcessId(editorWindow, &editorId);
   for (int i = 0; i < 100; ++i) {
-    HWND box = nullptr;
-    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(box, &owner);
-      if (owner == editorId && IsWindowVisible(box)) return box;
-    }
+    if (HWND box = EditorDialog()) return box;
     Sleep(100);
   }
   return nullptr;
