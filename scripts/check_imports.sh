@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# check_imports.sh EXE [EXTRA_DLLS [MAX_BYTES]]
+# check_imports.sh EXE [EXTRA_DLLS]
 # Fails unless the executable imports only DLLs that every Windows has (and
 # the comma-separated EXTRA_DLLS of its own, such as the settings editor's
-# comctl32,comdlg32), and, with MAX_BYTES, unless it is at most that size.
+# comctl32,comdlg32).
 set -euo pipefail
 exe=$1
 extra=${2:-}
-max_bytes=${3:-}
 allowed="^(kernel32|user32|msvcrt|dinput|gdi32|advapi32${extra:+|${extra//,/|}})\.dll$"
 status=0
 while read -r dll; do
@@ -17,10 +16,5 @@ while read -r dll; do
     status=1
   fi
 done < <(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}')
-size=$(stat -c %s "$exe")
-echo "  size: $size bytes"
-if [ -n "$max_bytes" ] && [ "$size" -gt "$max_bytes" ]; then
-  echo "  larger than $max_bytes bytes" >&2
-  status=1
-fi
+echo "  size: $(stat -c %s "$exe") bytes"
 exit $status

@@ -129,7 +129,7 @@ binfmt_ready() { [ -e "$BINFMT_DIR/register" ]; }
 binfmt_mount() { mount -t binfmt_misc binfmt_misc "$BINFMT_DIR" 2>/dev/null; }
 binfmt_register() { echo "$1" >"$BINFMT_DIR/register" 2>/dev/null; }
 binfmt_remove() { echo -1 >"$BINFMT_DIR/$1" 2>/dev/null; }
-binfmt_rule_has() { [ -e "$BINFMT_DIR/$1" ] && grep -qx "interpreter $2" "$BINFMT_DIR/$1"; }
+binfmt_rule_has() { grep -qx "interpreter $2" "$BINFMT_DIR/$1" 2>/dev/null; }
 binfmt_rule_exists() { [ -e "$BINFMT_DIR/$1" ]; }
 
 # The rule these scripts register, under a name of their own. Registered last,
@@ -137,12 +137,12 @@ binfmt_rule_exists() { [ -e "$BINFMT_DIR/$1" ]; }
 # QEMU_RULE_LOCK shared; the last one to end takes it away, whether it
 # registered the rule or found it left by a run that was interrupted.
 OWN_QEMU_I386_RULE=tolvimer-qemu-i386
-I386_RULE_IN_USE=''
+# The process holding this run's share of the lock, while the run uses the rule.
 QEMU_RULE_HOLDER=''
 
 # Registers qemu-i386 for i386 programs (qemu's own magic and mask); sets
 # I386_PROBLEM to why when it cannot. Not run in a subshell: the caller keeps
-# I386_RULE_IN_USE to take the rule away at its end.
+# QEMU_RULE_HOLDER to take the rule away at its end.
 register_qemu_i386() {
   ensure_qemu_i386 || return 1
   if ! binfmt_ready; then
@@ -173,7 +173,6 @@ register_qemu_i386() {
     fi
     rm -f "$held"
   fi
-  I386_RULE_IN_USE=yes
   # A rule of ours left by an earlier run is kept when it names this qemu.
   if binfmt_rule_exists "$OWN_QEMU_I386_RULE"; then
     binfmt_rule_has "$OWN_QEMU_I386_RULE" "$QEMU_I386" && return 0
@@ -191,13 +190,10 @@ register_qemu_i386() {
 # Takes this scripts' rule away when no other run of theirs still uses it;
 # never a rule they did not make.
 remove_qemu_i386_rule() {
-  if [ -n "$QEMU_RULE_HOLDER" ]; then
-    kill "$QEMU_RULE_HOLDER" 2>/dev/null || true
-    wait "$QEMU_RULE_HOLDER" 2>/dev/null || true
-    QEMU_RULE_HOLDER=''
-  fi
-  [ -n "$I386_RULE_IN_USE" ] || return 0
-  I386_RULE_IN_USE=''
+  [ -n "$QEMU_RULE_HOLDER" ] || return 0
+  kill "$QEMU_RULE_HOLDER" 2>/dev/null || true
+  wait "$QEMU_RULE_HOLDER" 2>/dev/null || true
+  QEMU_RULE_HOLDER=''
   # Taken only when no other run holds it: the rule is then no one's.
   local fd
   { exec {fd}>>"$QEMU_RULE_LOCK"; } 2>/dev/null || return 0

@@ -42,9 +42,9 @@ bash scripts/fuzz.sh
 
 stage "imports of the shipped launcher"
 bash scripts/check_imports.sh build/mingw-i686/tolvimer_launch.exe
-stage "imports and size of the shipped settings editor (under 200 KiB)"
-bash scripts/check_imports.sh build/mingw-i686/settings_editor/tolvimer_settings.exe \
-  comctl32,comdlg32 204800
+# (its size, under 200 KiB, is checked on the file in the release archive)
+stage "imports of the shipped settings editor"
+bash scripts/check_imports.sh build/mingw-i686/settings_editor/tolvimer_settings.exe comctl32,comdlg32
 
 contract_builds=(mingw-x86_64)
 [ "$WINE32_WAY" = native ] && contract_builds=(mingw-i686 mingw-x86_64)
