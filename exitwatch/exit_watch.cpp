@@ -12,17 +12,6 @@ std::int8_t exitKey = kDefaultExitKey;
 
 namespace {
 
-// A [General] key naming a virtual key: the key polled is the character code
-// MapVirtualKey gives for it. False when the value is absent.
-bool ReadKey(Settings& settings, const char* name, std::int8_t& key) {
-  if (!settings.Read("General", name)) return false;
-  const std::int32_t virtualKey = LeadingInteger(settings.value());
-  const std::uint32_t character =
-      settings.os().MapVirtualKey(static_cast<std::uint32_t>(virtualKey), win::kMapVkToChar);
-  key = static_cast<std::int8_t>(static_cast<std::uint8_t>(character & 0xFF));
-  return true;
-}
-
 ExitCombo ReadCombo(Settings& settings, const char* section, const char* switchKey) {
   ExitCombo combo{};
   // Without the switch "true" the other keys are not read at all.
@@ -38,7 +27,15 @@ ExitCombo ReadCombo(Settings& settings, const char* section, const char* switchK
 
 }  // namespace
 
-void ReadExitKey(Settings& settings) { ReadKey(settings, "Exit", exitKey); }
+// [General] Exit names a virtual key; the key polled is the character code
+// MapVirtualKey gives for it. Absent, the key stays as it was.
+void ReadExitKey(Settings& settings) {
+  if (!settings.Read("General", "Exit")) return;
+  const std::int32_t virtualKey = LeadingInteger(settings.value());
+  const std::uint32_t character =
+      settings.os().MapVirtualKey(static_cast<std::uint32_t>(virtualKey), win::kMapVkToChar);
+  exitKey = static_cast<std::int8_t>(static_cast<std::uint8_t>(character & 0xFF));
+}
 
 ExitCombo ReadExitCombo(Settings& settings) {
   return ReadCombo(settings, "GamePadExit", "MapGamePadExit");

@@ -51,7 +51,7 @@ bool DiscChanger::Swap(std::intptr_t self) {
     os.DiscChosen(changer.current_ + 1, changer.discs_.count, next);
     changer.undo_.BeforeMount(settings, next);
     const DiscWatch disc = NoteDiscBeforeMount(settings);
-    AnswersBeforeMount(os, changer.handler_);
+    TakeHandlerAnswers(os, changer.handler_);
     MountDiscImage(settings, next);
     os.BeginStep(Step::kDelay);
     WaitAfterMount(settings, changer.instance_, disc, changer.handler_, true);

@@ -177,9 +177,7 @@ RecoveryOutcome PutRightCutShortRun(Platform& os, const char* path, RunLog* log)
     const char* const image = UnmountEnvironment(record, drive);
     std::uint32_t exitCode = win::kStillActive;
     const CommandWait wait =
-        image != nullptr
-            ? RunToolLineAndWait(os, record.unmountLine, image, drive, kOldUnmountWait, &exitCode)
-            : RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait, &exitCode);
+        RunCommandLineAndWait(os, record.unmountLine, kOldUnmountWait, &exitCode, image, drive);
     outcome.unmountStarted = wait != CommandWait::kNotStarted;
     outcome.unmountFailed = wait == CommandWait::kNotStarted || wait == CommandWait::kFailed;
     outcome.unmountUnfinished = wait == CommandWait::kTimedOut;

@@ -31,14 +31,13 @@ bool IsExactly(const char* text, const char* word) {
 
 bool UndoKeeper::Begin(const char* imagePath) {
   if (!settings_.ReadIs("General", "Recover", "true")) return false;
+  recoverOnly_ = IsExactly(imagePath, kRecoverOnlyArgument);
   if (!BesideSettings(settings_, kUndoFileName, path_)) {
     Note("undo record: the launcher folder is not known: no record is kept");
-    return IsExactly(imagePath, kRecoverOnlyArgument);
+    return recoverOnly_;
   }
   outcome_ = PutRightCutShortRun(os_, path_, log_);
-  const bool recoverOnly = IsExactly(imagePath, kRecoverOnlyArgument);
-  recoverOnly_ = recoverOnly;
-  if (recoverOnly) {
+  if (recoverOnly_) {
     // Asked by hand, the desktop is put back even when no record says so: a
     // desktop left at a game's resolution is what the user most often sees.
     if (!outcome_.writerRunning && !outcome_.displayRestored && !outcome_.displayRestoreRefused) {

@@ -52,22 +52,20 @@ void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc
     helpers.driveMask = DriveMaskOf(disc.root);
   }
   // A handler that cannot be registered leaves the wait as it is; one is
-  // registered only before play, once.
-  if (cancel && !hold.tried && !duringPlay) {
+  // registered only before play (the launch's own wait, once).
+  if (cancel && !duringPlay) {
     char root[4] = {};
     HandlerRoot(settings, disc, root);
-    hold.tried = true;
     hold.registered = os.RegisterAutoPlayHandler(root, hold.cookie) >= 0;
     // Elevated, the launcher is out of the shell's reach: the run log says so.
     os.RunsElevated();
   }
   os.WaitWithAutoPlayHelpers(instance, delay, helpers);
-  // The queries the handler answered in the wait, for the log; taking them
-  // also clears a cancel the wait has used.
-  if (hold.registered) os.TakeAutoPlayAnswers();
+  // The queries the handler answered in the wait, for the log.
+  TakeHandlerAnswers(os, hold);
 }
 
-void AnswersBeforeMount(Platform& os, const AutoPlayHandlerHold& hold) {
+void TakeHandlerAnswers(Platform& os, const AutoPlayHandlerHold& hold) {
   if (hold.registered) os.TakeAutoPlayAnswers();
 }
 

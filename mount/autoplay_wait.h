@@ -9,7 +9,6 @@ namespace tolvimer {
 
 // The AutoPlay handler as registered for the rest of the run.
 struct AutoPlayHandlerHold {
-  bool tried = false;  // a registration was asked for (made or not)
   bool registered = false;
   std::uint32_t cookie = 0;
 };
@@ -26,10 +25,11 @@ struct AutoPlayHandlerHold {
 void WaitAfterMount(Settings& settings, Instance instance, const DiscWatch& disc,
                     AutoPlayHandlerHold& handler, bool duringPlay = false);
 
-// Just before a disc swap's mount: the queries the handler answered during
-// play are taken (and told), so that only an answer about the new disc ends
+// Takes (and tells) the queries the registered handler answered since they
+// were last taken; taking them also clears a cancel a wait has used. Just
+// before a disc swap's mount, so that only an answer about the new disc ends
 // the swap's wait.
-void AnswersBeforeMount(Platform& os, const AutoPlayHandlerHold& hold);
+void TakeHandlerAnswers(Platform& os, const AutoPlayHandlerHold& hold);
 
 // Revokes the handler, if registered, and takes the queries it answered;
 // called once the disc is unmounted, or where the run ends before. The wait

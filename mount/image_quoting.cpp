@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "mount/command_line.h"
+#include "mount/tool_environment.h"
+#include "settings/settings.h"
 
 namespace tolvimer {
 namespace {
@@ -46,20 +48,9 @@ const ShellWords& WordsOf(ToolKind kind) {
   return kShellWords[0];
 }
 
-char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Whether `length` characters of `text` are `word` (lower case), A to Z folded.
-bool SameWord(const char* text, std::size_t length, const char* word) {
-  if (std::strlen(word) != length) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (Folded(text[i]) != word[i]) return false;
-  }
-  return true;
-}
-
 bool EndsWith(const char* text, std::size_t length, const char* ending) {
   const std::size_t size = std::strlen(ending);
-  return length > size && SameWord(text + length - size, size, ending);
+  return length > size && IsWordOfLength(text + length - size, size, ending);
 }
 
 // Characters that end a word of a line as the shells split it; a path's
@@ -67,6 +58,30 @@ bool EndsWith(const char* text, std::size_t length, const char* ending) {
 bool EndsWord(char c) { return c == '\0' || std::strchr(" \t\r\n&|;()<>,={}@/", c) != nullptr; }
 // Characters a shell takes out of a word: quotes and escapes.
 bool IsQuoteOrEscape(char c) { return c == '"' || c == '\'' || c == '^' || c == '`'; }
+
+// The kind of a program path or of one word of a line (see ToolKindOfLine).
+ToolKind ToolKindOfName(const char* name, std::size_t length) {
+  // The file name: after the last '\' or '/', without the dots and blanks
+  // that Windows drops from a name's end.
+  for (std::size_t i = length; i > 0; --i) {
+    if (name[i - 1] == '\\' || name[i - 1] == '/') {
+      name += i;
+      length -= i;
+      break;
+    }
+  }
+  while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' ')) --length;
+  for (const char* ending : kCmdScriptEndings) {
+    if (EndsWith(name, length, ending)) return ToolKind::kCmd;
+  }
+  const std::size_t bare = EndsWith(name, length, kProgramEnding)
+                               ? length - (sizeof kProgramEnding - 1)
+                               : length;
+  for (const ShellName& row : kShellNames) {
+    if (IsWordOfLength(name, bare, row.name)) return row.kind;
+  }
+  return ToolKind::kProgram;
+}
 
 // The last shell named among the file names of `word`'s pieces: the word
 // with its quotes and escapes taken out, and each piece between quotes.
@@ -97,29 +112,6 @@ std::size_t TrailingBackslashes(const char* text, std::size_t length) {
 
 }  // namespace
 
-ToolKind ToolKindOfName(const char* name, std::size_t length) {
-  // The file name: after the last '\' or '/', without the dots and blanks
-  // that Windows drops from a name's end.
-  for (std::size_t i = length; i > 0; --i) {
-    if (name[i - 1] == '\\' || name[i - 1] == '/') {
-      name += i;
-      length -= i;
-      break;
-    }
-  }
-  while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' ')) --length;
-  for (const char* ending : kCmdScriptEndings) {
-    if (EndsWith(name, length, ending)) return ToolKind::kCmd;
-  }
-  const std::size_t bare = EndsWith(name, length, kProgramEnding)
-                               ? length - (sizeof kProgramEnding - 1)
-                               : length;
-  for (const ShellName& row : kShellNames) {
-    if (SameWord(name, bare, row.name)) return row.kind;
-  }
-  return ToolKind::kProgram;
-}
-
 ToolKind ToolKindOfLine(const char* exe, const char* args) {
   ToolKind found = ToolKindOfName(exe, std::strlen(exe));
   const char* word = args;
@@ -132,8 +124,6 @@ ToolKind ToolKindOfLine(const char* exe, const char* args) {
   }
   return found;
 }
-
-const char* ImageVariableReference(ToolKind kind) { return WordsOf(kind).reference; }
 
 void ArgumentScanner::Feed(const char* text, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
@@ -205,8 +195,10 @@ void DescribeRefusal(const ImageRefusal& refusal, char* out, std::size_t size) {
       text.Add(shell.reference);
       text.Add(" in its place");
       text.Add(shell.note);
-      text.Add("; every mount and unmount tool gets the image path in its environment as "
-               "TOLVIMER_IMAGE, and the drive as TOLVIMER_DRIVE");
+      text.Add("; every mount and unmount tool gets the image path in its environment as ");
+      text.Add(kImageVariable);
+      text.Add(", and the drive as ");
+      text.Add(kDriveVariable);
       break;
     case ImageRefusal::kNotAFileName:
       text.Add("the image path holds a double quote or a control character, which no Windows "

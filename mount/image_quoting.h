@@ -26,15 +26,11 @@ class CommandLineBuilder;
 // and script hosts, each with its own way to read TOLVIMER_IMAGE.
 enum class ToolKind : std::uint8_t { kProgram, kPowerShell, kCmd, kScriptHost, kUnixShell };
 
-// The kind of a program path or of one word of a line: powershell, pwsh,
-// cmd, wscript, cscript, mshta, wsl, bash or sh (with or without ".exe"),
-// or a file ending in ".bat" or ".cmd"; any other name is a program.
-ToolKind ToolKindOfName(const char* name, std::size_t length);
 // Who reads {image} in the line `"exe" args`: the last shell the line names,
-// Exe or any word of Args (`cmd /c powershell ...`), else a program.
+// Exe or any word of Args (`cmd /c powershell ...`), else a program. A shell
+// is powershell, pwsh, cmd, wscript, cscript, mshta, wsl, bash or sh (with or
+// without ".exe"), or a file ending in ".bat" or ".cmd".
 ToolKind ToolKindOfLine(const char* exe, const char* args);
-// What a script of that kind writes to read the image path.
-const char* ImageVariableReference(ToolKind kind);
 
 // Follows a program's Args text as the C runtime reads it: inside double
 // quotes or not, and the backslashes just before.

@@ -76,26 +76,20 @@ BuiltLine BuildCustom(Settings& settings, const char* argsKey, const char* image
   return built;
 }
 
-// Waits up to `milliseconds` for a started process, reads its exit code,
-// then lets it go.
-CommandWait WaitForStarted(Platform& os, const ProcessRecord& process, std::uint32_t milliseconds,
-                           std::uint32_t* exitCode) {
-  const bool ended = os.WaitForSingleObject(process.process, milliseconds) == win::kWaitObject0;
-  std::uint32_t code = win::kStillActive;
-  const bool known = ended && os.GetExitCodeProcess(process.process, code);
+// The launcher keeps no hold on a process it started.
+void LetGo(Platform& os, const ProcessRecord& process) {
   os.CloseHandle(process.process);
   os.CloseHandle(process.thread);
-  if (exitCode != nullptr) *exitCode = code;
-  if (!ended) return CommandWait::kTimedOut;
-  return known && code == 0 ? CommandWait::kEnded : CommandWait::kFailed;
 }
 
-// Starts a [CustomMount] line with its tool's environment; a block that
-// cannot be built is reported, and the line is not run.
-bool StartTool(Platform& os, char* commandLine, const char* imagePath, char drive,
+// Starts a line without waiting; with `toolImage` a [CustomMount] one, its
+// tool's environment built for it: a block that cannot be built is
+// reported, and the line is not run.
+bool StartLine(Platform& os, char* commandLine, const char* toolImage, char drive,
                ProcessRecord& process) {
+  if (toolImage == nullptr) return os.CreateProcess(commandLine, process);
   ToolEnvironment environment;
-  BuildToolEnvironment(os, imagePath, drive, environment);
+  BuildToolEnvironment(os, toolImage, drive, environment);
   if (environment.state != ToolEnvironment::kBuilt) {
     char reason[kRefusalTextSize];
     DescribeEnvironmentFailure(environment, reason, sizeof reason);
@@ -106,22 +100,26 @@ bool StartTool(Platform& os, char* commandLine, const char* imagePath, char driv
   return os.CreateProcessWithEnvironment(commandLine, environment.block, process);
 }
 
+// The image a built line's tool gets in its environment: none for a
+// built-in form.
+const char* ToolImage(const BuiltLine& built, const char* imagePath) {
+  return built.custom ? imagePath : nullptr;
+}
+
 // Runs a built line; a line too long for its buffer, or refused for its
 // image path, is reported instead.
 void RunBuilt(Settings& settings, const BuiltLine& built, char* line, const char* imagePath) {
+  Platform& os = settings.os();
   if (built.kind == BuiltLine::kBuilt) {
     ProcessRecord process;
-    // The launcher keeps no hold on the tool and never waits for it.
-    if (StartBuiltLine(settings, built, line, imagePath, process)) {
-      settings.os().CloseHandle(process.process);
-      settings.os().CloseHandle(process.thread);
-    }
+    // Never waited for.
+    if (StartLine(os, line, ToolImage(built, imagePath), built.drive, process)) LetGo(os, process);
   }
-  if (built.kind == BuiltLine::kTooLong) settings.os().CommandLineTooLong(built.length, built.room);
+  if (built.kind == BuiltLine::kTooLong) os.CommandLineTooLong(built.length, built.room);
   if (built.kind == BuiltLine::kRefused) {
     char reason[kRefusalTextSize];
     DescribeRefusal(built.refusal, reason, sizeof reason);
-    settings.os().CommandLineRefused(reason);
+    os.CommandLineRefused(reason);
   }
 }
 
@@ -152,34 +150,23 @@ bool FormatCommandLine(char (&commandLine)[kPathBufferSize], const char* format,
 
 bool RunCommandLine(Platform& os, char* commandLine) {
   ProcessRecord process;
-  if (!os.CreateProcess(commandLine, process)) return false;
-  // The launcher keeps no hold on the tool and never waits for it.
-  os.CloseHandle(process.process);
-  os.CloseHandle(process.thread);
+  if (!StartLine(os, commandLine, nullptr, '\0', process)) return false;
+  LetGo(os, process);
   return true;
 }
 
-bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLine,
-                    const char* imagePath, ProcessRecord& process) {
-  Platform& os = settings.os();
-  if (!built.custom) return os.CreateProcess(commandLine, process);
-  return StartTool(os, commandLine, imagePath, built.drive, process);
-}
-
-CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
-                               std::uint32_t milliseconds, std::uint32_t* exitCode) {
-  if (exitCode != nullptr) *exitCode = win::kStillActive;
-  ProcessRecord process;
-  if (!StartTool(os, commandLine, imagePath, drive, process)) return CommandWait::kNotStarted;
-  return WaitForStarted(os, process, milliseconds, exitCode);
-}
-
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds,
-                                  std::uint32_t* exitCode) {
+                                  std::uint32_t* exitCode, const char* toolImage, char drive) {
   if (exitCode != nullptr) *exitCode = win::kStillActive;
   ProcessRecord process;
-  if (!os.CreateProcess(commandLine, process)) return CommandWait::kNotStarted;
-  return WaitForStarted(os, process, milliseconds, exitCode);
+  if (!StartLine(os, commandLine, toolImage, drive, process)) return CommandWait::kNotStarted;
+  const bool ended = os.WaitForSingleObject(process.process, milliseconds) == win::kWaitObject0;
+  std::uint32_t code = win::kStillActive;
+  const bool known = ended && os.GetExitCodeProcess(process.process, code);
+  LetGo(os, process);
+  if (exitCode != nullptr) *exitCode = code;
+  if (!ended) return CommandWait::kTimedOut;
+  return known && code == 0 ? CommandWait::kEnded : CommandWait::kFailed;
 }
 
 void MountDiscImage(Settings& settings, const char* imagePath) {
@@ -233,10 +220,8 @@ CommandWait UnmountDiscImageAndWait(Settings& settings, const char* imagePath,
     RunBuilt(settings, built, commandLine, imagePath);
     return CommandWait::kNotStarted;
   }
-  ProcessRecord process;
-  if (!StartBuiltLine(settings, built, commandLine, imagePath, process))
-    return CommandWait::kNotStarted;
-  return WaitForStarted(settings.os(), process, milliseconds, nullptr);
+  return RunCommandLineAndWait(settings.os(), commandLine, milliseconds, nullptr,
+                               ToolImage(built, imagePath), built.drive);
 }
 
 }  // namespace tolvimer

@@ -46,14 +46,13 @@ bool RunCommandLine(Platform& os, char* commandLine);
 enum class CommandWait : std::uint8_t { kNotStarted, kEnded, kFailed, kTimedOut };
 // Starts the command line and waits up to `milliseconds` for its process to
 // end; `exitCode`, when given, receives its exit code (STILL_ACTIVE when
-// it did not end or could not be read).
+// it did not end or could not be read). With `toolImage`, a [CustomMount]
+// line: its tool starts with TOLVIMER_IMAGE `toolImage` and TOLVIMER_DRIVE
+// `drive` (none when 0) in its environment, and kNotStarted, the line
+// reported refused, when that cannot be built.
 CommandWait RunCommandLineAndWait(Platform& os, char* commandLine, std::uint32_t milliseconds,
-                                  std::uint32_t* exitCode = nullptr);
-// The same for a [CustomMount] line, its tool started with TOLVIMER_IMAGE
-// `imagePath` and TOLVIMER_DRIVE `drive` (none when 0) in its environment;
-// kNotStarted, the line reported refused, when that cannot be built.
-CommandWait RunToolLineAndWait(Platform& os, char* commandLine, const char* imagePath, char drive,
-                               std::uint32_t milliseconds, std::uint32_t* exitCode = nullptr);
+                                  std::uint32_t* exitCode = nullptr,
+                                  const char* toolImage = nullptr, char drive = '\0');
 // Mounts the image with the configured tool.
 void MountDiscImage(Settings& settings, const char* imagePath);
 // What a command-line builder made of the settings: nothing to run, a line,
@@ -68,11 +67,6 @@ struct BuiltLine {
   bool custom = false;
   char drive = '\0';
 };
-// Starts a built line without waiting: a [CustomMount] one with its tool
-// environment (tool_environment.h) for `imagePath`. False when it did not
-// start; an environment that cannot be built is reported, the line not run.
-bool StartBuiltLine(Settings& settings, const BuiltLine& built, char* commandLine,
-                    const char* imagePath, ProcessRecord& process);
 // The unmount command line that UnmountDiscImage would run now, read from
 // the settings as they stand (the image path is for [CustomMount]
 // UnmountArgs). A built-in form keeps its own limit of kPathBufferSize.

@@ -52,6 +52,13 @@ bool IsWord(const char* value, const char* word) {
   return *value == '\0' && *word == '\0';
 }
 
+bool IsWordOfLength(const char* text, std::size_t length, const char* word) {
+  for (std::size_t i = 0; i < length; ++i, ++word) {
+    if (*word == '\0' || FoldAsciiLetter(text[i]) != FoldAsciiLetter(*word)) return false;
+  }
+  return *word == '\0';
+}
+
 std::int32_t LeadingInteger(const char* value) {
   while (IsSpace(*value)) ++value;
   bool negative = false;

@@ -48,6 +48,8 @@ bool JoinPath(const char* directory, const char* fileName, char* out, std::size_
 // The word test: the whole value equals the word, with only the letters A to Z
 // matched regardless of case.
 bool IsWord(const char* value, const char* word);
+// The same test on `length` characters of `text` (a word of a longer text).
+bool IsWordOfLength(const char* text, std::size_t length, const char* word);
 
 // The leading integer of a value: leading white space skipped, an optional
 // sign, then decimal digits up to the first other character; no digit gives 0.
