@@ -55,6 +55,7 @@ plan::PlanInput InputOf(const SettingsDocument& document, const PlanPlace& place
   input.windowsPaths = place.windowsPaths;
   input.lookAt = place.lookAt;
   input.readFile = place.readFile;
+  plan::ReadPendingRecord(input);
   return input;
 }
 

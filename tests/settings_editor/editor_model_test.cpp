@@ -115,6 +115,18 @@ TEST(EditorModelTest, LiveWarningsAreThePlansAndFollowEveryEdit) {
             std::string::npos);
 }
 
+TEST(EditorModelTest, ThePlanShownTellsARecordInTheLauncherFolder) {
+  SettingsDocument document(std::string("[General]\r\nRecover=true\r\n"));
+  PlanPlace place = Place();
+  place.readFile = [](const std::string& path, std::string& bytes) {
+    bytes = "not a record";
+    return path == "/emu/tolvimer_launch.undo";
+  };
+  const std::string plan = PlanText(document, place, "/emu/Some Game.cdi");
+  EXPECT_NE(plan.find("cut-short run:   tolvimer_launch.undo is "), std::string::npos) << plan;
+  EXPECT_EQ(plan.find("none pending"), std::string::npos);
+}
+
 TEST(EditorModelTest, NamesAGameSectionAsTheLauncherDoes) {
   EXPECT_EQ(GameSectionOf("D:\\Images\\Some Game.cdi"), "Some Game");
   EXPECT_EQ(GameSectionOf("D:\\Games\\Two Discs.m3u"), "Two Discs");

@@ -13,7 +13,6 @@
 #include <sstream>
 #include <string>
 
-#include "launch/undo_record.h"
 #include "settings/settings.h"
 #include "tools/plan/own_directory.h"
 #include "tools/plan/plan.h"
@@ -80,22 +79,12 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   input.windowsPaths = true;
 #endif
-  std::ifstream file(input.settingsPath, std::ios::binary);
-  if (file) {
-    std::ostringstream text;
-    text << file.rdbuf();
-    input.settingsText = text.str();
+  if (ReadWhole(input.settingsPath, input.settingsText)) {
     input.settingsFound = LookAt(input.settingsPath).exists;
-  }
-  std::ifstream undo(input.launcherFolder + tolvimer::kUndoFileName, std::ios::binary);
-  if (undo) {
-    std::ostringstream bytes;
-    bytes << undo.rdbuf();
-    input.undoRecord = bytes.str();
-    input.undoFound = true;
   }
   input.lookAt = LookAt;
   input.readFile = ReadWhole;
+  tolvimer::plan::ReadPendingRecord(input);
   std::string plan;
   const int status = tolvimer::plan::RunPlan(input, plan);
   std::fwrite(plan.data(), 1, plan.size(), stdout);

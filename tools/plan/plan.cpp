@@ -103,6 +103,12 @@ DryRunResult DryRun(const PlanInput& input) {
   return run;
 }
 
+void ReadPendingRecord(PlanInput& input) {
+  input.undoRecord.clear();
+  input.undoFound =
+      input.readFile && input.readFile(input.launcherFolder + kUndoFileName, input.undoRecord);
+}
+
 int RunPlan(const PlanInput& input, std::string& out) {
   const DryRunResult run = DryRun(input);
   out += "Plan of tolvimer_launch for the image: " + run.imagePath +

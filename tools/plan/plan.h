@@ -35,6 +35,10 @@ struct DryRunResult {
 // Runs the launch sequence over the dry run's platform.
 DryRunResult DryRun(const PlanInput& input);
 
+// Reads tolvimer_launch.undo in the launcher folder with `input.readFile`
+// into undoFound and undoRecord: a cut-short run the launch would put right.
+void ReadPendingRecord(PlanInput& input);
+
 // Appends the plan and the warnings to `out`. Gives 0 when there is nothing
 // to warn about, 1 with warnings.
 int RunPlan(const PlanInput& input, std::string& out);
