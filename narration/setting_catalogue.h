@@ -55,15 +55,14 @@ bool IsRecognisedValue(const KnownKey& key, const char* value);
 // number, a virtual-key code, a program's path, or free text.
 enum class EditKind { kWordList, kInteger, kVirtualKey, kProgramPath, kText };
 
-// What a key is for, in the user's terms, for the settings editor, the plan
-// and the run log.
+// What a key is for, in the user's terms, as the settings editor shows it.
 struct KeyHelp {
   EditKind edit;
   const char* does;    // one line: what the launcher does with the value
   const char* absent;  // what the launcher does when the key is absent
   // kInteger and kVirtualKey: the values that have an effect, both included.
-  std::int32_t least;
-  std::int32_t most;
+  std::int32_t least = 0;
+  std::int32_t most = 0;
 };
 
 // The help of a catalogued key; every catalogued key has one.

@@ -60,16 +60,12 @@ struct Span {
   std::size_t end;
 };
 
-bool IsBlank(std::uint16_t c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1A;
-}
-
 std::uint16_t FoldCase(std::uint16_t c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
 template <typename Text>
 Span Trim(const Text& text, Span s) {
-  while (s.begin < s.end && IsBlank(text[s.begin])) ++s.begin;
-  while (s.end > s.begin && IsBlank(text[s.end - 1])) --s.end;
+  while (s.begin < s.end && IsProfileBlank(text[s.begin])) ++s.begin;
+  while (s.end > s.begin && IsProfileBlank(text[s.end - 1])) --s.end;
   return s;
 }
 
@@ -91,8 +87,8 @@ struct Wanted {
 Wanted TrimWanted(const char* name) {
   Wanted w{name, name};
   while (*w.end) ++w.end;
-  while (w.begin < w.end && IsBlank(static_cast<unsigned char>(*w.begin))) ++w.begin;
-  while (w.end > w.begin && IsBlank(static_cast<unsigned char>(w.end[-1]))) --w.end;
+  while (w.begin < w.end && IsProfileBlank(static_cast<unsigned char>(*w.begin))) ++w.begin;
+  while (w.end > w.begin && IsProfileBlank(static_cast<unsigned char>(w.end[-1]))) --w.end;
   return w;
 }
 

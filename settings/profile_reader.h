@@ -17,6 +17,12 @@ enum class ProfileEncoding {
   kUtf16Le,  // starts with FF FE: read as UTF-16 little-endian
 };
 
+// The blanks the reader trims around section names, keys and values (the
+// control character 0x1A among them), in either encoding.
+inline bool IsProfileBlank(std::uint16_t c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1A;
+}
+
 ProfileEncoding DetectProfileEncoding(const char* text, std::size_t length);
 
 // The marks Windows reads as ordinary bytes (and Wine 8 decodes) at the start

@@ -1,13 +1,12 @@
 #include "settings_editor/settings_document.h"
 
+#include "settings/profile_reader.h"
 #include "settings/settings.h"
 
 namespace tolvimer::editor {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1A;
-}
+bool IsBlank(char c) { return IsProfileBlank(static_cast<unsigned char>(c)); }
 
 // A name a line can be read back by: the reader trims blanks around names and
 // ends a line at CR or LF and a name at NUL.
@@ -33,14 +32,7 @@ std::string Written(const std::string& value) {
 }  // namespace
 
 bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  const auto fold = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
+  return a.size() == b.size() && IsWordOfLength(a.data(), a.size(), b.c_str());
 }
 
 SettingsDocument::SettingsDocument(const std::string& bytes) {

@@ -11,12 +11,13 @@
 
 namespace tolvimer::editor {
 
-bool PickFile(bool save, const char* filter, const char* extension, std::string& path) {
+bool PickFile(HWND owner, bool save, const char* filter, const char* extension,
+              std::string& path) {
   char name[MAX_PATH * 4] = {};
   for (std::size_t i = 0; i < path.size() && i + 1 < sizeof name; ++i) name[i] = path[i];
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = editor.window;
+  dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter;
   dialog.lpstrFile = name;
   dialog.nMaxFile = sizeof name;
@@ -75,7 +76,7 @@ bool Open(const std::string& path) {
 
 void AddGame() {
   std::string image;
-  if (!PickFile(false,
+  if (!PickFile(editor.window, false,
                 "Disc images and playlists\0*.cdi;*.gdi;*.iso;*.chd;*.cue;*.nrg;*.mds;*.ccd;*.m3u\0"
                 "All files\0*.*\0",
                 nullptr, image)) {
@@ -98,7 +99,7 @@ void AddGame() {
 
 void ShowPlan() {
   std::string image = WarningImageNow();
-  if (!PickFile(false, "Disc images and playlists\0*.*\0", nullptr, image)) return;
+  if (!PickFile(editor.window, false, "Disc images and playlists\0*.*\0", nullptr, image)) return;
   ShowPlanWindow(editor.window, editor.font, PlanText(editor.file.document, Place(), image));
 }
 

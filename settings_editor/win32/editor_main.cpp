@@ -6,6 +6,7 @@
 
 #include "settings/settings.h"
 #include "settings_editor/win32/editor_window.h"
+#include "tools/plan/own_directory.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   std::string path = commandLine;
@@ -14,11 +15,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
     path = path.substr(1, path.size() - 2);
   }
-  if (path.empty()) {
-    char own[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameA(nullptr, own, sizeof own);
-    path.assign(own, n < sizeof own ? n : 0);
-    path = path.substr(0, path.find_last_of('\\') + 1) + tolvimer::kSettingsFileName;
-  }
+  if (path.empty()) path = tolvimer::plan::OwnDirectory() + tolvimer::kSettingsFileName;
   return tolvimer::editor::RunEditor(instance, path);
 }

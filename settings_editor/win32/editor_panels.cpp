@@ -11,14 +11,10 @@
 #include "settings_editor/win32/control_ids.h"
 #include "settings_editor/win32/editor_state.h"
 #include "tools/plan/catalogue_search.h"
+#include "tools/plan/own_directory.h"
 
 namespace tolvimer::editor {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 void UpdateTitle() {
   std::string title =
@@ -112,7 +108,7 @@ PlanPlace Place() {
   PlanPlace place;
   place.settingsPath = editor.file.path;
   place.settingsExists = editor.file.existed;
-  place.launcherFolder = FolderOf(editor.file.path);
+  place.launcherFolder = plan::DirectoryOf(editor.file.path);
   place.windowsPaths = true;
   place.lookAt = [](const std::string& path) {
     plan::FileFacts facts;

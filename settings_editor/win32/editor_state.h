@@ -53,7 +53,8 @@ LRESULT CALLBACK KeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lP
                               DWORD_PTR);
 
 // The file commands (editor_commands.cpp).
-bool PickFile(bool save, const char* filter, const char* extension, std::string& path);
+bool PickFile(HWND owner, bool save, const char* filter, const char* extension,
+              std::string& path);
 bool Save();
 bool MayDiscard();  // asks about unsaved edits; false when the user cancels
 bool Open(const std::string& path);

@@ -215,7 +215,7 @@ void OnCommand(int id, int code) {
     case ids::kBrowse: {
       std::string path = TextOf(Control(ids::kTextValue));
       if (!path.empty() && path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
-      if (PickFile(false, "Programs\0*.exe;*.bat;*.cmd\0All files\0*.*\0", "exe", path)) {
+      if (PickFile(editor.window, false, "Programs\0*.exe;*.bat;*.cmd\0All files\0*.*\0", "exe", path)) {
         // A path with a blank on the emulator's command line goes in quotes.
         const bool commandLine =
             editor.row >= 0 &&
@@ -234,7 +234,7 @@ void OnCommand(int id, int code) {
     case ids::kFileOpen: {
       if (!MayDiscard()) break;
       std::string path = editor.file.path;
-      if (PickFile(false, "Settings files (*.ini)\0*.ini\0All files\0*.*\0", "ini", path))
+      if (PickFile(editor.window, false, "Settings files (*.ini)\0*.ini\0All files\0*.*\0", "ini", path))
         Open(path);
       break;
     }

@@ -1,10 +1,9 @@
 #include <windows.h>
-// The common controls and dialogs build on windows.h.
-#include <commdlg.h>
 
 #include <string>
 
 #include "settings_editor/win32/control_ids.h"
+#include "settings_editor/win32/editor_state.h"
 #include "settings_editor/win32/editor_window.h"
 #include "settings_editor/win32/win32_editor_files.h"
 
@@ -23,26 +22,17 @@ void Copy() {
 }
 
 void SaveAs() {
-  char name[MAX_PATH * 4] = "plan.txt";
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = planWindow;
-  dialog.lpstrFilter = "Text files (*.txt)\0*.txt\0All files\0*.*\0";
-  dialog.lpstrFile = name;
-  dialog.nMaxFile = sizeof name;
-  dialog.lpstrDefExt = "txt";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameA(&dialog)) return;
-  HWND text = Item(ids::kPlanText);
-  std::string bytes(static_cast<std::size_t>(GetWindowTextLengthA(text)) + 1, '\0');
-  bytes.resize(
-      static_cast<std::size_t>(GetWindowTextA(text, &bytes[0], static_cast<int>(bytes.size()))));
+  std::string name = "plan.txt";
+  if (!PickFile(planWindow, true, "Text files (*.txt)\0*.txt\0All files\0*.*\0", "txt", name)) {
+    return;
+  }
+  const std::string bytes = TextOf(Item(ids::kPlanText));
   Win32EditorFiles files;
   const EditorFiles::Handle file = files.CreateNew(name);
   const bool saved = file != EditorFiles::kNoHandle && files.Write(file, bytes);
   if (file != EditorFiles::kNoHandle) files.Close(file);
   if (!saved) {
-    const std::string message = std::string("Cannot save ") + name + ": " + files.LastErrorText();
+    const std::string message = "Cannot save " + name + ": " + files.LastErrorText();
     MessageBoxA(planWindow, message.c_str(), "Plan", MB_OK | MB_ICONERROR);
   }
 }

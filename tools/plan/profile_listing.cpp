@@ -5,9 +5,7 @@
 namespace tolvimer::plan {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1A;
-}
+bool IsBlank(char c) { return IsProfileBlank(static_cast<unsigned char>(c)); }
 
 std::string Trim(const std::string& text) {
   std::size_t begin = 0;
